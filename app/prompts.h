@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+// Every modal message box of the application goes through here, so that a test can answer it
+// instead of a person. Without a responder the real message box is shown.
+namespace Prompts {
+
+struct Request {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+};
+
+using Responder = std::function<QMessageBox::StandardButton(const Request&)>;
+
+// Installs a responder for all later prompts; an empty one restores the real message boxes.
+void setResponder(Responder responder);
+
+QMessageBox::StandardButton show(QWidget* parent, const Request& request);
+
+inline QMessageBox::StandardButton warning(QWidget* parent, const QString& title,
+                                           const QString& text,
+                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok)
+{
+    return show(parent, {QMessageBox::Warning, title, text, buttons});
+}
+
+inline QMessageBox::StandardButton information(QWidget* parent, const QString& title,
+                                               const QString& text)
+{
+    return show(parent, {QMessageBox::Information, title, text, QMessageBox::Ok});
+}
+
+} // namespace Prompts

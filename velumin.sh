@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Set-up, build and run in one place; needs only bash and apt on a fresh Debian 12 machine.
+#   ./velumin.sh run     install what is missing, build, start the simulated meter and Velumin
+#   ./velumin.sh test    install what is missing, build, run every test and a short fuzz run
+#   ./velumin.sh tsan    build with ThreadSanitizer and run the link and connection tests
+#   ./velumin.sh build   install what is missing and build only
+# VELUMIN_NO_SIM=1 ./velumin.sh run starts Velumin alone, for a real meter.
+set -euo pipefail
+cd "$(dirname "$(readlink -f "$0")")"
+
+PACKAGES=(cmake make ninja-build g++ clang libclang-rt-14-dev pkg-config
+          qt6-base-dev qt6-serialport-dev libqcustomplot-dev libgl-dev
+          famfamfam-silk xvfb xauth)
+BUILD=build
+JOBS=$(nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS=${VELUMIN_FUZZ_SECONDS:-30}
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        as_root apt-get update
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    fi
+}
+
+build() {  # build <dir> [cmake options...]
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$JOBS"
+}
+
+run_tests() {
+    build "$BUILD"
+    (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
+    build "$BUILD-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DVELUMIN_FUZZ=ON
+    for f in "$BUILD-fuzz"/tests/fuzz_*; do
+        [ -x "$f" ] || continue
+        local corpus="$BUILD-fuzz/corpus/$(basename "$f")"
+        mkdir -p "$corpus"
+        echo "Fuzzing $(basename "$f") for ${FUZZ_SECONDS}s"
+        "$f" -max_total_time="$FUZZ_SECONDS" -max_len=512 -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
+    done
+}
+
+run_tsan() {
+    build "$BUILD-tsan" -DCMAKE_CXX_COMPILER=clang++ -DVELUMIN_TSAN=ON
+    (cd "$BUILD-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+        ctest --output-on-failure -R "${VELUMIN_TSAN_TESTS:-link|serial|connection|sim}")
+}
+
+run_app() {
+    build "$BUILD"
+    local app="$BUILD/velumin" sim="$BUILD/tools/meter-sim/meter-sim"
+    if [ "${VELUMIN_NO_SIM:-0}" = 1 ] || [ ! -x "$sim" ]; then
+        exec "$app" "$@"
+    fi
+    # The simulated meter registers itself as COM7 and removes that entry when it ends.
+    "$sim" --register "${VELUMIN_SIM_PORT:-COM7}" ${VELUMIN_SIM_ARGS:-} &
+    local sim_pid=$!
+    trap 'kill $sim_pid 2>/dev/null; wait $sim_pid 2>/dev/null || true' EXIT
+    sleep 1
+    "$app" "$@"
+}
+
+cmd=${1:-}
+[ $# -gt 0 ] && shift
+case "$cmd" in
+    run)   install_packages; run_app "$@" ;;
+    test)  install_packages; run_tests ;;
+    tsan)  install_packages; run_tsan ;;
+    build) install_packages; build "$BUILD" ;;
+    *) echo "usage: $0 run|test|tsan|build" >&2; exit 2 ;;
+esac
