@@ -10,7 +10,7 @@ cd "$(dirname "$(readlink -f "$0")")"
 
 PACKAGES=(cmake make ninja-build g++ clang libclang-rt-14-dev pkg-config
           qt6-base-dev qt6-serialport-dev libqcustomplot-dev libgl-dev
-          famfamfam-silk xvfb xauth)
+          famfamfam-silk fonts-dejavu-core fontconfig xvfb xauth)
 BUILD=build
 JOBS=$(nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS=${VELUMIN_FUZZ_SECONDS:-30}

@@ -1,0 +1,102 @@
+#include "app/mainwindow.h"
+
+#include "app/prompts.h"
+#include "app/resources.h"
+#include "dialogs/aboutdialog.h"
+#include "dialogs/displayunit.h"
+#include "dialogs/settingdialog.h"
+#include "ui_mainwindow.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    initVeluminResources();
+    ui->setupUi(this);
+    setWindowTitle(windowTitle() + QStringLiteral(" V") + QCoreApplication::applicationVersion());
+
+    connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
+    // File, Save is the same command as Data, Save Data.
+    connect(ui->actionSave, &QAction::triggered, ui->actionSaveData, &QAction::trigger);
+
+    m_displayFreq = DisplayUnit::readDisplayFreq();
+    ui->treeDetailData->headerItem()->setText(
+        2, m_displayFreq ? tr("Frequency (THz)") : tr("Wavelength (nm)"));
+
+    // Every port name is offered, so the user can pick one that discovery did not find.
+    m_cbPort = new QComboBox;
+    for (int n = 1; n <= 256; ++n)
+        m_cbPort->addItem(QStringLiteral("COM%1").arg(n));
+    ui->toolBarConnect->insertWidget(ui->actionConnect, m_cbPort);
+
+    m_cbUnit = new QComboBox;
+    m_cbUnit->addItem(QStringLiteral("Wavelength (nm)"));
+    m_cbUnit->addItem(QStringLiteral("Frequency (Thz)"));
+    ui->toolBarControl->addSeparator();
+    ui->toolBarControl->addWidget(m_cbUnit);
+    // Connected only now, so that filling the combo stores nothing.
+    connect(m_cbUnit, &QComboBox::currentIndexChanged, this, &MainWindow::slotCbSelectIndexChanged);
+    m_cbUnit->setCurrentIndex(m_displayFreq ? 1 : 0);
+
+    // Connect makes sense only once a device type has been chosen.
+    ui->actionConnect->setEnabled(false);
+
+    m_statusLabel = new QLabel;
+    m_progressBar = new QProgressBar;
+    m_stopButton = new QToolButton;
+    m_stopButton->setIcon(QIcon(QStringLiteral(":/icon/image/delete.png")));
+    ui->statusBar->insertWidget(0, m_statusLabel, 2);
+    ui->statusBar->insertWidget(1, m_progressBar, 4);
+    ui->statusBar->insertWidget(2, m_stopButton, 1);
+
+    ui->cbSelectDevice->addItem(QStringLiteral("NONE"));
+    ui->cbSelectDevice->addItem(QStringLiteral("CWDM-18 (Ruvo 730)"));
+    ui->cbSelectDevice->addItem(QStringLiteral("DWDM-48 (Ruvo 720)"));
+    ui->cbSelectDevice->addItem(QStringLiteral("Vendral-8 (Ruvo 710)"));
+
+    // The device tree is kept up to date but not shown; graphs open in a window of their own.
+    ui->treeDevice->hide();
+    ui->customPlot->hide();
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    const QMessageBox::StandardButton answer =
+        Prompts::warning(this, QCoreApplication::applicationName(), tr("Do you want to exit?"),
+                         QMessageBox::Ok | QMessageBox::No);
+    if (answer == QMessageBox::No)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    AboutDialog dialog;
+    dialog.exec();
+}
+
+void MainWindow::on_actionSetting_triggered()
+{
+    SettingDialog dialog;
+    // The tool-bar chooser keeps its index; it follows the store only when it changes itself.
+    if (dialog.exec() == QDialog::Accepted)
+        m_displayFreq = DisplayUnit::readDisplayFreq();
+}
+
+void MainWindow::slotCbSelectIndexChanged(int index)
+{
+    DisplayUnit::storeIndex(index);
+    m_displayFreq = DisplayUnit::readDisplayFreq();
+}
