@@ -1,0 +1,36 @@
+#pragma once
+
+#include "encoder.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace metersim {
+
+struct Faults {
+    int dropEvery = 0; // 0: never drop
+    bool split = false;
+    bool doubled = false;
+    bool garbage = false;
+    int delayMs = 0;
+    bool silent = false;
+};
+
+struct Options {
+    int kind = 1;
+    int records = 5;
+    Identity identity;
+    bool dwdm48Big = false;
+    QString recordsFile;
+    Faults faults;
+    Trailer trailer = Trailer::Two;
+    bool total0 = false;
+    QString registerPort; // "COMn", empty when the port map is left alone
+};
+
+enum class ParseResult { Ok, Help, Error };
+
+// Parses the command line; Help and Error come with the text to print.
+ParseResult parseOptions(const QStringList& arguments, Options* options, QString* message);
+
+} // namespace metersim
