@@ -211,9 +211,10 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "meter-sim: %s\n", qPrintable(message));
         return 1;
     }
-    printLine(QStringLiteral("PTY ") + pty.slavePath());
+    // Registered before the PTY line, so whoever waits for that line finds the port listed.
     if (!options.registerPort.isEmpty())
         registerPort(options.registerPort, pty.slavePath());
+    printLine(QStringLiteral("PTY ") + pty.slavePath());
 
     Loop(pty.master(), stopSignals, Meter(options, records), options.faults).run();
 

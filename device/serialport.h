@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSerialPort>
+
+// The meter's serial line: its fixed settings and the rule that turns what arrives into reads.
+// Functions here use the port they are given from the calling thread only.
+namespace SerialLine {
+
+// The meter speaks in reads of at most this many bytes.
+constexpr int MaxRead = 255;
+// How long a read waits for its first byte; this paces the receiver when the meter is silent.
+constexpr int FirstByteWaitMs = 10;
+// A frame may come in several USB packets; the read ends once the line has been quiet this long.
+constexpr int QuietMs = 4;
+
+// Opens the port read-write and applies the line settings. False when the port cannot be
+// opened; failing to set the modem lines (a pseudo-terminal has none) is logged, not a failure.
+// QSerialPort refuses QIODevice::Unbuffered, so the port is opened buffered.
+bool openLine(QSerialPort& port);
+
+// 115200 baud, no flow control, no parity, 8 data bits, 1 stop bit, DTR off, RTS off, in that
+// order.
+void applyLineSettings(QSerialPort& port);
+
+enum class ReadStatus {
+    Data,     // `read` holds what arrived
+    Nothing,  // nothing arrived within FirstByteWaitMs
+    Error,    // the port failed (meter unplugged, peer closed); port.error() and errorString()
+              // tell why until the next read
+};
+
+// One read: waits up to FirstByteWaitMs for the first byte, then takes what follows until the
+// line has been quiet for QuietMs, at most MaxRead bytes. Bytes beyond MaxRead stay in the
+// port for the next read.
+ReadStatus readFrame(QSerialPort& port, QByteArray& read);
+
+} // namespace SerialLine

@@ -1,0 +1,260 @@
+#include "protocol/decoder.h"
+
+#include "data/catalogue.h"
+#include "protocol/frames.h"
+#include "protocol/recordlayouts.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+namespace Decoder {
+
+namespace {
+
+// Every read handed in is at most 255 bytes, so int offsets are safe.
+quint8 byteAt(const QByteArray& read, int i)
+{
+    return quint8(read.at(i));
+}
+
+quint16 u16le(const QByteArray& read, int i)
+{
+    return quint16(byteAt(read, i) | (byteAt(read, i + 1) << 8));
+}
+
+quint16 u16be(const QByteArray& read, int i)
+{
+    return quint16((byteAt(read, i) << 8) | byteAt(read, i + 1));
+}
+
+quint32 u32le(const QByteArray& read, int i)
+{
+    return quint32(byteAt(read, i)) | (quint32(byteAt(read, i + 1)) << 8)
+        | (quint32(byteAt(read, i + 2)) << 16) | (quint32(byteAt(read, i + 3)) << 24);
+}
+
+// ASCII text of the bytes [from, to) up to the first zero byte (or 0xFF, where that ends the
+// text too) and at most maxChars long.
+QString text(const QByteArray& read, int from, int to, int maxChars, bool endsAtFF = false)
+{
+    QByteArray bytes = read.mid(from, std::max(0, std::min(to - from, maxChars)));
+    for (int i = 0; i < bytes.size(); ++i) {
+        if (bytes.at(i) == '\0' || (endsAtFF && quint8(bytes.at(i)) == 0xFF)) {
+            bytes.truncate(i);
+            break;
+        }
+    }
+    return QString::fromLatin1(bytes);
+}
+
+// The bytes of a zero-terminated name field: QByteArray keeps a zero after its data.
+QString nameText(const QByteArray& name)
+{
+    return QString::fromLatin1(name.constData());
+}
+
+// Product and serial numbers land in 20-byte buffers in the meter's own software, so 19
+// characters are all there is room for; longer texts are cut rather than rejected.
+constexpr int MaxIdText = 19;
+constexpr int BuildTimeSize = 24;
+// The fixed fields of a system information answer, counted back from the end of the read.
+constexpr int HwFromEnd = 35;
+constexpr int FwFromEnd = 31;
+constexpr int BuildTimeFromEnd = 27;
+constexpr int ProductOffset = 4;
+// The hardware version must not reach back into the header, where the product number starts.
+constexpr int MinSystemInfoRead = HwFromEnd + ProductOffset;
+constexpr int Cwdm18FixedSerialStart = 17;
+
+Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state)
+{
+    const int n = read.size();
+    qDebug() << "$ DATA_RES_SYSINFO (length:" << n << ")";
+    if (n < MinSystemInfoRead)
+        return {};
+
+    const int hwAt = n - HwFromEnd;
+    const int fwAt = n - FwFromEnd;
+    const int timeAt = n - BuildTimeFromEnd;
+
+    // The serial number follows the first run of 0x00 / 0xFF separators after the product.
+    int serialStart = 0;
+    bool separatorSeen = false;
+    for (int i = ProductOffset; i < length - 1; ++i) {
+        const quint8 b = byteAt(read, i);
+        if (b == 0x00 || b == 0xFF) {
+            separatorSeen = true;
+        } else if (separatorSeen) {
+            serialStart = i;
+            break;
+        }
+    }
+    qDebug().noquote() << "indexPN:" << ProductOffset << "indexSN:" << serialStart
+                       << "indexHW:" << hwAt << "indexFW: " << fwAt << "indexTime:" << timeAt;
+    qDebug() << "m_devIndex:" << state.devIndex;
+
+    const Version fw{byteAt(read, fwAt + 2), byteAt(read, fwAt + 1), byteAt(read, fwAt)};
+    const Version hw{byteAt(read, hwAt + 2), byteAt(read, hwAt + 1), byteAt(read, hwAt)};
+    const int kind = kindForDeviceIndex(state.devIndex);
+    if (kind >= 0)
+        state.kind = kind;
+    // CWDM-18 firmware from 3.7 on puts the serial number at a fixed place.
+    if (state.devIndex == 1 && ((fw.major >= 3 && fw.minor >= 7) || fw.major >= 4))
+        serialStart = Cwdm18FixedSerialStart;
+
+    SystemInfo info;
+    info.device = state.kind;
+    // The product number ends at its first separator, 0xFF as well as 0x00.
+    if (serialStart > ProductOffset)
+        info.productNumber = text(read, ProductOffset, serialStart, MaxIdText, true);
+    // Without a separator there is no serial number; the header bytes are not one.
+    if (serialStart > 0)
+        info.serialNumber = text(read, serialStart, hwAt, MaxIdText);
+    info.hwVer = u32le(read, hwAt);
+    info.fwVer = u32le(read, fwAt);
+    qDebug() << "fwVer:" << info.fwVer << int(byteAt(read, fwAt)) << int(byteAt(read, fwAt + 1))
+             << int(byteAt(read, fwAt + 2)) << int(byteAt(read, fwAt + 3));
+    state.hwVer = hw;
+    state.fwVer = fw;
+    info.buildTime = text(read, timeAt, timeAt + BuildTimeSize, BuildTimeSize);
+    return info;
+}
+
+QVector<qint16> powers(const QByteArray& bytes, int at, int values, int entries)
+{
+    QVector<qint16> data(entries, qint16(-9900));
+    for (int i = 0; i < values; ++i)
+        data[i] = qint16(u16le(bytes, at + 2 * i));
+    return data;
+}
+
+Decoded decodeHalf96(const QByteArray& read, Record record, DecoderState& state)
+{
+    if (Half96Data + Half96Size > read.size() - 3)
+        return {};
+    const char* half = read.constData() + Half96Data;
+    if (byteAt(read, Half96Flag) == 0) {
+        std::copy(half, half + Half96Size, state.image96.begin());
+        state.image96Count = record.count;
+        record.signal = RecordSignal::DWDM96Semi;
+        record.flag = 1;
+        return record;
+    }
+    // A second half joins only the first half of the same record; anything else would mix
+    // two records into one.
+    if (state.image96Count != int(record.count))
+        return {};
+    std::copy(half, half + Half96Size, state.image96.begin() + Half96Size);
+    state.image96Count = -1;
+
+    const QByteArray image(reinterpret_cast<const char*>(state.image96.data()), Image96Size);
+    record.signal = RecordSignal::DWDM96;
+    record.data = powers(image, 0, Image96Values, Image96Values);
+    record.date = u32le(image, Image96Date);
+    record.time = u32le(image, Image96Time);
+    record.name = image.mid(Image96Name, NameSize);
+    return record;
+}
+
+Decoded decodeRecord(const QByteArray& read, int length, DecoderState& state)
+{
+    const int n = read.size();
+    qDebug() << "$ DATA_RES_CWDMDATA (length:" << n << ")" << state.kind;
+    // Fields must lie in the payload, before the end byte at n - 3.
+    const int payloadEnd = n - 3;
+    if (payloadEnd < ValuesOffset)
+        return {};
+
+    Record record;
+    record.total = u16be(read, 4);
+    record.count = u16be(read, 6);
+    record.name = QByteArray(NameSize, '\0');
+
+    if (state.kind == Kind::DWDM96)
+        return decodeHalf96(read, record, state);
+
+    const RecordLayout* layout = selectLayout(state.kind, quint8(length & 0xFF), state.hwVer,
+                                              state.fwVer);
+    if (!layout || extent(*layout) > payloadEnd)
+        return {};
+
+    record.signal = layout->signal;
+    record.data = powers(read, ValuesOffset, layout->values, layout->entries);
+    record.date = u32le(read, layout->date);
+    record.time = u32le(read, layout->time);
+    if (layout->name >= 0)
+        record.name = read.mid(layout->name, NameSize);
+    if (layout->onOffSize > 0)
+        record.onOff = read.mid(layout->onOff, layout->onOffSize);
+    record.totalIndex = layout->totalIndex >= 0 ? int(u32le(read, layout->totalIndex))
+                                                : layout->fixedTotalIndex;
+    if (layout->mode >= 0)
+        record.mode = u16le(read, layout->mode);
+    if (layout->polar >= 0)
+        record.polar = u16le(read, layout->polar);
+
+    switch (state.kind) {
+    case Kind::CWDM18:
+        qDebug() << "total:" << record.total << record.count;
+        break;
+    case Kind::Vendral8:
+        qDebug() << "date:" << int(byteAt(read, layout->date))
+                 << int(byteAt(read, layout->date + 1)) << int(byteAt(read, layout->date + 2))
+                 << int(byteAt(read, layout->date + 3));
+        break;
+    case Kind::Tarnex64:
+    case Kind::MPO24:
+    case Kind::MPO32:
+        qDebug().noquote() << "name:" << nameText(record.name);
+        break;
+    case Kind::DWDM49TOTAL:
+        qDebug().noquote() << "name" << nameText(record.name);
+        break;
+    default:
+        break;
+    }
+    return record;
+}
+
+} // namespace
+
+bool acceptFrame(const QByteArray& read)
+{
+    const int n = read.size();
+    if (n < 5 || byteAt(read, 0) != Frames::START_BYTE)
+        return false;
+    const int length = byteAt(read, 2) * 256 + byteAt(read, 3);
+    return (n == length + 2 || n == length + 1) && byteAt(read, n - 3) == Frames::END_BYTE;
+}
+
+int kindForDeviceIndex(int devIndex)
+{
+    switch (devIndex) {
+    case 3:
+        return Kind::DWDM96;
+    case 4:
+        return Kind::Vendral8;
+    default:
+        return devIndex >= Kind::First && devIndex <= Kind::Last ? devIndex : -1;
+    }
+}
+
+Decoded decodeRead(const QByteArray& read, DecoderState& state)
+{
+    if (!acceptFrame(read))
+        return {};
+    const int command = byteAt(read, 1);
+    const int length = byteAt(read, 2) * 256 + byteAt(read, 3);
+    qDebug() << "serial received:" << command << length;
+    switch (command) {
+    case Frames::DATA_RES_SYSINFO:
+        return decodeSystemInfo(read, length, state);
+    case Frames::DATA_RES_CWDMDATA:
+        return decodeRecord(read, length, state);
+    default:
+        return {};
+    }
+}
+
+} // namespace Decoder

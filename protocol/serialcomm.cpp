@@ -1,0 +1,179 @@
+#include "protocol/serialcomm.h"
+
+#include "device/serialport.h"
+
+#include <QDebug>
+#include <QSerialPort>
+
+#include <chrono>
+
+namespace {
+
+// Pacing from the meter's protocol: the meter needs a moment after each answer.
+constexpr int PauseAfterFrameMs = 50;
+// A failing port (meter unplugged) fails every read at once; waiting keeps the loop from
+// spinning until the user disconnects.
+constexpr int PauseAfterErrorMs = 100;
+constexpr int WriteWaitMs = 100;
+
+} // namespace
+
+SerialComm::SerialComm(QSerialPort* port, int kind, int deviceSelectionIndex, QObject* parent)
+    : QThread(parent), m_port(port), m_home(QThread::currentThread())
+{
+    m_state.kind = kind;
+    m_state.devIndex = deviceSelectionIndex;
+    m_port->moveToThread(this);
+}
+
+SerialComm::~SerialComm()
+{
+    // A receiver that never ran still holds the port in its thread; running the (empty) loop
+    // is what hands the port back.
+    if (!isRunning() && !isFinished()) {
+        m_stop = true;
+        start();
+    }
+    stop();
+    wait();
+    // QThread::wait() can return through a lock that ThreadSanitizer does not see; taking the
+    // mutex that the end of run() took makes the loop's last use of the port visibly finished.
+    { std::lock_guard<std::mutex> lock(m_mutex); }
+    qDebug() << "exit";
+}
+
+void SerialComm::post(const QByteArray& frame)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_outbox.append(frame);
+}
+
+void SerialComm::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+}
+
+void SerialComm::pauseUnlessStopped(int ms)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop.load(); });
+}
+
+void SerialComm::writePosted()
+{
+    QList<QByteArray> frames;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        frames.swap(m_outbox);
+    }
+    for (const QByteArray& frame : frames) {
+        m_port->write(frame);
+        m_port->waitForBytesWritten(WriteWaitMs);
+    }
+}
+
+void SerialComm::run()
+{
+    qDebug() << "start recv data";
+    QByteArray read;
+    bool failing = false;
+    while (!m_stop) {
+        writePosted();
+        const SerialLine::ReadStatus status = SerialLine::readFrame(*m_port, read);
+        if (status == SerialLine::ReadStatus::Error) {
+            // Logged once per run of failures, not once per read.
+            if (!failing)
+                qDebug().noquote() << "serial read failed:" << m_port->error() << m_port->errorString();
+            failing = true;
+            pauseUnlessStopped(PauseAfterErrorMs);
+            continue;
+        }
+        if (status == SerialLine::ReadStatus::Nothing)
+            continue;
+        failing = false;
+        if (!Decoder::acceptFrame(read))
+            continue;
+        emitDecoded(Decoder::decodeRead(read, m_state));
+        pauseUnlessStopped(PauseAfterFrameMs);
+    }
+    qDebug() << "Stop recv data";
+    m_port->close();
+    m_port->moveToThread(m_home);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stop = false;
+}
+
+void SerialComm::emitDecoded(const Decoder::Decoded& decoded)
+{
+    if (const auto* info = std::get_if<Decoder::SystemInfo>(&decoded)) {
+        Q_EMIT sigRecvedSysInfo(info->device, info->productNumber, info->serialNumber,
+                                info->hwVer, info->fwVer, info->buildTime);
+    } else if (const auto* record = std::get_if<Decoder::Record>(&decoded)) {
+        emitRecord(*record);
+    }
+}
+
+void SerialComm::emitRecord(const Decoder::Record& r)
+{
+    using S = Decoder::RecordSignal;
+    switch (r.signal) {
+    case S::CWDM18:
+        Q_EMIT sigRecvedDataCWDM18(r.total, r.count, r.data, r.date, r.time, r.name);
+        break;
+    case S::DWDM48:
+        Q_EMIT sigRecvedDataDWDM48(r.total, r.count, r.data, r.date, r.time, r.name);
+        break;
+    case S::DWDM48Big:
+        Q_EMIT sigRecvedDataDWDM48Big(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
+                                      r.totalIndex);
+        break;
+    case S::DWDM96:
+        Q_EMIT sigRecvedDataDWDM96(r.total, r.count, r.data, r.date, r.time, r.name);
+        break;
+    case S::Vendral8:
+        Q_EMIT sigRecvedDataVendral8(r.total, r.count, r.data, r.date, r.time, r.name);
+        break;
+    case S::Tarnex8:
+        Q_EMIT sigRecvedDataTarnex8(r.total, r.count, r.data, r.date, r.time, r.name);
+        break;
+    case S::Tarnex56:
+        Q_EMIT sigRecvedDataTarnex56(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
+                                     r.totalIndex);
+        break;
+    case S::Tarnex57:
+        Q_EMIT sigRecvedDataTarnex57(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
+                                     r.totalIndex);
+        break;
+    case S::Tarnex64:
+        Q_EMIT sigRecvedDataTarnex64(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
+                                     r.totalIndex);
+        break;
+    case S::DWDM49TOTAL:
+        Q_EMIT sigRecvedDataDWDM49TOTAL(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
+                                        r.totalIndex);
+        break;
+    case S::DWDM96Semi:
+        Q_EMIT sigRecvedDataDWDM96Semi(r.count, r.flag);
+        break;
+    case S::MPO12:
+        Q_EMIT sigRecvedDataMPO12(r.total, r.count, r.data, r.mode, r.polar, r.date, r.time,
+                                  r.name);
+        break;
+    case S::MPO24:
+        Q_EMIT sigRecvedDataMPO24(r.total, r.count, r.data, r.mode, r.polar, r.date, r.time,
+                                  r.name);
+        break;
+    case S::MPO16:
+        Q_EMIT sigRecvedDataMPO16(r.total, r.count, r.data, r.mode, r.polar, r.date, r.time,
+                                  r.name);
+        break;
+    case S::MPO32:
+        Q_EMIT sigRecvedDataMPO32(r.total, r.count, r.data, r.mode, r.polar, r.date, r.time,
+                                  r.name);
+        break;
+    }
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "protocol/decoder.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QThread>
+#include <QVector>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+class QSerialPort;
+
+// The receiving side of the meter link. It owns the open port for as long as its thread runs:
+// QSerialPort may be used by one thread only, so requests from the GUI thread are handed over
+// with post() and written by the receiver thread itself. Decoded answers leave as queued signals
+// whose arguments are copies.
+//
+// Life cycle, all from the thread that created the port:
+//   open the port (parentless), construct SerialComm (it moves the port to its thread), connect,
+//   start(), post() requests ...; stop(), wait(); then the port is closed, back in the creating
+//   thread, and may be deleted. Destroying a SerialComm stops it and waits for its loop first.
+//
+// Thread-safe members: post() and stop(). Everything else belongs to the creating thread.
+class SerialComm : public QThread {
+    Q_OBJECT
+public:
+    // `kind` is the initial kind code (0 until the meter has identified itself);
+    // `deviceSelectionIndex` chooses the kind that the system information answer sets.
+    SerialComm(QSerialPort* port, int kind, int deviceSelectionIndex, QObject* parent = nullptr);
+    ~SerialComm() override;
+
+    // Queues one complete request frame; the receiver writes it in a single write. Thread-safe.
+    void post(const QByteArray& frame);
+    // Asks the loop to end; it ends within one read (about 10 ms). Thread-safe.
+    void stop();
+
+Q_SIGNALS:
+    void sigRecvedSysInfo(int device, QString strProductNumber, QString strSerialNumber, uint hwVer,
+                          uint fwVer, QString strBuildTime);
+    void sigRecvedDataCWDM18(ushort total, ushort count, QVector<qint16> data, uint date, uint time,
+                             QByteArray name);
+    void sigRecvedDataDWDM48(ushort total, ushort count, QVector<qint16> data, uint date, uint time,
+                             QByteArray name);
+    void sigRecvedDataDWDM48Big(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
+                                uint date, uint time, QByteArray name, int totalIndex);
+    void sigRecvedDataDWDM96(ushort total, ushort count, QVector<qint16> data, uint date, uint time,
+                             QByteArray name);
+    void sigRecvedDataVendral8(ushort total, ushort count, QVector<qint16> data, uint date,
+                               uint time, QByteArray name);
+    void sigRecvedDataTarnex8(ushort total, ushort count, QVector<qint16> data, uint date, uint time,
+                              QByteArray name);
+    void sigRecvedDataTarnex56(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
+                               uint date, uint time, QByteArray name, int totalIndex);
+    void sigRecvedDataTarnex57(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
+                               uint date, uint time, QByteArray name, int totalIndex);
+    void sigRecvedDataTarnex64(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
+                               uint date, uint time, QByteArray name, int totalIndex);
+    void sigRecvedDataDWDM49TOTAL(ushort total, ushort count, QVector<qint16> data,
+                                  QByteArray onOff, uint date, uint time, QByteArray name,
+                                  int totalWav);
+    void sigRecvedDataMPO12(ushort total, ushort count, QVector<qint16> data, ushort mode,
+                            ushort polar, uint date, uint time, QByteArray name);
+    void sigRecvedDataMPO24(ushort total, ushort count, QVector<qint16> data, ushort mode,
+                            ushort polar, uint date, uint time, QByteArray name);
+    void sigRecvedDataMPO16(ushort total, ushort count, QVector<qint16> data, ushort mode,
+                            ushort polar, uint date, uint time, QByteArray name);
+    void sigRecvedDataMPO32(ushort total, ushort count, QVector<qint16> data, ushort mode,
+                            ushort polar, uint date, uint time, QByteArray name);
+    void sigRecvedDataDWDM96Semi(ushort count, uchar flag);
+
+protected:
+    void run() override;
+
+private:
+    void writePosted();
+    void emitDecoded(const Decoder::Decoded& decoded);
+    void emitRecord(const Decoder::Record& r);
+    // Sleeps up to `ms`, returning early when a stop is requested.
+    void pauseUnlessStopped(int ms);
+
+    std::atomic<bool> m_stop{false};
+    QSerialPort* m_port;
+    QThread* m_home;  // the creating thread, which gets the port back after the loop
+    // m_kind, m_devIndex, m_hwVer and m_fwVer of the receiver live here; receiver thread only
+    // once started.
+    Decoder::DecoderState m_state;
+
+    // std::mutex rather than QMutex: both work, but ThreadSanitizer sees only the former.
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    QList<QByteArray> m_outbox;
+};
