@@ -2,6 +2,7 @@
 
 #include "app/prompts.h"
 #include "app/resources.h"
+#include "device/discovery.h"
 #include "dialogs/aboutdialog.h"
 #include "dialogs/displayunit.h"
 #include "dialogs/settingdialog.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
+#include <QTreeWidgetItem>
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -20,6 +22,9 @@ MainWindow::MainWindow(QWidget* parent)
     initVeluminResources();
     ui->setupUi(this);
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QCoreApplication::applicationVersion());
+
+    for (QTreeWidgetItem*& item : m_deviceItems)
+        item = new QTreeWidgetItem(0);
 
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
     // File, Save is the same command as Data, Save Data.
@@ -34,6 +39,7 @@ MainWindow::MainWindow(QWidget* parent)
     for (int n = 1; n <= 256; ++n)
         m_cbPort->addItem(QStringLiteral("COM%1").arg(n));
     ui->toolBarConnect->insertWidget(ui->actionConnect, m_cbPort);
+    selectComPort(findComPort());
 
     m_cbUnit = new QComboBox;
     m_cbUnit->addItem(QStringLiteral("Wavelength (nm)"));
@@ -63,10 +69,18 @@ MainWindow::MainWindow(QWidget* parent)
     // The device tree is kept up to date but not shown; graphs open in a window of their own.
     ui->treeDevice->hide();
     ui->customPlot->hide();
+
+    m_discoveryTimer = startTimer(1000);
 }
 
 MainWindow::~MainWindow()
 {
+    stopReceiver();
+    closePort();
+    for (QTreeWidgetItem* item : m_deviceItems) {
+        if (!item->parent())
+            delete item;
+    }
     delete ui;
 }
 
@@ -75,10 +89,40 @@ void MainWindow::closeEvent(QCloseEvent* event)
     const QMessageBox::StandardButton answer =
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Do you want to exit?"),
                          QMessageBox::Ok | QMessageBox::No);
-    if (answer == QMessageBox::No)
+    if (answer == QMessageBox::No) {
         event->ignore();
-    else
-        event->accept();
+        return;
+    }
+    // Leaving while connected: end the receiver and close the port now, not at process exit.
+    stopReceiver();
+    closePort();
+    event->accept();
+}
+
+void MainWindow::timerEvent(QTimerEvent* event)
+{
+    if (m_discoveryTimer != 0 && event->timerId() == m_discoveryTimer) {
+        const int com = findComPort();
+        if (com > 0) {
+            selectComPort(com);
+            // Found, even when the number lies beyond the chooser: the user picks by hand then.
+            killTimer(m_discoveryTimer);
+            m_discoveryTimer = 0;
+        }
+    }
+}
+
+void MainWindow::selectComPort(int com)
+{
+    m_cbPort->setCurrentIndex(
+        m_cbPort->findText(QStringLiteral("COM%1").arg(com), Qt::MatchCaseSensitive));
+}
+
+void MainWindow::restartDiscovery()
+{
+    if (m_discoveryTimer != 0)
+        killTimer(m_discoveryTimer);
+    m_discoveryTimer = startTimer(1000);
 }
 
 void MainWindow::on_actionAbout_triggered()

@@ -1,26 +1,56 @@
-// Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [output.png]
-// Writes a picture of the main window as it looks at start-up.
+// Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--connect N] [output.png]
+// Writes a picture of the main window as it looks at start-up, or, with --connect, after
+// choosing device type N and connecting to the meter that discovery preselected.
 
 #include "app/mainwindow.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTextStream>
+
+namespace {
+
+// Connects as a user would and waits for the meter's identity; false when it does not come.
+bool connectMeter(MainWindow& window, int deviceIndex)
+{
+    window.findChild<QComboBox*>(QStringLiteral("cbSelectDevice"))->setCurrentIndex(deviceIndex);
+    window.findChild<QAction*>(QStringLiteral("actionConnect"))->trigger();
+    auto* product = window.findChild<QLineEdit*>(QStringLiteral("editProductNum"));
+    QDeadlineTimer deadline(5000);
+    while (product->text().isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return !product->text().isEmpty();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
 
-    const QStringList args = QCoreApplication::arguments();
-    const QString path = args.size() > 1 ? args.at(1) : QStringLiteral("docs/screenshots/main-window.png");
+    QStringList args = QCoreApplication::arguments().mid(1);
+    int deviceIndex = 0;
+    if (args.size() >= 2 && args.at(0) == QLatin1String("--connect")) {
+        deviceIndex = args.at(1).toInt();
+        args = args.mid(2);
+    }
+    const QString path = args.isEmpty() ? QStringLiteral("docs/screenshots/main-window.png") : args.at(0);
 
     MainWindow window;
     window.show();
     // Lets the layouts settle before the window is painted.
     QCoreApplication::processEvents();
+    if (deviceIndex > 0 && !connectMeter(window, deviceIndex)) {
+        QTextStream(stderr) << "the meter did not answer\n";
+        return 1;
+    }
 
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!window.grab().save(path)) {

@@ -1,0 +1,226 @@
+// Connecting to the meter: opening the port, starting the receiver, and taking in the meter's
+// identity. These are the main window's connection members.
+
+#include "app/mainwindow.h"
+
+#include "app/prompts.h"
+#include "device/comports.h"
+#include "device/serialport.h"
+#include "protocol/frames.h"
+#include "protocol/serialcomm.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QSerialPort>
+
+namespace {
+
+struct DeviceTreeEntry {
+    int kind;
+    int group; // index of the group item in treeDevice
+};
+
+// Kinds that get an entry in the device tree; Tarnex57 and DWDM49TOTAL share Tarnex-56's group.
+constexpr DeviceTreeEntry deviceTreeEntries[] = {
+    {1, 0}, {2, 1}, {3, 3}, {4, 2}, {5, 4}, {6, 5}, {7, 5}, {9, 5},
+};
+static_assert(std::size(deviceTreeEntries) == MainWindow::DeviceItemCount);
+
+QString versionText(uint version)
+{
+    return QStringLiteral("V%1.%2.%3")
+        .arg((version >> 16) & 0xFF)
+        .arg((version >> 8) & 0xFF)
+        .arg(version & 0xFF);
+}
+
+void logOpenState(const QSerialPort& port)
+{
+    qDebug().noquote() << QStringLiteral("is open: %1").arg(port.isOpen() ? 1 : 0);
+}
+
+} // namespace
+
+void MainWindow::on_actionConnect_triggered(bool checked)
+{
+    if (checked)
+        connectMeter();
+    else
+        disconnectMeter();
+}
+
+void MainWindow::connectMeter()
+{
+    // A second receiver would read the same port; Connect cannot be checked twice anyway.
+    if (m_serialComm)
+        return;
+    if (!openPort(m_cbPort->currentText())) {
+        ui->actionConnect->setChecked(false);
+        Prompts::warning(this, tr("Warning"), tr("Serial port open failed!"));
+        restartDiscovery();
+        return;
+    }
+    m_serialComm = new SerialComm(m_port, 0, ui->cbSelectDevice->currentIndex(), nullptr);
+    connectReceiver();
+    m_serialComm->start();
+    sendSystemInfo();
+}
+
+void MainWindow::disconnectMeter()
+{
+    stopReceiver();
+    closePort();
+    ui->actionConnect->setChecked(false);
+    for (QTreeWidgetItem* item : m_deviceItems) {
+        if (QTreeWidgetItem* group = item->parent())
+            group->removeChild(item);
+    }
+    setConnectedUi(false);
+    restartDiscovery();
+}
+
+bool MainWindow::openPort(const QString& portName)
+{
+    const QString path = devicePathForPort(portName);
+    if (path.isEmpty())
+        return false;
+    m_port = new QSerialPort(path);
+    if (!SerialLine::openLine(*m_port)) {
+        qDebug().noquote() << "open" << path << "failed:" << m_port->errorString();
+        delete m_port;
+        m_port = nullptr;
+        return false;
+    }
+    logOpenState(*m_port);
+    return true;
+}
+
+void MainWindow::closePort()
+{
+    if (!m_port)
+        return;
+    m_port->close();
+    logOpenState(*m_port);
+    delete m_port;
+    m_port = nullptr;
+}
+
+void MainWindow::connectReceiver()
+{
+    SerialComm* r = m_serialComm;
+    connect(r, &SerialComm::sigRecvedSysInfo, this, &MainWindow::slotRecvedSysInfo);
+}
+
+void MainWindow::stopReceiver()
+{
+    if (!m_serialComm)
+        return;
+    disconnect(m_serialComm, nullptr, this, nullptr);
+    m_serialComm->stop();
+    // The port may be closed only once the receiver's last read has returned; the loop ends
+    // within one short read.
+    m_serialComm->wait();
+    // Reports it queued before it stopped belong to the link that is going away.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    delete m_serialComm;
+    m_serialComm = nullptr;
+}
+
+void MainWindow::sendSystemInfo()
+{
+    qDebug().noquote() << "sendSystemInfo()";
+    sendRequest(Frames::systemInfoRequest());
+}
+
+void MainWindow::sendData(int index)
+{
+    qDebug().noquote() << "Send Data / index:" << index;
+    sendRequest(Frames::dataRequest(index));
+}
+
+void MainWindow::sendData96(int index, quint8 half)
+{
+    qDebug().noquote() << "Send Data for 96 / index:" << index;
+    sendRequest(Frames::data96Request(index, half));
+}
+
+void MainWindow::sendRequest(const QByteArray& frame)
+{
+    // The receiver owns the port and writes for us; without one there is no link to write to.
+    if (m_serialComm)
+        m_serialComm->post(frame);
+}
+
+void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString strSerialNumber,
+                                   uint hwVer, uint fwVer, QString strBuildTime)
+{
+    qDebug().noquote() << "slotRecvedSysInfo:" << strProductName << strSerialNumber << hwVer
+                       << fwVer << strBuildTime << m_kindCode;
+    m_recordNames.clear();
+    if (strProductName == QLatin1String("Quibrant"))
+        strProductName = QStringLiteral("Quibrant-48-100");
+    m_productName = strProductName;
+    m_serialNumber = strSerialNumber;
+    m_hwVersion = versionText(hwVer);
+    m_fwVersion = versionText(fwVer);
+    m_buildTime = strBuildTime;
+
+    if (device >= 1 && device <= 13) {
+        m_kindCode = device;
+        for (int i = 0; i < DeviceItemCount; ++i) {
+            if (deviceTreeEntries[i].kind != device)
+                continue;
+            QTreeWidgetItem* item = m_deviceItems[i];
+            item->setText(0, m_productName + QStringLiteral(" (") + m_serialNumber +
+                                 QStringLiteral(")"));
+            if (!item->parent())
+                ui->treeDevice->topLevelItem(deviceTreeEntries[i].group)->addChild(item);
+        }
+    }
+    if (m_kindCode >= 1 && m_kindCode <= 13) {
+        setConnectedUi(true);
+        ui->tabMain->setCurrentIndex(0);
+    } else {
+        setConnectedUi(false);
+    }
+}
+
+void MainWindow::setConnectedUi(bool on)
+{
+    for (QWidget* w : {static_cast<QWidget*>(ui->tabMain), static_cast<QWidget*>(ui->gbSystemInfor)})
+        w->setEnabled(on);
+    for (QAction* a : {ui->actionGetData, ui->actionSaveData, ui->actionGraphData, ui->actionSave})
+        a->setEnabled(on);
+    if (on) {
+        ui->editProductNum->setText(m_productName);
+        ui->editSerialNum->setText(m_serialNumber);
+        ui->editHwVer->setText(m_hwVersion);
+        ui->editFwVer->setText(m_fwVersion);
+    } else {
+        for (QLineEdit* e : {ui->editProductNum, ui->editSerialNum, ui->editHwVer, ui->editFwVer})
+            e->clear();
+        ui->treeData->clear();
+        ui->treeDetailData->clear();
+    }
+}
+
+void MainWindow::on_cbSelectDevice_currentIndexChanged(int index)
+{
+    // Once a type has been chosen Connect stays available, "NONE" included.
+    if (index != 0)
+        ui->actionConnect->setEnabled(true);
+}
+
+void MainWindow::on_treeDevice_itemClicked(QTreeWidgetItem* item, int column)
+{
+    Q_UNUSED(column);
+    qDebug().noquote() << "# Device Tree Item Clicked";
+    if (std::find(std::begin(m_deviceItems), std::end(m_deviceItems), item) !=
+        std::end(m_deviceItems)) {
+        setConnectedUi(true);
+        ui->tabMain->setCurrentIndex(0);
+    } else {
+        setConnectedUi(false);
+    }
+}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Renders the README's pictures of the main window, headless, beside the simulated meter.
+# Usage: tools/screenshots.sh [build-dir]
+set -euo pipefail
+cd "$(dirname "$(readlink -f "$0")")/.."
+build=${1:-build}
+export QT_QPA_PLATFORM=offscreen
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
+trap 'kill $sim 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"' EXIT
+
+"$build/tools/screenshot/velumin-screenshot" docs/screenshots/main-window.png
+"$build/tools/meter-sim/meter-sim" --register COM7 >/dev/null &
+sim=$!
+for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
+"$build/tools/screenshot/velumin-screenshot" --connect 1 docs/screenshots/connected.png
