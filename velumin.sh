@@ -31,18 +31,20 @@ install_packages() {
     fi
 }
 
-build() {  # build <dir> [cmake options...]
+build() {  # build <dir> [--target T] [cmake options...]
     local dir=$1; shift
+    local target=()
+    if [ "${1:-}" = --target ]; then target=(--target "$2"); shift 2; fi
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-    cmake --build "$dir" -j "$JOBS"
+    cmake --build "$dir" -j "$JOBS" "${target[@]}"
 }
 
 run_tests() {
     build "$BUILD"
     (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
-    build "$BUILD-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DVELUMIN_FUZZ=ON
+    build "$BUILD-fuzz" --target fuzzers -DCMAKE_CXX_COMPILER=clang++ -DVELUMIN_FUZZ=ON
     for f in "$BUILD-fuzz"/tests/fuzz_*; do
-        [ -x "$f" ] || continue
+        [ -f "$f" ] && [ -x "$f" ] || continue
         local corpus="$BUILD-fuzz/corpus/$(basename "$f")"
         mkdir -p "$corpus"
         echo "Fuzzing $(basename "$f") for ${FUZZ_SECONDS}s"

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <deque>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -201,6 +202,8 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    // A test that dies must not leave its meter running (and holding the test's output open).
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     const int stopSignals = blockStopSignals();
     if (stopSignals < 0) {
         std::perror("meter-sim: signalfd");
