@@ -66,11 +66,19 @@ run_app() {
     if [ "${VELUMIN_NO_SIM:-0}" = 1 ] || [ ! -x "$sim" ]; then
         exec "$app" "$@"
     fi
-    # The simulated meter registers itself as COM7 and removes that entry when it ends.
-    "$sim" --register "${VELUMIN_SIM_PORT:-COM7}" ${VELUMIN_SIM_ARGS:-} &
-    local sim_pid=$!
-    trap 'kill $sim_pid 2>/dev/null; wait $sim_pid 2>/dev/null || true' EXIT
-    sleep 1
+    # The simulated meter registers itself as COM7 (its "PTY" line comes once it has) and removes
+    # that entry when it ends.
+    # Globals, not locals: the exit trap runs after this function has returned.
+    sim_out=$(mktemp)
+    "$sim" --register "${VELUMIN_SIM_PORT:-COM7}" ${VELUMIN_SIM_ARGS:-} >"$sim_out" &
+    sim_pid=$!
+    trap 'kill $sim_pid 2>/dev/null; wait $sim_pid 2>/dev/null; rm -f "$sim_out"' EXIT
+    for _ in $(seq 50); do
+        grep -q '^PTY ' "$sim_out" && break
+        kill -0 $sim_pid 2>/dev/null || { echo "the simulated meter did not start" >&2; exit 1; }
+        sleep 0.1
+    done
+    echo "Simulated meter: $(head -n 1 "$sim_out") registered as ${VELUMIN_SIM_PORT:-COM7}"
     "$app" "$@"
 }
 
