@@ -69,7 +69,6 @@ private:
     Ui::MainWindow* ui;
 
     int m_discoveryTimer = 0;
-    int m_dataTimer = 0;
 
     QLabel* m_statusLabel = nullptr;
     QProgressBar* m_progressBar = nullptr;
