@@ -51,8 +51,7 @@ public:
         bool exited = false;
         if (m_pid > 0) {
             ::kill(m_pid, SIGTERM);
-            int status = 0;
-            exited = waitpid(m_pid, &status, 0) == m_pid;
+            exited = waitpid(m_pid, &m_status, 0) == m_pid;
             m_pid = -1;
         }
         if (m_out >= 0)
@@ -62,6 +61,16 @@ public:
     }
 
     QString pty() const { return m_pty; }
+
+    // After stop(): the meter ended by itself with exit code 0.
+    bool exitedCleanly() const { return WIFEXITED(m_status) && WEXITSTATUS(m_status) == 0; }
+
+    // Every line the meter has written so far, as written.
+    QStringList lines()
+    {
+        collect();
+        return m_lines;
+    }
 
     // Requests the meter has logged so far, without the "REQ " ("sysinfo", "data 3", ...).
     QStringList requests()
@@ -119,6 +128,7 @@ private:
         while ((end = m_buffer.indexOf('\n')) >= 0) {
             const QString line = QString::fromLatin1(m_buffer.left(end)).trimmed();
             m_buffer.remove(0, end + 1);
+            m_lines.append(line);
             if (line.startsWith(QLatin1String("PTY ")))
                 m_pty = line.mid(4);
             else if (line.startsWith(QLatin1String("REQ ")))
@@ -128,8 +138,10 @@ private:
     }
 
     pid_t m_pid = -1;
+    int m_status = -1;
     int m_out = -1;
     QByteArray m_buffer;
+    QStringList m_lines;
     QString m_pty;
     QStringList m_requests;
 };
