@@ -60,6 +60,7 @@ MainWindow::MainWindow(QWidget* parent)
     ui->statusBar->insertWidget(0, m_statusLabel, 2);
     ui->statusBar->insertWidget(1, m_progressBar, 4);
     ui->statusBar->insertWidget(2, m_stopButton, 1);
+    connect(m_stopButton, &QToolButton::clicked, this, &MainWindow::slotStopData);
 
     ui->cbSelectDevice->addItem(QStringLiteral("NONE"));
     ui->cbSelectDevice->addItem(QStringLiteral("CWDM-18 (Ruvo 730)"));
@@ -109,6 +110,8 @@ void MainWindow::timerEvent(QTimerEvent* event)
             killTimer(m_discoveryTimer);
             m_discoveryTimer = 0;
         }
+    } else if (m_dataTimer != 0 && event->timerId() == m_dataTimer) {
+        send(m_retrieval.tick());
     }
 }
 

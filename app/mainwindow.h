@@ -1,8 +1,14 @@
 #pragma once
 
+#include "data/records.h"
+#include "protocol/retrieval.h"
+
+#include <QByteArray>
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class QComboBox;
 class QLabel;
@@ -38,6 +44,14 @@ public:
     // Kinds with an entry in the device tree.
     static constexpr int DeviceItemCount = 8;
 
+    // How often Get Data asks again when no record has arrived. Tests shorten it; the window
+    // itself never changes it.
+    static constexpr int DefaultRetryIntervalMs = 2000;
+    void setRetryIntervalMs(int ms) { m_retryIntervalMs = ms; }
+    int retryIntervalMs() const { return m_retryIntervalMs; }
+    // A Get Data retrieval is running.
+    bool isGettingData() const { return m_retrieval.getting(); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -52,6 +66,48 @@ private Q_SLOTS:
     void slotCbSelectIndexChanged(int index);
     void on_cbSelectDevice_currentIndexChanged(int index);
 
+    void on_actionGetData_triggered();
+    void slotStopData();
+    void slotRecvedDataCWDM18(ushort total, ushort count, const QVector<qint16>& cwdmData,
+                              uint date, uint time, const QByteArray& name);
+    void slotRecvedDataDWDM48(ushort total, ushort count, const QVector<qint16>& dwdmData,
+                              uint date, uint time, const QByteArray& name);
+    void slotRecvedDataDWDM48Big(ushort total, ushort count, const QVector<qint16>& dwdmData,
+                                 const QByteArray& onOff, uint date, uint time,
+                                 const QByteArray& name, int totalIndex);
+    void slotRecvedDataDWDM96(ushort total, ushort count, const QVector<qint16>& dwdmData,
+                              uint date, uint time, const QByteArray& name);
+    void slotRecvedDataVendral8(ushort total, ushort count, const QVector<qint16>& data, uint date,
+                                uint time, const QByteArray& name);
+    void slotRecvedDataTarnex8(ushort total, ushort count, const QVector<qint16>& data, uint date,
+                               uint time, const QByteArray& name);
+    void slotRecvedDataTarnex56(ushort total, ushort count, const QVector<qint16>& data,
+                                const QByteArray& onOff, uint date, uint time,
+                                const QByteArray& name, int totalIndex);
+    void slotRecvedDataTarnex57(ushort total, ushort count, const QVector<qint16>& data,
+                                const QByteArray& onOff, uint date, uint time,
+                                const QByteArray& name, int totalIndex);
+    void slotRecvedDataTarnex64(ushort total, ushort count, const QVector<qint16>& data,
+                                const QByteArray& onOff, uint date, uint time,
+                                const QByteArray& name, int totalIndex);
+    void slotRecvedDataDWDM49TOTAL(ushort total, ushort count, const QVector<qint16>& dwdmData,
+                                   const QByteArray& onOff, uint date, uint time,
+                                   const QByteArray& name, int totalWav);
+    void slotRecvedDataMPO12(ushort total, ushort count, const QVector<qint16>& mpoData,
+                             ushort mode, ushort polar, uint date, uint time,
+                             const QByteArray& name);
+    void slotRecvedDataMPO24(ushort total, ushort count, const QVector<qint16>& mpoData,
+                             ushort mode, ushort polar, uint date, uint time,
+                             const QByteArray& name);
+    void slotRecvedDataMPO16(ushort total, ushort count, const QVector<qint16>& mpoData,
+                             ushort mode, ushort polar, uint date, uint time,
+                             const QByteArray& name);
+    void slotRecvedDataMPO32(ushort total, ushort count, const QVector<qint16>& mpoData,
+                             ushort mode, ushort polar, uint date, uint time,
+                             const QByteArray& name);
+    void slotRecvedDataDWDM96Semi(ushort count, uchar flag);
+    void on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+
 private:
     void selectComPort(int com);
     void restartDiscovery();
@@ -65,6 +121,18 @@ private:
     void stopReceiver();
     void sendRequest(const QByteArray& frame);
     void setConnectedUi(bool on);
+
+    void send(const Retrieval::Request& request);
+    void killDataTimer();
+    // Ends a running retrieval, as the stop button does.
+    void stopRetrieval();
+    // The common front of every intake slot: whether the report of record `count` is stored.
+    // Record 0 of a retrieval first empties the record list and `list`.
+    template <typename R> bool admitReport(QList<R>& list, int kind, ushort total, ushort count);
+    // The common end: the row in treeData, the progress bar and the next request.
+    void addReportRow(int kind, ushort total, ushort count, const QByteArray& name, uint date,
+                      uint time);
+    void showRecordDetail(int row);
 
     Ui::MainWindow* ui;
 
@@ -87,7 +155,26 @@ private:
     QString m_hwVersion;
     QString m_fwVersion;
     QString m_buildTime;
+    // Names of the Vendral-8 records, whose records hold none: entry i belongs to record i.
     QStringList m_recordNames;
+
+    Retrieval m_retrieval;
+    int m_dataTimer = 0;
+    int m_retryIntervalMs = DefaultRetryIntervalMs;
+
+    QList<CWDM18Record> m_listCWDM18;
+    QList<DWDM48Record> m_listDWDM48;
+    QList<DWDM96Record> m_listDWDM96;
+    QList<Vendral8Record> m_listVendral8;
+    QList<Tarnex8Record> m_listTarnex8;
+    QList<Tarnex56Record> m_listTarnex56;
+    QList<Tarnex57Record> m_listTarnex57;
+    QList<Tarnex64Record> m_listTarnex64;
+    QList<DWDM49TOTALRecord> m_listDWDM49TOTAL;
+    QList<MPO12Record> m_listMPO12;
+    QList<MPO24Record> m_listMPO24;
+    QList<MPO16Record> m_listMPO16;
+    QList<MPO32Record> m_listMPO32;
 
     bool m_displayFreq = false;
 };

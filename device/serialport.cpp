@@ -20,6 +20,17 @@ bool timedOut(QSerialPort& port)
     return error == QSerialPort::NoError || error == QSerialPort::TimeoutError;
 }
 
+// A read that holds a whole frame by its length field (L + 2 bytes from a 0x02 start byte) with
+// nothing more waiting is complete: there is no need to wait out the quiet time. A read that
+// does not look like a frame, or is shorter, waits for the line to go quiet as before.
+bool holdsWholeFrame(const QByteArray& read)
+{
+    if (read.size() < 4 || quint8(read.at(0)) != 0x02)
+        return false;
+    const int length = quint8(read.at(2)) * 256 + quint8(read.at(3));
+    return read.size() >= length + 2;
+}
+
 } // namespace
 
 bool openLine(QSerialPort& port)
@@ -60,6 +71,8 @@ ReadStatus readFrame(QSerialPort& port, QByteArray& read)
     }
     read = port.read(MaxRead);
     while (read.size() < MaxRead) {
+        if (port.bytesAvailable() == 0 && holdsWholeFrame(read))
+            break;
         if (port.bytesAvailable() == 0 && !port.waitForReadyRead(QuietMs)) {
             if (!timedOut(port) && read.isEmpty())
                 return ReadStatus::Error;

@@ -31,8 +31,9 @@ enum class ReadStatus {
 };
 
 // One read: waits up to FirstByteWaitMs for the first byte, then takes what follows until the
-// line has been quiet for QuietMs, at most MaxRead bytes. Bytes beyond MaxRead stay in the
-// port for the next read.
+// line has been quiet for QuietMs, at most MaxRead bytes. A read that already holds as many
+// bytes as its length field announces ends as soon as nothing more is waiting. Bytes beyond
+// MaxRead stay in the port for the next read.
 ReadStatus readFrame(QSerialPort& port, QByteArray& read);
 
 } // namespace SerialLine

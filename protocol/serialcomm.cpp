@@ -44,8 +44,11 @@ SerialComm::~SerialComm()
 
 void SerialComm::post(const QByteArray& frame)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_outbox.append(frame);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_outbox.append(frame);
+    }
+    m_wake.notify_all();
 }
 
 void SerialComm::stop()
@@ -59,8 +62,19 @@ void SerialComm::stop()
 
 void SerialComm::pauseUnlessStopped(int ms)
 {
+    // Requests posted during the pause go out at once, so that the answer is already waiting
+    // when the pause ends: the pause then costs the link nothing beyond itself.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop.load(); });
+    while (!m_stop) {
+        if (!m_wake.wait_until(lock, deadline, [this] { return m_stop || !m_outbox.isEmpty(); }))
+            return;
+        if (m_stop)
+            return;
+        lock.unlock();
+        writePosted();
+        lock.lock();
+    }
 }
 
 void SerialComm::writePosted()

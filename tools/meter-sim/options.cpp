@@ -44,6 +44,35 @@ bool parseVersion(const QString& text, Version* v)
     return true;
 }
 
+// The kind names the application uses, in kind-code order.
+constexpr const char* kKindNames[13] = {
+    "CWDM18",   "DWDM48",      "Vendral8", "DWDM96", "Tarnex8", "Tarnex56", "Tarnex57",
+    "Tarnex64", "DWDM49TOTAL", "MPO12",    "MPO24",  "MPO16",   "MPO32",
+};
+
+// --kind takes a code or a name ("CWDM18", any case).
+bool parseKind(const QCommandLineParser& p, int* kind, QString* error)
+{
+    const QString option = QStringLiteral("kind");
+    if (!p.isSet(option))
+        return true;
+    const QString value = p.value(option);
+    for (int i = 0; i < 13; ++i) {
+        if (value.compare(QLatin1String(kKindNames[i]), Qt::CaseInsensitive) == 0) {
+            *kind = i + 1;
+            return true;
+        }
+    }
+    bool ok = false;
+    const int code = value.toInt(&ok);
+    if (ok && code >= 1 && code <= 13) {
+        *kind = code;
+        return true;
+    }
+    *error = QStringLiteral("--kind must be a number from 1 to 13 or a kind name such as CWDM18");
+    return false;
+}
+
 bool parseCount(const QCommandLineParser& p, const QString& name, int min, int max, int* out,
                 QString* error)
 {
@@ -80,7 +109,7 @@ ParseResult parseOptions(const QStringList& arguments, Options* o, QString* erro
     p.setApplicationDescription(QStringLiteral("Simulated optical power meter on a pseudo-terminal"));
     p.addHelpOption();
     p.addOptions({
-        {QStringLiteral("kind"), QStringLiteral("Device kind 1..13 (record layout)."), QStringLiteral("N")},
+        {QStringLiteral("kind"), QStringLiteral("Device kind 1..13 or its name (record layout)."), QStringLiteral("N")},
         {QStringLiteral("records"), QStringLiteral("Number of generated records."), QStringLiteral("N")},
         {QStringLiteral("fw"), QStringLiteral("Firmware version."), QStringLiteral("M.m.p")},
         {QStringLiteral("hw"), QStringLiteral("Hardware version."), QStringLiteral("M.m.p")},
@@ -112,7 +141,7 @@ ParseResult parseOptions(const QStringList& arguments, Options* o, QString* erro
         return ParseResult::Error;
     }
 
-    if (!parseCount(p, QStringLiteral("kind"), 1, 13, &o->kind, error)
+    if (!parseKind(p, &o->kind, error)
         || !parseCount(p, QStringLiteral("records"), 0, 65535, &o->records, error)
         || !parseCount(p, QStringLiteral("drop-every"), 1, 1000000, &o->faults.dropEvery, error)
         || !parseCount(p, QStringLiteral("delay"), 0, 60000, &o->faults.delayMs, error))

@@ -69,6 +69,8 @@ void MainWindow::connectMeter()
 
 void MainWindow::disconnectMeter()
 {
+    // A retrieval must not outlive its link: its timer would ask the next meter.
+    stopRetrieval();
     stopReceiver();
     closePort();
     ui->actionConnect->setChecked(false);
@@ -109,7 +111,23 @@ void MainWindow::closePort()
 void MainWindow::connectReceiver()
 {
     SerialComm* r = m_serialComm;
-    connect(r, &SerialComm::sigRecvedSysInfo, this, &MainWindow::slotRecvedSysInfo);
+    using W = MainWindow;
+    connect(r, &SerialComm::sigRecvedSysInfo, this, &W::slotRecvedSysInfo);
+    connect(r, &SerialComm::sigRecvedDataCWDM18, this, &W::slotRecvedDataCWDM18);
+    connect(r, &SerialComm::sigRecvedDataDWDM48, this, &W::slotRecvedDataDWDM48);
+    connect(r, &SerialComm::sigRecvedDataDWDM48Big, this, &W::slotRecvedDataDWDM48Big);
+    connect(r, &SerialComm::sigRecvedDataDWDM96, this, &W::slotRecvedDataDWDM96);
+    connect(r, &SerialComm::sigRecvedDataVendral8, this, &W::slotRecvedDataVendral8);
+    connect(r, &SerialComm::sigRecvedDataTarnex8, this, &W::slotRecvedDataTarnex8);
+    connect(r, &SerialComm::sigRecvedDataTarnex56, this, &W::slotRecvedDataTarnex56);
+    connect(r, &SerialComm::sigRecvedDataTarnex57, this, &W::slotRecvedDataTarnex57);
+    connect(r, &SerialComm::sigRecvedDataTarnex64, this, &W::slotRecvedDataTarnex64);
+    connect(r, &SerialComm::sigRecvedDataDWDM49TOTAL, this, &W::slotRecvedDataDWDM49TOTAL);
+    connect(r, &SerialComm::sigRecvedDataDWDM96Semi, this, &W::slotRecvedDataDWDM96Semi);
+    connect(r, &SerialComm::sigRecvedDataMPO12, this, &W::slotRecvedDataMPO12);
+    connect(r, &SerialComm::sigRecvedDataMPO24, this, &W::slotRecvedDataMPO24);
+    connect(r, &SerialComm::sigRecvedDataMPO16, this, &W::slotRecvedDataMPO16);
+    connect(r, &SerialComm::sigRecvedDataMPO32, this, &W::slotRecvedDataMPO32);
 }
 
 void MainWindow::stopReceiver()

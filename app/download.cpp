@@ -1,0 +1,326 @@
+// Get Data: asking the meter for its records one by one, taking each report into its kind's
+// list and the record list, and showing the selected record channel by channel. These are the
+// main window's download members.
+
+#include "app/mainwindow.h"
+
+#include "app/prompts.h"
+#include "data/catalogue.h"
+#include "data/detail.h"
+#include "data/intake.h"
+#include "ui_mainwindow.h"
+
+#include <QDebug>
+#include <QProgressBar>
+#include <QTimerEvent>
+
+void MainWindow::on_actionGetData_triggered()
+{
+    qDebug().noquote() << "# Get Data";
+    QTreeWidgetItem* header = ui->treeDetailData->headerItem();
+    header->setText(2, m_displayFreq ? tr("Frequency (THz)") : tr("Wavelength (nm)"));
+    if (isMpoKind(m_kindCode)) {
+        header->setText(1, QStringLiteral("Wavelength"));
+        header->setText(2, QStringLiteral("Polarity"));
+    }
+    // A retrieval that is still running gives way: only the newest timer may ask again.
+    killDataTimer();
+    const Retrieval::Request first = m_retrieval.start(ui->cbSelectDevice->currentIndex() == 3);
+    m_dataTimer = startTimer(m_retryIntervalMs);
+    send(first);
+}
+
+void MainWindow::slotStopData()
+{
+    qDebug().noquote() << "# Stop Data";
+    stopRetrieval();
+}
+
+void MainWindow::stopRetrieval()
+{
+    m_retrieval.stop();
+    killDataTimer();
+}
+
+void MainWindow::killDataTimer()
+{
+    if (m_dataTimer != 0)
+        killTimer(m_dataTimer);
+    m_dataTimer = 0;
+}
+
+void MainWindow::send(const Retrieval::Request& request)
+{
+    if (!request.send)
+        return;
+    if (request.half96)
+        sendData96(request.index, request.half);
+    else
+        sendData(request.index);
+}
+
+template <typename R>
+bool MainWindow::admitReport(QList<R>& list, int kind, ushort total, ushort count)
+{
+    const Retrieval::Admission admission = m_retrieval.admit(count);
+    if (admission == Retrieval::Admission::Drop)
+        return false;
+    if (admission == Retrieval::Admission::First) {
+        ui->treeData->clear();
+        ui->treeDetailData->clear();
+        list.clear();
+        if (kind == Kind::Vendral8)
+            m_recordNames.clear();
+        m_progressBar->reset();
+        m_progressBar->setMaximum(total);
+        // The window has a single page; the call stays for meters that expect their own.
+        if (isMpoKind(kind))
+            ui->tabMain->setCurrentIndex(1);
+    }
+    // Records are stored in the order the meter numbers them, so position i is record i.
+    return count < total && list.size() == count;
+}
+
+void MainWindow::addReportRow(int kind, ushort total, ushort count, const QByteArray& name,
+                              uint date, uint time)
+{
+    auto* row = new QTreeWidgetItem(Intake::rowTexts(kind, count, name, date, time));
+    ui->treeData->addTopLevelItem(row);
+    m_progressBar->setValue(count + 1);
+
+    const Retrieval::Request next = m_retrieval.stored(count, total);
+    if (next.send) {
+        send(next);
+        return;
+    }
+    killDataTimer();
+    Prompts::information(this, tr("Get Data"),
+                         tr("Measurement data retrieving has been completed!!"));
+}
+
+void MainWindow::slotRecvedDataCWDM18(ushort total, ushort count, const QVector<qint16>& cwdmData,
+                                      uint date, uint time, const QByteArray& name)
+{
+    if (!admitReport(m_listCWDM18, Kind::CWDM18, total, count))
+        return;
+    m_listCWDM18.append(CWDM18Record(cwdmData, date, time, name));
+    addReportRow(Kind::CWDM18, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataDWDM48(ushort total, ushort count, const QVector<qint16>& dwdmData,
+                                      uint date, uint time, const QByteArray& name)
+{
+    if (!admitReport(m_listDWDM48, Kind::DWDM48, total, count))
+        return;
+    // Older meters send neither channel flags nor a total.
+    m_listDWDM48.append(DWDM48Record(dwdmData, QByteArray(52, '\0'), date, time, name, 4));
+    addReportRow(Kind::DWDM48, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataDWDM48Big(ushort total, ushort count,
+                                         const QVector<qint16>& dwdmData, const QByteArray& onOff,
+                                         uint date, uint time, const QByteArray& name,
+                                         int totalIndex)
+{
+    if (!admitReport(m_listDWDM48, Kind::DWDM48, total, count))
+        return;
+    m_listDWDM48.append(DWDM48Record(dwdmData, onOff, date, time, name, totalIndex));
+    addReportRow(Kind::DWDM48, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataDWDM96(ushort total, ushort count, const QVector<qint16>& dwdmData,
+                                      uint date, uint time, const QByteArray& name)
+{
+    if (!admitReport(m_listDWDM96, Kind::DWDM96, total, count))
+        return;
+    m_listDWDM96.append(DWDM96Record(dwdmData, date, time, name));
+    addReportRow(Kind::DWDM96, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataVendral8(ushort total, ushort count, const QVector<qint16>& data,
+                                        uint date, uint time, const QByteArray& name)
+{
+    if (!admitReport(m_listVendral8, Kind::Vendral8, total, count))
+        return;
+    const QString nameText = Intake::reportNameText(name);
+    qDebug().noquote() << "name:" << nameText;
+    m_listVendral8.append(Vendral8Record(data, date, time));
+    // Kept in step with the list, so that name i always belongs to record i.
+    m_recordNames.resize(count);
+    m_recordNames.append(nameText);
+    addReportRow(Kind::Vendral8, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataTarnex8(ushort total, ushort count, const QVector<qint16>& data,
+                                       uint date, uint time, const QByteArray& name)
+{
+    if (!admitReport(m_listTarnex8, Kind::Tarnex8, total, count))
+        return;
+    m_listTarnex8.append(Tarnex8Record(data, date, time, name));
+    addReportRow(Kind::Tarnex8, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataTarnex56(ushort total, ushort count, const QVector<qint16>& data,
+                                        const QByteArray& onOff, uint date, uint time,
+                                        const QByteArray& name, int totalIndex)
+{
+    if (!admitReport(m_listTarnex56, Kind::Tarnex56, total, count))
+        return;
+    m_listTarnex56.append(Tarnex56Record(data, onOff, date, time, name, totalIndex));
+    addReportRow(Kind::Tarnex56, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataTarnex57(ushort total, ushort count, const QVector<qint16>& data,
+                                        const QByteArray& onOff, uint date, uint time,
+                                        const QByteArray& name, int totalIndex)
+{
+    if (!admitReport(m_listTarnex57, Kind::Tarnex57, total, count))
+        return;
+    m_listTarnex57.append(Tarnex57Record(data, onOff, date, time, name, totalIndex));
+    addReportRow(Kind::Tarnex57, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataTarnex64(ushort total, ushort count, const QVector<qint16>& data,
+                                        const QByteArray& onOff, uint date, uint time,
+                                        const QByteArray& name, int totalIndex)
+{
+    qDebug().noquote() << "slot tarnex 64:";
+    if (!admitReport(m_listTarnex64, Kind::Tarnex64, total, count))
+        return;
+    m_listTarnex64.append(Tarnex64Record(data, onOff, date, time, name, totalIndex));
+    addReportRow(Kind::Tarnex64, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataDWDM49TOTAL(ushort total, ushort count,
+                                           const QVector<qint16>& dwdmData, const QByteArray& onOff,
+                                           uint date, uint time, const QByteArray& name,
+                                           int totalWav)
+{
+    if (!admitReport(m_listDWDM49TOTAL, Kind::DWDM49TOTAL, total, count))
+        return;
+    m_listDWDM49TOTAL.append(DWDM49TOTALRecord(dwdmData, onOff, date, time, name, totalWav));
+    addReportRow(Kind::DWDM49TOTAL, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataMPO12(ushort total, ushort count, const QVector<qint16>& mpoData,
+                                     ushort mode, ushort polar, uint date, uint time,
+                                     const QByteArray& name)
+{
+    if (!admitReport(m_listMPO12, Kind::MPO12, total, count))
+        return;
+    m_listMPO12.append(MPO12Record(mpoData, mode, polar, date, time, name));
+    addReportRow(Kind::MPO12, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataMPO24(ushort total, ushort count, const QVector<qint16>& mpoData,
+                                     ushort mode, ushort polar, uint date, uint time,
+                                     const QByteArray& name)
+{
+    if (!admitReport(m_listMPO24, Kind::MPO24, total, count))
+        return;
+    m_listMPO24.append(MPO24Record(mpoData, mode, polar, date, time));
+    addReportRow(Kind::MPO24, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataMPO16(ushort total, ushort count, const QVector<qint16>& mpoData,
+                                     ushort mode, ushort polar, uint date, uint time,
+                                     const QByteArray& name)
+{
+    if (!admitReport(m_listMPO16, Kind::MPO16, total, count))
+        return;
+    m_listMPO16.append(MPO16Record(mpoData, mode, polar, date, time, name));
+    addReportRow(Kind::MPO16, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataMPO32(ushort total, ushort count, const QVector<qint16>& mpoData,
+                                     ushort mode, ushort polar, uint date, uint time,
+                                     const QByteArray& name)
+{
+    if (!admitReport(m_listMPO32, Kind::MPO32, total, count))
+        return;
+    m_listMPO32.append(MPO32Record(mpoData, mode, polar, date, time, name));
+    addReportRow(Kind::MPO32, total, count, name, date, time);
+}
+
+void MainWindow::slotRecvedDataDWDM96Semi(ushort count, uchar flag)
+{
+    send(m_retrieval.firstHalfArrived(count, flag));
+}
+
+void MainWindow::on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
+{
+    Q_UNUSED(previous);
+    if (!current) {
+        qDebug().noquote() << "!current return";
+        return;
+    }
+    showRecordDetail(ui->treeData->indexOfTopLevelItem(current));
+}
+
+namespace {
+
+// The detail source of row `row` of `list`; none when the list has no such row.
+template <typename R> std::optional<Detail::Source> sourceAt(const QList<R>& list, int row)
+{
+    if (row < 0 || row >= list.size())
+        return std::nullopt;
+    return Detail::source(list.at(row));
+}
+
+} // namespace
+
+void MainWindow::showRecordDetail(int row)
+{
+    qDebug().noquote() << "selectData:" << m_kindCode;
+    ui->treeDetailData->clear();
+    std::optional<Detail::Source> source;
+    switch (m_kindCode) {
+    case Kind::CWDM18:
+        source = sourceAt(m_listCWDM18, row);
+        break;
+    case Kind::DWDM48:
+        source = sourceAt(m_listDWDM48, row);
+        break;
+    case Kind::Vendral8:
+        source = sourceAt(m_listVendral8, row);
+        break;
+    case Kind::DWDM96:
+        source = sourceAt(m_listDWDM96, row);
+        break;
+    case Kind::Tarnex8:
+        source = sourceAt(m_listTarnex8, row);
+        break;
+    case Kind::Tarnex56:
+        source = sourceAt(m_listTarnex56, row);
+        break;
+    case Kind::Tarnex57:
+        source = sourceAt(m_listTarnex57, row);
+        break;
+    case Kind::Tarnex64:
+        source = sourceAt(m_listTarnex64, row);
+        break;
+    case Kind::DWDM49TOTAL:
+        source = sourceAt(m_listDWDM49TOTAL, row);
+        break;
+    case Kind::MPO12:
+        source = sourceAt(m_listMPO12, row);
+        break;
+    case Kind::MPO24:
+        source = sourceAt(m_listMPO24, row);
+        break;
+    case Kind::MPO16:
+        source = sourceAt(m_listMPO16, row);
+        break;
+    case Kind::MPO32:
+        source = sourceAt(m_listMPO32, row);
+        break;
+    default:
+        break;
+    }
+    if (!source)
+        return;
+    QList<QTreeWidgetItem*> items;
+    for (const QStringList& texts : Detail::rows(m_kindCode, *source, m_displayFreq, m_productName))
+        items.append(new QTreeWidgetItem(texts));
+    ui->treeDetailData->addTopLevelItems(items);
+}

@@ -1,0 +1,252 @@
+#include "data/detail.h"
+
+#include "data/catalogue.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+
+namespace Detail {
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("MainWindow", text);
+}
+
+template <typename Values> Source powersOf(const Values& values)
+{
+    Source s;
+    s.powers = values.data();
+    s.powerCount = int(values.size());
+    return s;
+}
+
+template <typename R> Source filtered(const R& r, const double* powers, int powerCount)
+{
+    Source s;
+    s.powers = powers;
+    s.powerCount = powerCount;
+    s.onOff = r.onOff.data();
+    s.onOffCount = int(r.onOff.size());
+    return s;
+}
+
+// Builds the rows, keeping every read inside the record's arrays.
+class RowBuilder {
+public:
+    RowBuilder(const Source& s, bool highLimit)
+        : m_source(s)
+        , m_highLimit(highLimit)
+    {
+    }
+
+    bool on(int i) const { return i < m_source.onOffCount && m_source.onOff[i] != 0; }
+    void add(const QString& number, const QString& itu, const QString& label, int i)
+    {
+        if (i >= m_source.powerCount)
+            return;
+        m_rows.append({number, itu, label, powerText(m_source.powers[i], m_highLimit)});
+        ++m_added;
+    }
+    int added() const { return m_added; }
+    QList<QStringList> rows() const { return m_rows; }
+
+private:
+    const Source& m_source;
+    bool m_highLimit;
+    QList<QStringList> m_rows;
+    int m_added = 0;
+};
+
+QString entry(const QStringList& table, int i)
+{
+    return i < table.size() ? table.at(i) : QString();
+}
+
+const QString dash = QStringLiteral("-");
+
+// Tarnex56/57/64: fixed wavelengths first, then DWDM channels (ITU number ituBase - i), then
+// the total at `totalAt`; only the channels the meter reports as on, numbered as they are
+// added. Always by wavelength: these meters label their fixed channels in nm.
+void tarnexRows(RowBuilder& b, int count, int fixed, int ituBase, const QStringList& labels,
+                int totalAt, const QString& totalText)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!b.on(i))
+            continue;
+        const bool total = i == totalAt;
+        const QString itu = i < fixed || total ? dash : QString::number(ituBase - i);
+        b.add(QString::number(b.added() + 1), itu, total ? totalText : entry(labels, i), i);
+    }
+}
+
+void mpoRows(RowBuilder& b, const Source& s, int fibres)
+{
+    const QString mode = mpoModeText(s.mode);
+    const QString polar = mpoPolarText(s.polar);
+    for (int i = 0; i < fibres; ++i)
+        b.add(QString::number(i + 1), mode, polar, i);
+}
+
+} // namespace
+
+Source source(const CWDM18Record& r)
+{
+    return powersOf(r.cwdmData);
+}
+Source source(const DWDM96Record& r)
+{
+    return powersOf(r.dwdmData);
+}
+Source source(const Vendral8Record& r)
+{
+    return powersOf(r.data);
+}
+Source source(const Tarnex8Record& r)
+{
+    return powersOf(r.data);
+}
+
+Source source(const DWDM48Record& r)
+{
+    Source s = filtered(r, r.dwdmData.data(), int(r.dwdmData.size()));
+    s.totalIndex = r.totalIndex;
+    return s;
+}
+
+Source source(const Tarnex56Record& r)
+{
+    Source s = filtered(r, r.data.data(), int(r.data.size()));
+    s.totalIndex = r.totalIndex;
+    return s;
+}
+
+Source source(const Tarnex64Record& r)
+{
+    Source s = filtered(r, r.data.data(), int(r.data.size()));
+    s.totalIndex = r.totalIndex;
+    return s;
+}
+
+Source source(const DWDM49TOTALRecord& r)
+{
+    Source s = filtered(r, r.dwdmData.data(), int(r.dwdmData.size()));
+    s.totalLabel = r.totalLabel;
+    return s;
+}
+
+Source source(const MPO24Record& r)
+{
+    Source s = powersOf(r.mpoData);
+    s.mode = r.mode;
+    s.polar = r.polar;
+    return s;
+}
+
+QString powerText(double dbm, bool highLimit)
+{
+    if (highLimit && dbm > 16.0)
+        return tr("High");
+    if (dbm < -50.0)
+        return tr("Low");
+    return QString::number(dbm, 'g', 6);
+}
+
+QString mpoModeText(int mode)
+{
+    switch (mode) {
+    case 1:
+        return QStringLiteral("850nm");
+    case 2:
+        return QStringLiteral("1310nm");
+    case 3:
+        return QStringLiteral("1550nm");
+    default:
+        return QStringLiteral("-nm");
+    }
+}
+
+QString mpoPolarText(int polar)
+{
+    switch (polar) {
+    case 0:
+        return QStringLiteral("Straight");
+    case 1:
+        return QStringLiteral("Rollover");
+    case 2:
+        return QStringLiteral("Flipped");
+    default:
+        return QString();
+    }
+}
+
+QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QString& productName)
+{
+    RowBuilder b(s, kind != Kind::Tarnex8);
+    const int t = s.totalIndex;
+    switch (kind) {
+    case Kind::CWDM18:
+    case Kind::Tarnex8: {
+        const QStringList& labels = *labelTable(kind, displayFreq);
+        for (int i = 0; i < labels.size(); ++i)
+            b.add(QString::number(i + 1), QString(), labels.at(i), i);
+        break;
+    }
+    case Kind::DWDM48: {
+        // totalIndex 4: an older meter without channel filter or total; every channel shows.
+        const int n = t == 4 ? 48 : 49;
+        const QStringList& labels = *labelTable(kind, displayFreq);
+        for (int i = 0; i < n; ++i) {
+            if (t != 4 && !b.on(i))
+                continue;
+            const QString itu = i < 48 ? ituChannelText(DwdmGrid::Grid48, i) : dash;
+            b.add(QString::number(i + 1), itu, entry(labels, i), i);
+        }
+        break;
+    }
+    case Kind::Vendral8: {
+        const QStringList& labels = vendral8Labels(productName, displayFreq);
+        for (int i = 0; i < 5; ++i)
+            b.add(i < 4 ? QString::number(i + 1) : QString(), QString(), entry(labels, i), i);
+        break;
+    }
+    case Kind::DWDM96: {
+        const QStringList& labels = *labelTable(kind, displayFreq);
+        for (int i = 0; i < 96; ++i)
+            b.add(QString::number(i + 1), ituChannelText(DwdmGrid::Grid96, i), entry(labels, i), i);
+        break;
+    }
+    case Kind::Tarnex56: {
+        // Without a total (totalIndex 4) the 56 channels are all there is.
+        const int count = t == 4 ? 56 : 57;
+        qDebug() << "totalIndex:" << t << count;
+        tarnexRows(b, count, 8, 72, tarnex56Wavelengths(), 56, entry(tarnex56Wavelengths(), 56));
+        break;
+    }
+    case Kind::Tarnex57:
+        tarnexRows(b, 58, 8, 70, tarnex57Wavelengths(), 57, totalLabel(t));
+        break;
+    case Kind::Tarnex64:
+        tarnexRows(b, 65, 15, 77, tarnex64Wavelengths(), 64, totalLabel(t));
+        break;
+    case Kind::DWDM49TOTAL: {
+        const QStringList& labels = *labelTable(kind, displayFreq);
+        for (int i = 0; i < 49; ++i)
+            b.add(QString::number(i + 1), ituChannelText(DwdmGrid::Grid49, i), entry(labels, i), i);
+        b.add(QString::number(50), dash, s.totalLabel, 49);
+        break;
+    }
+    case Kind::MPO12:
+    case Kind::MPO24:
+    case Kind::MPO16:
+    case Kind::MPO32:
+        mpoRows(b, s, channelCount(kind));
+        break;
+    default:
+        break;
+    }
+    return b.rows();
+}
+
+} // namespace Detail
