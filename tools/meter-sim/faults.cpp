@@ -11,11 +11,13 @@ QVector<Chunk> FaultShaper::shape(const QByteArray& answer)
 {
     if (answer.isEmpty() || m_faults.silent)
         return {};
+    if (++m_seen < m_faults.from)
+        return {{0, answer}};
     ++m_answers;
     if (m_faults.dropEvery > 0 && m_answers % m_faults.dropEvery == 0)
         return {};
     QByteArray bytes = m_faults.garbage && m_answers % 2 == 1 ? garbageLike(answer) : answer;
-    if (m_faults.doubled)
+    if (m_faults.doubleEvery > 0 && m_answers % m_faults.doubleEvery == 0)
         bytes += bytes;
     if (!m_faults.split)
         return {{m_faults.delayMs, bytes}};

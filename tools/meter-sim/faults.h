@@ -25,7 +25,8 @@ private:
     QByteArray garbageLike(const QByteArray& answer);
 
     Faults m_faults;
-    int m_answers = 0;
+    int m_seen = 0;                  // every answer
+    int m_answers = 0;               // the answers faults apply to
     std::mt19937 m_random{20260314}; // fixed seed: a failing run can be repeated byte for byte
 };
 

@@ -121,6 +121,8 @@ ParseResult parseOptions(const QStringList& arguments, Options* o, QString* erro
         {QStringLiteral("drop-every"), QStringLiteral("Drop every K-th answer."), QStringLiteral("K")},
         {QStringLiteral("split"), QStringLiteral("Send each answer in two writes.")},
         {QStringLiteral("double"), QStringLiteral("Send each answer twice in one write.")},
+        {QStringLiteral("double-every"), QStringLiteral("Send every K-th answer twice in one write."), QStringLiteral("K")},
+        {QStringLiteral("faults-from"), QStringLiteral("Leave answers before the N-th alone."), QStringLiteral("N")},
         {QStringLiteral("garbage"), QStringLiteral("Replace every other answer with random bytes.")},
         {QStringLiteral("delay"), QStringLiteral("Delay each answer."), QStringLiteral("MS")},
         {QStringLiteral("silent"), QStringLiteral("Never answer.")},
@@ -144,6 +146,8 @@ ParseResult parseOptions(const QStringList& arguments, Options* o, QString* erro
     if (!parseKind(p, &o->kind, error)
         || !parseCount(p, QStringLiteral("records"), 0, 65535, &o->records, error)
         || !parseCount(p, QStringLiteral("drop-every"), 1, 1000000, &o->faults.dropEvery, error)
+        || !parseCount(p, QStringLiteral("double-every"), 1, 1000000, &o->faults.doubleEvery, error)
+        || !parseCount(p, QStringLiteral("faults-from"), 1, 1000000, &o->faults.from, error)
         || !parseCount(p, QStringLiteral("delay"), 0, 60000, &o->faults.delayMs, error))
         return ParseResult::Error;
 
@@ -173,7 +177,8 @@ ParseResult parseOptions(const QStringList& arguments, Options* o, QString* erro
     o->dwdm48Big = p.isSet(QStringLiteral("dwdm48-big"));
     o->recordsFile = p.value(QStringLiteral("records-file"));
     o->faults.split = p.isSet(QStringLiteral("split"));
-    o->faults.doubled = p.isSet(QStringLiteral("double"));
+    if (p.isSet(QStringLiteral("double")))
+        o->faults.doubleEvery = 1;
     o->faults.garbage = p.isSet(QStringLiteral("garbage"));
     o->faults.silent = p.isSet(QStringLiteral("silent"));
     o->trailer = p.isSet(QStringLiteral("l1")) ? Trailer::One : Trailer::Two;

@@ -10,7 +10,8 @@ namespace metersim {
 struct Faults {
     int dropEvery = 0; // 0: never drop
     bool split = false;
-    bool doubled = false;
+    int doubleEvery = 0; // 0: never; 1: every answer
+    int from = 1;        // answers before this one go out untouched and are not counted
     bool garbage = false;
     int delayMs = 0;
     bool silent = false;
