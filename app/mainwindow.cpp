@@ -31,6 +31,11 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->actionSave, &QAction::triggered, ui->actionSaveData, &QAction::trigger);
 
     m_displayFreq = DisplayUnit::readDisplayFreq();
+    // Wide enough for the longest header texts, "Frequency (THz)" and "ITU Channel #".
+    ui->treeDetailData->setColumnWidth(0, 60);
+    ui->treeDetailData->setColumnWidth(1, 110);
+    ui->treeDetailData->setColumnWidth(2, 130);
+    ui->treeData->setColumnWidth(0, 150);
     ui->treeDetailData->headerItem()->setText(
         2, m_displayFreq ? tr("Frequency (THz)") : tr("Wavelength (nm)"));
 

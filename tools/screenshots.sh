@@ -14,3 +14,10 @@ trap 'kill $sim 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$XDG_CONF
 sim=$!
 for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
 "$build/tools/screenshot/velumin-screenshot" --connect 1 docs/screenshots/connected.png
+kill $sim 2>/dev/null || true
+wait $sim 2>/dev/null || true
+rm -f "$XDG_CONFIG_HOME/Nuvra/ports.conf"
+"$build/tools/meter-sim/meter-sim" --register COM7 --kind CWDM18 --records 8 >/dev/null &
+sim=$!
+for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
+"$build/tools/screenshot/velumin-screenshot" --connect 1 --download 2 docs/screenshots/download.png
