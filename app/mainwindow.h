@@ -51,6 +51,8 @@ public:
     int retryIntervalMs() const { return m_retryIntervalMs; }
     // A Get Data retrieval is running.
     bool isGettingData() const { return m_retrieval.getting(); }
+    // The names of the Vendral-8 records downloaded last, by record position.
+    const QStringList& recordNames() const { return m_recordNames; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

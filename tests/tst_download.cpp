@@ -491,6 +491,8 @@ private Q_SLOTS:
             getData(w);
             QTRY_COMPARE_WITH_TIMEOUT(completions(), round, 10000);
             checkRows(w, 3, 3, true);
+            // The names a report file pairs with the records: this download's, by position.
+            QCOMPARE(w.recordNames(), QStringList({"REC-0", "REC-1", ""}));
         }
         checkDetail(w, 3, 2, 4);
     }
