@@ -6,6 +6,7 @@
 #include "dialogs/aboutdialog.h"
 #include "dialogs/displayunit.h"
 #include "dialogs/settingdialog.h"
+#include "files/opendatawidget.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -81,6 +82,7 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    delete m_openDataWidget;
     stopReceiver();
     closePort();
     for (QTreeWidgetItem* item : m_deviceItems) {
@@ -95,6 +97,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
     const QMessageBox::StandardButton answer =
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Do you want to exit?"),
                          QMessageBox::Ok | QMessageBox::No);
+    // The Open Data window goes whatever the answer.
+    delete m_openDataWidget;
+    m_openDataWidget = nullptr;
     if (answer == QMessageBox::No) {
         event->ignore();
         return;

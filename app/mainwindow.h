@@ -16,6 +16,7 @@ class QProgressBar;
 class QSerialPort;
 class QToolButton;
 class QTreeWidgetItem;
+class OpenDataWidget;
 class SerialComm;
 
 namespace Ui {
@@ -53,6 +54,8 @@ public:
     bool isGettingData() const { return m_retrieval.getting(); }
     // The names of the Vendral-8 records downloaded last, by record position.
     const QStringList& recordNames() const { return m_recordNames; }
+    // The window Open Data made last; null when there is none.
+    OpenDataWidget* openDataWidget() const { return m_openDataWidget; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,6 +112,8 @@ private Q_SLOTS:
                              const QByteArray& name);
     void slotRecvedDataDWDM96Semi(ushort count, uchar flag);
     void on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void on_actionSaveData_triggered();
+    void on_actionOpen_triggered();
 
 private:
     void selectComPort(int com);
@@ -135,6 +140,11 @@ private:
     void addReportRow(int kind, ushort total, ushort count, const QByteArray& name, uint date,
                       uint time);
     void showRecordDetail(int row);
+
+    // The report file of the current kind; for the MPO kinds of the selected record, and false
+    // when none is selected.
+    bool buildReport(QByteArray* bytes) const;
+    QString saveStartPath() const;
 
     Ui::MainWindow* ui;
 
@@ -179,4 +189,6 @@ private:
     QList<MPO32Record> m_listMPO32;
 
     bool m_displayFreq = false;
+
+    OpenDataWidget* m_openDataWidget = nullptr;
 };

@@ -4,8 +4,8 @@
 #include <QString>
 #include <functional>
 
-// Every modal message box of the application goes through here, so that a test can answer it
-// instead of a person. Without a responder the real message box is shown.
+// Every modal message box and file dialog of the application goes through here, so that a test
+// can answer it instead of a person. Without a responder the real dialog is shown.
 namespace Prompts {
 
 struct Request {
@@ -34,5 +34,21 @@ inline QMessageBox::StandardButton information(QWidget* parent, const QString& t
 {
     return show(parent, {QMessageBox::Information, title, text, QMessageBox::Ok});
 }
+
+// A file to open or a name to save under.
+struct FileRequest {
+    enum Mode { Open, Save };
+    Mode mode = Open;
+    QString title;
+    QString start;   // the directory, or the file name the dialog proposes
+    QString filter;  // "CSV File (*.csv)"
+};
+
+// Answers with the chosen path, or an empty text for a cancelled dialog.
+using FileResponder = std::function<QString(const FileRequest&)>;
+
+void setFileResponder(FileResponder responder);
+
+QString fileName(QWidget* parent, const FileRequest& request);
 
 } // namespace Prompts

@@ -20,4 +20,7 @@ rm -f "$XDG_CONFIG_HOME/Nuvra/ports.conf"
 "$build/tools/meter-sim/meter-sim" --register COM7 --kind CWDM18 --records 8 >/dev/null &
 sim=$!
 for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
-"$build/tools/screenshot/velumin-screenshot" --connect 1 --download 2 docs/screenshots/download.png
+report="$XDG_CONFIG_HOME/Ruvo730.csv"
+"$build/tools/screenshot/velumin-screenshot" --connect 1 --download 2 --save "$report" \
+    docs/screenshots/download.png
+"$build/tools/screenshot/velumin-screenshot" --open "$report" docs/screenshots/open-data.png

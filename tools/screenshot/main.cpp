@@ -1,10 +1,13 @@
-// Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--connect N [--download R]] [output.png]
+// Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--connect N [--download R [--save F]]]
+//                                                     [--open F] [output.png]
 // Writes a picture of the main window as it looks at start-up, or, with --connect, after
 // choosing device type N and connecting to the meter that discovery preselected; with
-// --download also after Get Data, with record R (counted from 1) selected.
+// --download also after Get Data, with record R (counted from 1) selected; --save then saves
+// the report as F. With --open the picture is of the Open Data window showing file F.
 
 #include "app/mainwindow.h"
 #include "app/prompts.h"
+#include "files/opendatawidget.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,13 +63,19 @@ int main(int argc, char* argv[])
     QStringList args = QCoreApplication::arguments().mid(1);
     int deviceIndex = 0;
     int record = 0;
-    if (args.size() >= 2 && args.at(0) == QLatin1String("--connect")) {
-        deviceIndex = args.at(1).toInt();
-        args = args.mid(2);
-    }
-    if (deviceIndex > 0 && args.size() >= 2 && args.at(0) == QLatin1String("--download")) {
-        record = args.at(1).toInt();
-        args = args.mid(2);
+    QString saveAs;
+    QString open;
+    while (args.size() >= 2 && args.at(0).startsWith(QLatin1String("--"))) {
+        const QString option = args.takeFirst();
+        const QString value = args.takeFirst();
+        if (option == QLatin1String("--connect"))
+            deviceIndex = value.toInt();
+        else if (option == QLatin1String("--download"))
+            record = value.toInt();
+        else if (option == QLatin1String("--save"))
+            saveAs = value;
+        else if (option == QLatin1String("--open"))
+            open = value;
     }
     const QString path = args.isEmpty() ? QStringLiteral("docs/screenshots/main-window.png") : args.at(0);
 
@@ -82,10 +91,21 @@ int main(int argc, char* argv[])
         QTextStream(stderr) << "the download did not complete\n";
         return 1;
     }
+    QWidget* shown = &window;
+    if (!saveAs.isEmpty() || !open.isEmpty()) {
+        const QString file = saveAs.isEmpty() ? open : saveAs;
+        Prompts::setFileResponder([file](const Prompts::FileRequest&) { return file; });
+    }
+    if (!saveAs.isEmpty())
+        window.findChild<QAction*>(QStringLiteral("actionSaveData"))->trigger();
+    if (!open.isEmpty()) {
+        window.findChild<QAction*>(QStringLiteral("actionOpen"))->trigger();
+        shown = window.openDataWidget();
+    }
     QCoreApplication::processEvents();
 
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!window.grab().save(path)) {
+    if (!shown->grab().save(path)) {
         QTextStream(stderr) << "cannot write " << path << '\n';
         return 1;
     }

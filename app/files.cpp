@@ -1,0 +1,145 @@
+// Save Data and Open Data: the report file of the downloaded records, and the window that shows
+// such a file again. These are the main window's file members.
+
+#include "app/mainwindow.h"
+
+#include "app/prompts.h"
+#include "data/catalogue.h"
+#include "files/csvreport.h"
+#include "files/opendatawidget.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+template <typename R> QList<CsvReport::Row> reportRows(const QList<R>& list)
+{
+    QList<CsvReport::Row> rows;
+    rows.reserve(list.size());
+    for (const R& record : list)
+        rows.append(CsvReport::row(record));
+    return rows;
+}
+
+template <typename R>
+bool fibreReport(int kind, const QString& product, const QList<R>& list, int row,
+                 QByteArray* bytes)
+{
+    if (row < 0 || row >= list.size())
+        return false;
+    *bytes = CsvReport::fibreRows(kind, product, CsvReport::row(list.at(row)));
+    return true;
+}
+
+const QString csvFilter = QStringLiteral("CSV File (*.csv)");
+
+} // namespace
+
+bool MainWindow::buildReport(QByteArray* bytes) const
+{
+    bytes->clear();
+    QTreeWidgetItem* current = ui->treeData->currentItem();
+    const int row = current ? ui->treeData->indexOfTopLevelItem(current) : -1;
+    switch (m_kindCode) {
+    case Kind::CWDM18:
+        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listCWDM18));
+        return true;
+    case Kind::DWDM48:
+        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listDWDM48));
+        return true;
+    case Kind::Vendral8: {
+        QList<CsvReport::Row> rows;
+        for (int i = 0; i < m_listVendral8.size(); ++i)
+            rows.append(CsvReport::row(m_listVendral8.at(i), m_recordNames.value(i)));
+        *bytes = CsvReport::recordRows(m_kindCode, rows);
+        return true;
+    }
+    case Kind::DWDM96:
+        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listDWDM96));
+        return true;
+    case Kind::Tarnex8:
+        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listTarnex8));
+        return true;
+    case Kind::Tarnex56:
+        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listTarnex56));
+        return true;
+    case Kind::Tarnex57:
+        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listTarnex57));
+        return true;
+    case Kind::Tarnex64:
+        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listTarnex64));
+        return true;
+    case Kind::DWDM49TOTAL:
+        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listDWDM49TOTAL));
+        return true;
+    case Kind::MPO12:
+        return fibreReport(m_kindCode, m_productName, m_listMPO12, row, bytes);
+    case Kind::MPO24:
+        return fibreReport(m_kindCode, m_productName, m_listMPO24, row, bytes);
+    case Kind::MPO16:
+        return fibreReport(m_kindCode, m_productName, m_listMPO16, row, bytes);
+    case Kind::MPO32:
+        return fibreReport(m_kindCode, m_productName, m_listMPO32, row, bytes);
+    default:
+        // No known meter: an empty report.
+        return true;
+    }
+}
+
+QString MainWindow::saveStartPath() const
+{
+    // Beside the program, as the meter's own software did; an installed program's directory
+    // is not writable, so the user's documents folder is proposed then.
+    QString dir = QCoreApplication::applicationDirPath();
+    if (!QFileInfo(dir).isWritable())
+        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return m_productName.isEmpty() ? dir : dir + QLatin1Char('/') + m_productName;
+}
+
+void MainWindow::on_actionSaveData_triggered()
+{
+    qDebug().noquote() << "# Save Data";
+    QByteArray bytes;
+    // Checked before the dialog, so that no file is chosen, let alone emptied, for nothing.
+    if (!buildReport(&bytes)) {
+        Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
+        return;
+    }
+    const QString path = Prompts::fileName(
+        this, {Prompts::FileRequest::Save, tr("Save Data"), saveStartPath(), csvFilter});
+    if (path.isEmpty())
+        return;
+    // Records may have arrived while the dialog was open: the file holds all that are there.
+    if (!buildReport(&bytes)) {
+        Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
+        return;
+    }
+    // Written beside the target and renamed over it only when complete, so that a failed save
+    // leaves an existing file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        Prompts::warning(this, tr("Warning"),
+                         tr("The data was not saved to %1:\n%2").arg(path, file.errorString()));
+        return;
+    }
+    Prompts::information(this, tr("Complete"), tr("Complete Save"));
+}
+
+void MainWindow::on_actionOpen_triggered()
+{
+    qDebug().noquote() << "# Open Data";
+    const QString path = Prompts::fileName(this, {Prompts::FileRequest::Open, tr("Open Data"),
+                                                  QCoreApplication::applicationDirPath(),
+                                                  csvFilter});
+    if (path.isEmpty())
+        return;
+    delete m_openDataWidget;
+    m_openDataWidget = nullptr;
+    m_openDataWidget = new OpenDataWidget(path);
+    m_openDataWidget->show();
+}

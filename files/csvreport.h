@@ -1,0 +1,67 @@
+#pragma once
+
+#include "data/records.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QTime>
+
+// The CSV report that Save Data writes: a heading, label rows from the channel tables, and the
+// readings with "Low" and "High" beyond the kind's limits. Pure: the bytes of the file, built
+// from values; nothing here touches a file or a widget.
+namespace CsvReport {
+
+// The bytes of a record name up to its first zero byte, at most 16 of them.
+QByteArray nameBytes(const RecordName& name);
+
+// One record as the report sees it, whatever its type.
+struct Row {
+    QDate date;
+    QTime time;
+    QByteArray name;  // the name's bytes as the meter sent them, without padding
+    const double* values = nullptr;
+    int valueCount = 0;
+    quint16 mode = 0;
+    quint16 polar = 0;
+};
+
+Row row(const CWDM18Record& r);
+Row row(const DWDM48Record& r);
+Row row(const DWDM96Record& r);
+// Vendral-8 records keep their names beside the list.
+Row row(const Vendral8Record& r, const QString& name);
+Row row(const Tarnex8Record& r);
+Row row(const Tarnex56Record& r);
+Row row(const Tarnex64Record& r);
+Row row(const DWDM49TOTALRecord& r);
+Row row(const MPO24Record& r);
+template <int N> Row row(const MpoRecord<N>& r)
+{
+    Row out;
+    out.date = r.date;
+    out.time = r.time;
+    out.name = nameBytes(r.name);
+    out.values = r.mpoData.data();
+    out.valueCount = N;
+    out.mode = r.mode;
+    out.polar = r.polar;
+    return out;
+}
+
+// A reading as the file writes it: "Low" below the low limit, else "High" above 16 dBm, else
+// the number with at most six significant digits and "." whatever the locale.
+QByteArray readingCell(double dbm, double lowLimit);
+
+// The kind's low limit in the file: -50 or -40 dBm; 0 for a code outside 1..13.
+double lowLimit(int kind);
+
+// The record-row report of kinds 1 to 9: every record, one line each. Empty for other kinds.
+QByteArray recordRows(int kind, const QList<Row>& records);
+
+// The fibre-row report of one MPO record (kinds 10 to 13); empty for other kinds.
+// `productName` heads the file.
+QByteArray fibreRows(int kind, const QString& productName, const Row& record);
+
+} // namespace CsvReport

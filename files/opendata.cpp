@@ -1,0 +1,85 @@
+#include "files/opendata.h"
+
+#include <QStringDecoder>
+
+#include <limits>
+
+namespace OpenData {
+
+std::optional<int> parseInteger(QStringView text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    // Accumulated as a negative number, whose range reaches one further than the positive one.
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 - (c - u'0');
+        if (value < std::numeric_limits<int>::min())
+            return std::nullopt;
+    }
+    if (!negative) {
+        if (-value > std::numeric_limits<int>::max())
+            return std::nullopt;
+        return int(-value);
+    }
+    return int(value);
+}
+
+std::optional<Row> parseLine(QStringView line)
+{
+    const qsizetype firstComma = line.indexOf(u',');
+    const std::optional<int> number =
+        parseInteger(line.first(firstComma < 0 ? line.size() : firstComma).trimmed());
+    if (!number)
+        return std::nullopt;
+    Row row;
+    row.number = *number;
+    if (firstComma < 0)
+        return row;
+    const QStringView rest = line.sliced(firstComma + 1);
+    const qsizetype secondComma = rest.indexOf(u',');
+    row.second = rest.first(secondComma < 0 ? rest.size() : secondComma).trimmed().toString();
+    if (secondComma < 0)
+        return row;
+    const QStringView tail = rest.sliced(secondComma + 1);
+    const qsizetype thirdComma = tail.indexOf(u',');
+    row.third = tail.first(thirdComma < 0 ? tail.size() : thirdComma).trimmed().toString();
+    return row;
+}
+
+QList<Row> parseText(QStringView text)
+{
+    QList<Row> rows;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        const qsizetype next = end < 0 ? text.size() : end + 1;
+        if (end < 0)
+            end = text.size();
+        QStringView line = text.sliced(start, end - start);
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (std::optional<Row> row = parseLine(line))
+            rows.append(std::move(*row));
+        start = next;
+    }
+    return rows;
+}
+
+QList<Row> parseBytes(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringConverter::System);
+    const QString text = decoder(bytes);
+    return parseText(text);
+}
+
+} // namespace OpenData

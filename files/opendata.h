@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+// How the Open Data viewer reads a CSV file: every line whose first field is an integer becomes
+// a row of that integer and the next two fields. Pure: text in, rows out.
+namespace OpenData {
+
+struct Row {
+    int number = 0;
+    QString second;  // empty when the line has fewer fields
+    QString third;
+};
+
+// A strict base-10 integer: an optional sign, ASCII digits, nothing else, within the signed
+// 32-bit range.
+std::optional<int> parseInteger(QStringView text);
+
+// The row of one line (without its line end), or none when its first field, trimmed, is not an
+// integer. Fields are split at every comma; the second and third are trimmed.
+std::optional<Row> parseLine(QStringView line);
+
+// The rows of a whole file's text, LF and CR LF alike.
+QList<Row> parseText(QStringView text);
+
+// The rows of a file's bytes, decoded with the system's 8-bit code page, as reports are written.
+QList<Row> parseBytes(const QByteArray& bytes);
+
+} // namespace OpenData

@@ -1,0 +1,40 @@
+#include "files/opendatawidget.h"
+
+#include "files/opendata.h"
+#include "ui_opendatawidget.h"
+
+#include <QFile>
+#include <QTreeWidgetItem>
+
+OpenDataWidget::OpenDataWidget(const QString& path, QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::OpenDataWidget)
+    , m_path(path)
+{
+    ui->setupUi(this);
+    // Room for a report's record text ("2026-03-14 10:22:31 NAME") in the fixed-size window.
+    ui->treeDetailData->setColumnWidth(0, 40);
+    ui->treeDetailData->setColumnWidth(1, 190);
+    setWindowTitle(QStringLiteral("Open Data - ") + path);
+    load();
+}
+
+OpenDataWidget::~OpenDataWidget()
+{
+    delete ui;
+}
+
+void OpenDataWidget::load()
+{
+    QFile file(m_path);
+    // An unreadable file leaves the window empty; its title still says which file it was.
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QList<OpenData::Row> rows = OpenData::parseBytes(file.readAll());
+    // All rows in one go: the view lays itself out once, not once a row.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(rows.size());
+    for (const OpenData::Row& row : rows)
+        items.append(new QTreeWidgetItem({QString::number(row.number), row.second, row.third}));
+    ui->treeDetailData->addTopLevelItems(items);
+}
