@@ -4,6 +4,9 @@
 #   ./velumin.sh test    install what is missing, build, run every test and a short fuzz run
 #   ./velumin.sh tsan    build with ThreadSanitizer and run the link and connection tests
 #   ./velumin.sh build   install what is missing and build only
+#   ./velumin.sh bench   install what is missing, build in Release (build-bench) and run the
+#                        download benchmark against the simulated meter; it prints figures and
+#                        fails only when a download itself fails
 # VELUMIN_NO_SIM=1 ./velumin.sh run starts Velumin alone, for a real meter.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
@@ -57,7 +60,7 @@ run_tsan() {
     # Qt itself is not instrumented; tests/tsan.supp names the reports that come from inside it.
     local supp="$PWD/tests/tsan.supp"
     (cd "$BUILD-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$supp" \
-        ctest --output-on-failure -R "${VELUMIN_TSAN_TESTS:-serialcomm|connection|decoder|frames}")
+        ctest --output-on-failure -R "${VELUMIN_TSAN_TESTS:-serialcomm|connection|download|decoder|frames}")
 }
 
 run_app() {
@@ -82,6 +85,15 @@ run_app() {
     "$app" "$@"
 }
 
+run_bench() {
+    # Release, in a folder of its own, so that the figures are not those of a debug build.
+    build "$BUILD-bench" --target bench_download -DCMAKE_BUILD_TYPE=Release
+    # Globals, not locals: the exit trap runs after this function has returned.
+    bench_config=$(mktemp -d)
+    trap 'rm -rf "$bench_config"' EXIT
+    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_download"
+}
+
 cmd=${1:-}
 [ $# -gt 0 ] && shift
 case "$cmd" in
@@ -89,5 +101,6 @@ case "$cmd" in
     test)  install_packages; run_tests ;;
     tsan)  install_packages; run_tsan ;;
     build) install_packages; build "$BUILD" ;;
-    *) echo "usage: $0 run|test|tsan|build" >&2; exit 2 ;;
+    bench) install_packages; run_bench ;;
+    *) echo "usage: $0 run|test|tsan|build|bench" >&2; exit 2 ;;
 esac

@@ -1,0 +1,477 @@
+// Usage: QT_QPA_PLATFORM=offscreen bench_download
+// Measures Get Data: how close a download from the simulated meter comes to the pace the link
+// allows, how long the GUI thread stalls meanwhile, and what a long record list costs in memory.
+// Prints one line per figure and a summary; exits non-zero only when a download itself fails.
+
+#include "app/mainwindow.h"
+#include "app/prompts.h"
+#include "metersim.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include <time.h>
+#include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace {
+
+// The receiver pauses this long after every accepted frame, so no download can beat one frame
+// per pause.
+constexpr double PauseAfterFrameMs = 50.0;
+constexpr double RatioGoal = 0.95;
+constexpr double StallGoalMs = 16.0;
+constexpr double MemoryGoalMb = 30.0;
+constexpr int MemoryRecords = 10000;
+
+const char* const CompletionTitle = "Get Data";
+const char* const CompletionText = "Measurement data retrieving has been completed!!";
+
+// The window and the receiver log every request and frame; at download speed that is thousands
+// of lines that would bury the figures. Warnings and worse still come through.
+QtMessageHandler previousHandler = nullptr;
+
+void quietDebug(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+template <typename T> T* child(MainWindow& window, const char* name)
+{
+    T* c = window.findChild<T*>(QLatin1String(name));
+    if (!c)
+        qFatal("the main window has no %s", name);
+    return c;
+}
+
+// CPU time of the calling thread: what the GUI thread itself spent, whoever else ran.
+qint64 threadCpuNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+// The largest delay of a 1 ms repeating timer beyond its interval: how long the GUI thread was
+// kept from its event loop at worst.
+class StallProbe {
+public:
+    StallProbe()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(IntervalMs);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+    }
+
+    void start()
+    {
+        m_worstGapNs = 0;
+        m_longStalls = 0;
+        m_worstGapCpuNs = 0;
+        m_lastNs = -1;
+        m_clock.start();
+        m_timer.start();
+    }
+    void stop() { m_timer.stop(); }
+
+    double worstStallMs() const { return stallNs(m_worstGapNs) / 1e6; }
+    // Stalls beyond the goal: one outlier reads differently from a stall on every record.
+    int longStalls() const { return m_longStalls; }
+    // The GUI thread's own CPU time within the worst stall: close to the stall when the window
+    // was busy, far below it when the thread was waiting or not scheduled.
+    double worstStallCpuMs() const { return m_worstGapCpuNs / 1e6; }
+
+private:
+    static constexpr int IntervalMs = 1;
+
+    static qint64 stallNs(qint64 gapNs)
+    {
+        return std::max<qint64>(0, gapNs - IntervalMs * 1000000LL);
+    }
+
+    void tick()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
+        if (m_lastNs >= 0) {
+            if (now - m_lastNs > m_worstGapNs) {
+                m_worstGapNs = now - m_lastNs;
+                m_worstGapCpuNs = cpu - m_lastCpuNs;
+            }
+            if (stallNs(now - m_lastNs) > qint64(StallGoalMs * 1e6))
+                ++m_longStalls;
+        }
+        m_lastNs = now;
+        m_lastCpuNs = cpu;
+    }
+
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastNs = -1;
+    qint64 m_lastCpuNs = 0;
+    qint64 m_worstGapNs = 0;
+    qint64 m_worstGapCpuNs = 0;
+    int m_longStalls = 0;
+};
+
+struct Download {
+    const char* label;
+    const char* simKind;
+    int records;
+    int deviceIndex;
+    int framesPerRecord;
+};
+
+struct DownloadResult {
+    bool ok = false;
+    QString failure;
+    double seconds = 0;
+    double recordsPerSecond = 0;
+    double ratio = 0;
+    double stallMs = 0;
+    double stallCpuMs = 0;
+    int longStalls = 0;
+    double guiCpuMsPerRecord = 0;
+};
+
+double floorRecordsPerSecond(const Download& d)
+{
+    return 1000.0 / (PauseAfterFrameMs * d.framesPerRecord);
+}
+
+// Waits for `done` while the event loop runs; false when `timeoutMs` passed first.
+template <typename Done> bool waitFor(Done done, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
+
+// Downloads every record as a user would: device type, Connect, wait for the identity, Get
+// Data, wait for the completion message.
+DownloadResult runDownload(const Download& d)
+{
+    DownloadResult result;
+    MeterSim sim;
+    if (!sim.start(
+            {"--kind", d.simKind, "--records", QString::number(d.records), "--register", "COM7"})) {
+        result.failure = QStringLiteral("the simulated meter did not start");
+        return result;
+    }
+
+    MainWindow window;
+    window.show();
+    QCoreApplication::processEvents();
+
+    bool completed = false;
+    bool refused = false;
+    qint64 completedNs = 0;
+    QElapsedTimer clock;
+    QEventLoop loop;
+    Prompts::setResponder([&](const Prompts::Request& r) {
+        if (r.title == QLatin1String(CompletionTitle) && r.text == QLatin1String(CompletionText)) {
+            completedNs = clock.nsecsElapsed();
+            completed = true;
+        } else {
+            refused = true;
+            result.failure = QStringLiteral("unexpected prompt: ") + r.text;
+        }
+        loop.quit();
+        return QMessageBox::Ok;
+    });
+
+    // A person takes longer than the first discovery tick; without this wait that tick's
+    // listing of the serial ports would fall into the download (measured on its own below).
+    if (!waitFor([&] { return !window.isDiscovering(); }, 5000)) {
+        result.failure = QStringLiteral("discovery did not find the simulated meter");
+        Prompts::setResponder({});
+        return result;
+    }
+    child<QComboBox>(window, "cbSelectDevice")->setCurrentIndex(d.deviceIndex);
+    child<QAction>(window, "actionConnect")->trigger();
+    auto* product = child<QLineEdit>(window, "editProductNum");
+    auto* getData = child<QAction>(window, "actionGetData");
+    if (!waitFor([&] { return refused || (!product->text().isEmpty() && getData->isEnabled()); },
+                 5000) ||
+        refused) {
+        if (result.failure.isEmpty())
+            result.failure = QStringLiteral("the meter did not identify itself");
+        Prompts::setResponder({});
+        return result;
+    }
+
+    // Generous: a download slower than four times the link's pace has failed, not just lagged.
+    const int timeoutMs = int(4 * d.records / floorRecordsPerSecond(d) * 1000) + 10000;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+
+    StallProbe probe;
+    probe.start();
+    const qint64 cpuStartNs = threadCpuNs();
+    clock.start();
+    getData->trigger();
+    timeout.start(timeoutMs);
+    if (!completed && !refused)
+        loop.exec();
+    const qint64 cpuNs = threadCpuNs() - cpuStartNs;
+    probe.stop();
+    Prompts::setResponder({});
+
+    const int rows = child<QTreeWidget>(window, "treeData")->topLevelItemCount();
+    child<QAction>(window, "actionConnect")->trigger();
+
+    if (!completed) {
+        if (result.failure.isEmpty())
+            result.failure = QStringLiteral("no completion after %1 s, %2 of %3 records")
+                                 .arg(timeoutMs / 1000)
+                                 .arg(rows)
+                                 .arg(d.records);
+        return result;
+    }
+    if (rows != d.records) {
+        result.failure =
+            QStringLiteral("%1 rows in the record list, expected %2").arg(rows).arg(d.records);
+        return result;
+    }
+    result.ok = true;
+    result.seconds = completedNs / 1e9;
+    result.recordsPerSecond = d.records / result.seconds;
+    result.ratio = result.recordsPerSecond / floorRecordsPerSecond(d);
+    result.stallMs = probe.worstStallMs();
+    result.stallCpuMs = probe.worstStallCpuMs();
+    result.longStalls = probe.longStalls();
+    result.guiCpuMsPerRecord = cpuNs / 1e6 / d.records;
+    return result;
+}
+
+// A window with no meter to find lists the serial ports once a second on the GUI thread; this
+// is the longest stall that costs while the user waits for the meter.
+struct IdleResult {
+    double stallMs;
+    double stallCpuMs;
+};
+
+IdleResult idleDiscoveryStall()
+{
+    MainWindow window;
+    window.show();
+    StallProbe probe;
+    probe.start();
+    waitFor([] { return false; }, 3500);
+    probe.stop();
+    return {probe.worstStallMs(), probe.worstStallCpuMs()};
+}
+
+double residentMb()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Lets pending work (deferred deletes, layouts, paints) finish and hands free heap pages back,
+// so that the resident size counts what is in use rather than what malloc keeps around.
+double settledResidentMb()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+    return residentMb();
+}
+
+struct MemoryResult {
+    bool ok = false;
+    QString failure;
+    double emptyMb = 0;
+    double filledMb = 0;
+    double intakePerSecond = 0;
+};
+
+QVector<qint16> powers96(int r)
+{
+    QVector<qint16> raw(96);
+    for (int c = 0; c < 96; ++c)
+        raw[c] = qint16((7 * r + c) % 13 == 0 ? 100 + 10 * (c % 10)
+                                              : -((100 * r + 37 * c + 250) % 6000) - 500);
+    return raw;
+}
+
+// Feeds DWDM-96 reports straight to the intake slot, the way the receiver's queued signals
+// arrive, and compares the resident size with that of the empty window.
+MemoryResult runMemory()
+{
+    MemoryResult result;
+    MainWindow window;
+    window.show();
+    result.emptyMb = settledResidentMb();
+
+    bool completed = false;
+    Prompts::setResponder([&](const Prompts::Request& r) {
+        completed = r.title == QLatin1String(CompletionTitle);
+        return QMessageBox::Ok;
+    });
+    // Without a connection its requests go nowhere; it only makes the intake take reports.
+    QMetaObject::invokeMethod(&window, "on_actionGetData_triggered", Qt::DirectConnection);
+
+    QElapsedTimer clock;
+    clock.start();
+    for (int r = 0; r < MemoryRecords; ++r) {
+        const ushort total = MemoryRecords;
+        const ushort count = ushort(r);
+        const QVector<qint16> raw = powers96(r);
+        const uint date = (2026u << 16) | (3u << 8) | uint(1 + r % 28);
+        const uint time = (10u << 16) | (uint(r % 60) << 8) | uint((13 * r) % 60);
+        QByteArray name = QByteArray("MEM-") + QByteArray::number(r);
+        name.resize(16, '\0');
+        QMetaObject::invokeMethod(&window, "slotRecvedDataDWDM96", Qt::DirectConnection,
+                                  Q_ARG(ushort, total), Q_ARG(ushort, count),
+                                  Q_ARG(QVector<qint16>, raw), Q_ARG(uint, date), Q_ARG(uint, time),
+                                  Q_ARG(QByteArray, name));
+    }
+    result.intakePerSecond = MemoryRecords / (clock.nsecsElapsed() / 1e9);
+    Prompts::setResponder({});
+
+    const int rows = child<QTreeWidget>(window, "treeData")->topLevelItemCount();
+    result.filledMb = settledResidentMb();
+    if (!completed || rows != MemoryRecords) {
+        result.failure =
+            QStringLiteral("%1 rows after feeding %2 reports%3")
+                .arg(rows)
+                .arg(MemoryRecords)
+                .arg(completed ? QString() : QStringLiteral(", no completion message"));
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+struct Goal {
+    QString figure;
+    double value;
+    QString unit;
+    bool atLeast;
+    double goal;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The window reads its setting and the meter registers its port here, never in the user's
+    // own store.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+#ifdef VELUMIN_METER_SIM_PATH
+    if (MeterSim::binary().isEmpty())
+        qputenv("VELUMIN_METER_SIM", VELUMIN_METER_SIM_PATH);
+#endif
+
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
+    previousHandler = qInstallMessageHandler(quietDebug);
+
+    if (MeterSim::binary().isEmpty()) {
+        std::fprintf(stderr, "no simulated meter: set VELUMIN_METER_SIM\n");
+        return 1;
+    }
+
+    bool failed = false;
+    std::vector<Goal> goals;
+
+    const Download downloads[] = {
+        {"CWDM18", "CWDM18", 1000, 1, 1},
+        {"DWDM96", "DWDM96", 200, 3, 2},
+    };
+    for (const Download& d : downloads) {
+        const DownloadResult r = runDownload(d);
+        const QByteArray label = d.label;
+        if (!r.ok) {
+            std::printf("%s download of %d records FAILED: %s\n", label.constData(), d.records,
+                        qPrintable(r.failure));
+            std::fflush(stdout);
+            failed = true;
+            continue;
+        }
+        const char* l = label.constData();
+        const double frameMs = r.seconds * 1000.0 / (d.records * d.framesPerRecord);
+        std::printf("%s download: %d records in %.3f s\n", l, d.records, r.seconds);
+        std::printf("%s records/s: %.2f (link floor %.0f records/s)\n", l, r.recordsPerSecond,
+                    floorRecordsPerSecond(d));
+        std::printf("%s ratio to floor: %.3f\n", l, r.ratio);
+        std::printf("%s time per frame: %.2f ms (of which %.0f ms is the pause after each frame)\n",
+                    l, frameMs, PauseAfterFrameMs);
+        std::printf("%s longest GUI stall: %.2f ms (GUI thread on the CPU for %.2f ms of it; %d "
+                    "stalls over %.0f ms)\n",
+                    l, r.stallMs, r.stallCpuMs, r.longStalls, StallGoalMs);
+        std::printf("%s GUI thread CPU per record: %.2f ms (with the probe's 1000 wake-ups/s)\n", l,
+                    r.guiCpuMsPerRecord);
+        std::fflush(stdout);
+        goals.push_back(
+            {d.label + QStringLiteral(" ratio to floor"), r.ratio, QString(), true, RatioGoal});
+        goals.push_back({d.label + QStringLiteral(" longest GUI stall"), r.stallMs,
+                         QStringLiteral(" ms"), false, StallGoalMs});
+    }
+
+    const IdleResult idle = idleDiscoveryStall();
+    std::printf("idle window discovering (no meter) longest GUI stall: %.2f ms (GUI thread on the "
+                "CPU for %.2f ms of it)\n",
+                idle.stallMs, idle.stallCpuMs);
+    std::fflush(stdout);
+    goals.push_back({QStringLiteral("idle discovering window longest stall"), idle.stallMs,
+                     QStringLiteral(" ms"), false, StallGoalMs});
+
+    const MemoryResult m = runMemory();
+    if (!m.ok) {
+        std::printf("memory run FAILED: %s\n", qPrintable(m.failure));
+        failed = true;
+    } else {
+        std::printf("RSS empty window: %.1f MB\n", m.emptyMb);
+        std::printf("RSS after %d DWDM96 records: %.1f MB\n", MemoryRecords, m.filledMb);
+        std::printf("RSS growth: %.1f MB\n", m.filledMb - m.emptyMb);
+        std::printf("DWDM96 intake without the link: %.0f records/s\n", m.intakePerSecond);
+        goals.push_back({QStringLiteral("RSS growth for %1 DWDM96 records").arg(MemoryRecords),
+                         m.filledMb - m.emptyMb, QStringLiteral(" MB"), false, MemoryGoalMb});
+    }
+
+    std::printf("\nSummary\n");
+    for (const Goal& g : goals) {
+        const bool met = g.atLeast ? g.value >= g.goal : g.value <= g.goal;
+        std::printf("  %-40s %9.3f%-3s goal %s %g%-3s %s\n", qPrintable(g.figure), g.value,
+                    qPrintable(g.unit), g.atLeast ? ">=" : "<=", g.goal, qPrintable(g.unit),
+                    met ? "met" : "NOT met");
+    }
+    if (failed)
+        std::printf("  download FAILED (see above)\n");
+    std::fflush(stdout);
+    return failed ? 1 : 0;
+}
