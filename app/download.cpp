@@ -18,6 +18,8 @@ void MainWindow::on_actionGetData_triggered()
 {
     qDebug().noquote() << "# Get Data";
     QTreeWidgetItem* header = ui->treeDetailData->headerItem();
+    // Column 1 too: after an MPO meter it would still say "Wavelength" above ITU numbers.
+    header->setText(1, tr("ITU Channel #"));
     header->setText(2, m_displayFreq ? tr("Frequency (THz)") : tr("Wavelength (nm)"));
     if (isMpoKind(m_kindCode)) {
         header->setText(1, QStringLiteral("Wavelength"));

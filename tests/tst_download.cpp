@@ -538,6 +538,31 @@ private Q_SLOTS:
             QCOMPARE(detail(w)->topLevelItem(95)->text(2), QStringLiteral("191.70"));
         }
     }
+
+    // A meter with ITU channels after an MPO meter gets its "ITU Channel #" header back.
+    void headersAfterAnMpoMeter()
+    {
+        MainWindow w;
+        for (int kind : {10, 2}) {
+            // Each meter on a COM name of its own, as two meters plugged in one after the other.
+            const QString port = kind == 10 ? QStringLiteral("COM7") : QStringLiteral("COM8");
+            MeterSim sim;
+            QVERIFY(sim.start({"--kind", QString::number(kind), "--register", port, "--records",
+                               "1"}));
+            auto* ports = w.findChild<QToolBar*>(QStringLiteral("toolBarConnect"))
+                              ->findChild<QComboBox*>();
+            ports->setCurrentIndex(ports->findText(port));
+            m_prompts.clear();
+            connectAs(w, deviceIndexFor(kind));
+            if (QTest::currentTestFailed())
+                return;
+            getData(w);
+            QTRY_COMPARE_WITH_TIMEOUT(completions(), 1, 10000);
+            child<QAction>(w, "actionConnect")->trigger();
+        }
+        QCOMPARE(detail(w)->headerItem()->text(1), QStringLiteral("ITU Channel #"));
+        QCOMPARE(detail(w)->headerItem()->text(2), QStringLiteral("Wavelength (nm)"));
+    }
 };
 
 QTEST_MAIN(TestDownload)
