@@ -88,10 +88,18 @@ run_app() {
 run_bench() {
     # Release, in a folder of its own, so that the figures are not those of a debug build.
     build "$BUILD-bench" --target bench_download -DCMAKE_BUILD_TYPE=Release
+    build "$BUILD-bench" --target bench_files -DCMAKE_BUILD_TYPE=Release
     # Globals, not locals: the exit trap runs after this function has returned.
     bench_config=$(mktemp -d)
     trap 'rm -rf "$bench_config"' EXIT
-    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_download"
+    # The file benchmark runs even when a download failed; either failure fails the whole.
+    local failed=0
+    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_download" ||
+        failed=1
+    echo
+    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_files" ||
+        failed=1
+    return $failed
 }
 
 cmd=${1:-}

@@ -1,0 +1,710 @@
+// Usage: QT_QPA_PLATFORM=offscreen bench_files
+// Measures the two file commands against doing the bare work by hand: Open Data of a 100 000-line
+// report against a plain read-and-split loop, and Save Data of 10 000 DWDM-96 records against one
+// write of the same bytes. Both commands run on the GUI thread, so their duration is also how long
+// the window stops responding. Prints one line per figure, a breakdown of where the time goes and
+// a summary; exits non-zero only when an operation itself fails.
+
+#include "app/mainwindow.h"
+#include "app/prompts.h"
+#include "data/catalogue.h"
+#include "data/records.h"
+#include "files/csvreport.h"
+#include "files/opendata.h"
+#include "files/opendatawidget.h"
+#include "metersim.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Runs = 3;
+constexpr int OpenRecords = 100000;
+constexpr int SaveRecords = 10000;
+constexpr double OpenRatioGoal = 2.0;
+constexpr double SaveRatioGoal = 1.5;
+
+const char* const GetDataTitle = "Get Data";
+const char* const SaveTitle = "Complete";
+const char* const SaveText = "Complete Save";
+
+// The window and the receiver log every request and frame; thousands of lines would bury the
+// figures. Warnings and worse still come through.
+QtMessageHandler previousHandler = nullptr;
+
+void quietDebug(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+template <typename T> T* child(QWidget& window, const char* name)
+{
+    T* c = window.findChild<T*>(QLatin1String(name));
+    if (!c)
+        qFatal("the window has no %s", name);
+    return c;
+}
+
+// CPU time of the calling thread: what the GUI thread itself spent, whoever else ran.
+qint64 threadCpuNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+// Waits for `done` while the event loop runs; false when `timeoutMs` passed first.
+template <typename Done> bool waitFor(Done done, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
+
+// Wall and GUI-thread CPU milliseconds. On a shared machine the CPU time tells the work apart
+// from the time the thread waited for a core.
+struct Timing {
+    double wallMs = std::numeric_limits<double>::max();
+    double cpuMs = std::numeric_limits<double>::max();
+
+    void keepBest(double wall, double cpu)
+    {
+        wallMs = std::min(wallMs, wall);
+        cpuMs = std::min(cpuMs, cpu);
+    }
+};
+
+class Stopwatch {
+public:
+    Stopwatch() { restart(); }
+    void restart()
+    {
+        m_cpuStartNs = threadCpuNs();
+        m_clock.start();
+    }
+    double wallMs() const { return m_clock.nsecsElapsed() / 1e6; }
+    double cpuMs() const { return (threadCpuNs() - m_cpuStartNs) / 1e6; }
+
+private:
+    QElapsedTimer m_clock;
+    qint64 m_cpuStartNs = 0;
+};
+
+// The best of `Runs` for wall and CPU time each: the least disturbed run.
+template <typename Work> Timing best(Work work)
+{
+    Timing t;
+    for (int i = 0; i < Runs; ++i) {
+        Stopwatch watch;
+        work();
+        t.keepBest(watch.wallMs(), watch.cpuMs());
+    }
+    return t;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return false;
+    f.close();
+    return f.error() == QFileDevice::NoError;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+uint dateWord(int r)
+{
+    return (2026u << 16) | (3u << 8) | uint(1 + r % 28);
+}
+uint timeWord(int r)
+{
+    return (10u << 16) | (uint(r % 60) << 8) | uint((13 * r) % 60);
+}
+
+QByteArray paddedName(const char* prefix, int r)
+{
+    QByteArray name = QByteArray(prefix) + QByteArray::number(r);
+    name.resize(16, '\0');
+    return name;
+}
+
+// Readings from 19 dBm down to -65 dBm, so that the file holds numbers, "High" and "Low" cells.
+QVector<qint16> powers(int r, int channels)
+{
+    QVector<qint16> raw(channels);
+    for (int c = 0; c < channels; ++c)
+        raw[c] = qint16((7 * r + c) % 13 == 0 ? 100 + 200 * (c % 10)
+                                              : -((100 * r + 37 * c + 250) % 6000) - 500);
+    return raw;
+}
+
+template <typename R> QList<CsvReport::Row> reportRows(const QList<R>& records)
+{
+    QList<CsvReport::Row> rows;
+    rows.reserve(records.size());
+    for (const R& r : records)
+        rows.append(CsvReport::row(r));
+    return rows;
+}
+
+struct Goal {
+    QString figure;
+    double value;
+    double goal;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Open Data
+
+// Notes the first paint of the Open Data window's table, whichever window made it.
+class TablePaintWatch : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint || painted)
+            return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        auto* tree = w ? qobject_cast<QTreeWidget*>(w->parentWidget()) : nullptr;
+        if (tree && tree->viewport() == w && qobject_cast<OpenDataWidget*>(w->window()))
+            painted = true;
+        return false;
+    }
+};
+
+struct OpenRun {
+    bool ok = false;
+    QString failure;
+    double constructedMs = 0; // trigger until the command (constructor and show) returned
+    double constructedCpuMs = 0;
+    double shownMs = 0; // trigger until the table has been painted once
+    double shownCpuMs = 0;
+};
+
+// Open Data as a user does it, in a fresh main window each time, so that no run pays for
+// dropping the window of the run before.
+OpenRun openThroughWindow(const QString& path)
+{
+    OpenRun run;
+    MainWindow window;
+    window.show();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+
+    Prompts::setFileResponder([&](const Prompts::FileRequest& r) {
+        return r.mode == Prompts::FileRequest::Open ? path : QString();
+    });
+    Prompts::setResponder([&](const Prompts::Request& r) {
+        run.failure = QStringLiteral("unexpected prompt: ") + r.text;
+        return QMessageBox::Ok;
+    });
+    TablePaintWatch watch;
+    qApp->installEventFilter(&watch);
+
+    Stopwatch stopwatch;
+    child<QAction>(window, "actionOpen")->trigger();
+    run.constructedMs = stopwatch.wallMs();
+    run.constructedCpuMs = stopwatch.cpuMs();
+    const bool painted = waitFor([&] { return watch.painted; }, 60000);
+    run.shownMs = stopwatch.wallMs();
+    run.shownCpuMs = stopwatch.cpuMs();
+
+    qApp->removeEventFilter(&watch);
+    Prompts::setFileResponder({});
+    Prompts::setResponder({});
+
+    OpenDataWidget* viewer = window.openDataWidget();
+    if (!viewer) {
+        run.failure = QStringLiteral("Open Data made no window");
+        return run;
+    }
+    const int rows = child<QTreeWidget>(*viewer, "treeDetailData")->topLevelItemCount();
+    if (!run.failure.isEmpty())
+        return run;
+    if (!painted || !viewer->isVisible()) {
+        run.failure = QStringLiteral("the Open Data window was not shown and painted in 60 s");
+        return run;
+    }
+    if (rows != OpenRecords) {
+        run.failure =
+            QStringLiteral("%1 rows in the table, expected %2").arg(rows).arg(OpenRecords);
+        return run;
+    }
+    run.ok = true;
+    return run;
+}
+
+// The bare work the viewer cannot avoid: read the file, split it into lines and fields and read
+// the leading integer. No widget, no row kept.
+struct LoopResult {
+    int rows = 0;
+    qint64 sum = 0;
+    qint64 fields = 0;
+};
+
+LoopResult bareLineLoop(const QString& path)
+{
+    LoopResult result;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return result;
+    const QString text = QString::fromLocal8Bit(f.readAll());
+    const QStringView all(text);
+    qsizetype start = 0;
+    while (start < all.size()) {
+        qsizetype end = all.indexOf(u'\n', start);
+        if (end < 0)
+            end = all.size();
+        QStringView line = all.sliced(start, end - start);
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        // All fields are split off, none is copied.
+        QStringView first;
+        int fields = 0;
+        for (const QStringView field : line.tokenize(u','))
+            if (fields++ == 0)
+                first = field;
+        result.fields += fields;
+        bool ok = false;
+        const int number = first.trimmed().toInt(&ok);
+        if (ok) {
+            ++result.rows;
+            result.sum += number;
+        }
+        start = end + 1;
+    }
+    return result;
+}
+
+struct OpenResult {
+    bool ok = false;
+    QString failure;
+    qint64 fileBytes = 0;
+    int headingLines = 0;
+    Timing constructed; // the command, until the constructor returned
+    Timing shown;       // until the table has been painted once
+    Timing loop;
+    Timing lineRule; // read + OpenData::parseBytes
+    // The constructor's steps on their own.
+    Timing read;
+    Timing decode;
+    Timing parseText;
+    Timing items;
+    Timing add;
+    Timing freeItems;
+    Timing setup; // the window built around a file it cannot open
+};
+
+OpenResult runOpen(const QString& dir)
+{
+    OpenResult result;
+    const QString path = dir + QStringLiteral("/open.csv");
+    {
+        QList<CWDM18Record> records;
+        records.reserve(OpenRecords);
+        for (int r = 0; r < OpenRecords; ++r)
+            records.append(
+                CWDM18Record(powers(r, 18), dateWord(r), timeWord(r), paddedName("OPN-", r)));
+        const QByteArray bytes = CsvReport::recordRows(Kind::CWDM18, reportRows(records));
+        if (!writeFile(path, bytes)) {
+            result.failure = QStringLiteral("could not write %1").arg(path);
+            return result;
+        }
+        result.fileBytes = bytes.size();
+        result.headingLines = int(bytes.count('\n')) - OpenRecords;
+    }
+
+    for (int i = 0; i < Runs; ++i) {
+        const OpenRun run = openThroughWindow(path);
+        if (!run.ok) {
+            result.failure = run.failure;
+            return result;
+        }
+        result.constructed.keepBest(run.constructedMs, run.constructedCpuMs);
+        result.shown.keepBest(run.shownMs, run.shownCpuMs);
+    }
+
+    LoopResult loop;
+    result.loop = best([&] { loop = bareLineLoop(path); });
+    if (loop.rows != OpenRecords) {
+        result.failure = QStringLiteral("the bare loop found %1 numbered lines, expected %2")
+                             .arg(loop.rows)
+                             .arg(OpenRecords);
+        return result;
+    }
+    QList<OpenData::Row> rows;
+    result.lineRule = best([&] { rows = OpenData::parseBytes(readFile(path)); });
+    if (rows.size() != OpenRecords) {
+        result.failure = QStringLiteral("the line rule found %1 rows, expected %2")
+                             .arg(rows.size())
+                             .arg(OpenRecords);
+        return result;
+    }
+
+    QByteArray bytes;
+    result.read = best([&] { bytes = readFile(path); });
+    QString text;
+    result.decode = best([&] { text = QStringDecoder(QStringConverter::System)(bytes); });
+    result.parseText = best([&] { rows = OpenData::parseText(text); });
+    for (int i = 0; i < Runs; ++i) {
+        // Set up as the window's own table is.
+        QTreeWidget tree;
+        tree.setColumnCount(3);
+        tree.setUniformRowHeights(true);
+        tree.setRootIsDecorated(false);
+        Stopwatch watch;
+        QList<QTreeWidgetItem*> items;
+        items.reserve(rows.size());
+        for (const OpenData::Row& row : rows)
+            items.append(new QTreeWidgetItem({QString::number(row.number), row.second, row.third}));
+        result.items.keepBest(watch.wallMs(), watch.cpuMs());
+        watch.restart();
+        tree.addTopLevelItems(items);
+        result.add.keepBest(watch.wallMs(), watch.cpuMs());
+        watch.restart();
+        tree.clear();
+        result.freeItems.keepBest(watch.wallMs(), watch.cpuMs());
+    }
+    const QString missing = dir + QStringLiteral("/missing.csv");
+    result.setup = best([&] { OpenDataWidget viewer(missing); });
+    result.ok = true;
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Save Data
+
+struct SaveResult {
+    bool ok = false;
+    QString failure;
+    qint64 fileBytes = 0;
+    Timing save;      // the whole Save Data call
+    Timing write;     // open, one QFile::write of the same bytes, close
+    Timing writeSync; // the same, flushed to the disk before the close
+    // Save Data's steps on their own.
+    Timing rows;            // records to report rows
+    Timing build;           // CsvReport::recordRows
+    Timing saveFile;        // QSaveFile open, write, commit
+    bool sameBytes = false; // the bytes built here are those Save Data wrote
+};
+
+// The connected meter is asked for every record while they are fed; it has one and answers none
+// of the others, but its log has to be read or it stops.
+bool settleMeter(MeterSim& sim, MainWindow& window)
+{
+    int seen = -1;
+    QElapsedTimer quiet;
+    quiet.start();
+    QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        const int now = int(sim.requests().size());
+        if (now != seen) {
+            seen = now;
+            quiet.restart();
+        } else if (quiet.elapsed() > 500 && !window.isGettingData()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+SaveResult runSave(const QString& dir)
+{
+    SaveResult result;
+    MeterSim sim;
+    if (!sim.start({"--kind", "DWDM96", "--records", "1", "--register", "COM7"})) {
+        result.failure = QStringLiteral("the simulated meter did not start");
+        return result;
+    }
+
+    MainWindow window;
+    window.show();
+    QCoreApplication::processEvents();
+
+    int getDataDone = 0;
+    bool saved = false;
+    Prompts::setResponder([&](const Prompts::Request& r) {
+        if (r.title == QLatin1String(GetDataTitle))
+            ++getDataDone;
+        else if (r.title == QLatin1String(SaveTitle) && r.text == QLatin1String(SaveText))
+            saved = true;
+        else
+            result.failure = QStringLiteral("unexpected prompt: ") + r.text;
+        return QMessageBox::Ok;
+    });
+    QString savePath;
+    Prompts::setFileResponder([&](const Prompts::FileRequest& r) {
+        return r.mode == Prompts::FileRequest::Save ? savePath : QString();
+    });
+    auto* connectAction = child<QAction>(window, "actionConnect");
+    auto fail = [&](const QString& why) {
+        if (result.failure.isEmpty())
+            result.failure = why;
+        Prompts::setResponder({});
+        Prompts::setFileResponder({});
+        if (connectAction->isChecked())
+            connectAction->trigger();
+        return result;
+    };
+
+    if (!waitFor([&] { return !window.isDiscovering(); }, 5000))
+        return fail(QStringLiteral("discovery did not find the simulated meter"));
+    child<QComboBox>(window, "cbSelectDevice")->setCurrentIndex(3);
+    connectAction->trigger();
+    auto* product = child<QLineEdit>(window, "editProductNum");
+    auto* saveData = child<QAction>(window, "actionSaveData");
+    if (!waitFor([&] { return !product->text().isEmpty() && saveData->isEnabled(); }, 5000))
+        return fail(QStringLiteral("the meter did not identify itself"));
+    if (window.kindCode() != Kind::DWDM96)
+        return fail(QStringLiteral("the meter identified as kind %1").arg(window.kindCode()));
+
+    // Fed straight to the intake slot within one Get Data, before the meter's answer to its
+    // first request can arrive; that answer then finds the retrieval over and is dropped.
+    QList<DWDM96Record> records;
+    records.reserve(SaveRecords);
+    QMetaObject::invokeMethod(&window, "on_actionGetData_triggered", Qt::DirectConnection);
+    for (int r = 0; r < SaveRecords; ++r) {
+        const QVector<qint16> raw = powers(r, 96);
+        const QByteArray name = paddedName("SAV-", r);
+        records.append(DWDM96Record(raw, dateWord(r), timeWord(r), name));
+        QMetaObject::invokeMethod(&window, "slotRecvedDataDWDM96", Qt::DirectConnection,
+                                  Q_ARG(ushort, ushort(SaveRecords)), Q_ARG(ushort, ushort(r)),
+                                  Q_ARG(QVector<qint16>, raw), Q_ARG(uint, dateWord(r)),
+                                  Q_ARG(uint, timeWord(r)), Q_ARG(QByteArray, name));
+    }
+    if (!settleMeter(sim, window))
+        return fail(QStringLiteral("the meter was still being asked for records after 30 s"));
+    const int listed = child<QTreeWidget>(window, "treeData")->topLevelItemCount();
+    if (getDataDone != 1 || listed != SaveRecords)
+        return fail(QStringLiteral("%1 rows in the record list and %2 completion messages, "
+                                   "expected %3 and 1")
+                        .arg(listed)
+                        .arg(getDataDone)
+                        .arg(SaveRecords));
+
+    for (int i = 0; i < Runs; ++i) {
+        savePath = dir + QStringLiteral("/save-%1.csv").arg(i);
+        saved = false;
+        Stopwatch watch;
+        saveData->trigger();
+        result.save.keepBest(watch.wallMs(), watch.cpuMs());
+        if (!saved || !QFile::exists(savePath))
+            return fail(QStringLiteral("Save Data did not complete"));
+    }
+    Prompts::setResponder({});
+    Prompts::setFileResponder({});
+    connectAction->trigger();
+
+    const QByteArray written = readFile(savePath);
+    result.fileBytes = written.size();
+    if (written.isEmpty())
+        return fail(QStringLiteral("Save Data wrote an empty file"));
+    int copy = 0;
+    bool copied = true;
+    result.write = best([&] {
+        QFile f(dir + QStringLiteral("/copy-%1.csv").arg(copy++));
+        copied = copied && f.open(QIODevice::WriteOnly) && f.write(written) == written.size();
+        f.close();
+        copied = copied && f.error() == QFileDevice::NoError;
+    });
+    // QSaveFile makes its file durable before it replaces the old one; this is that cost alone.
+    result.writeSync = best([&] {
+        QFile f(dir + QStringLiteral("/copy-%1.csv").arg(copy++));
+        copied = copied && f.open(QIODevice::WriteOnly) && f.write(written) == written.size() &&
+                 f.flush() && ::fdatasync(f.handle()) == 0;
+        f.close();
+    });
+    if (!copied)
+        return fail(QStringLiteral("the plain write failed"));
+
+    QList<CsvReport::Row> rows;
+    result.rows = best([&] { rows = reportRows(records); });
+    QByteArray built;
+    result.build = best([&] { built = CsvReport::recordRows(Kind::DWDM96, rows); });
+    result.sameBytes = built == written;
+    int saveCopy = 0;
+    bool committed = true;
+    result.saveFile = best([&] {
+        QSaveFile f(dir + QStringLiteral("/savefile-%1.csv").arg(saveCopy++));
+        committed = committed && f.open(QIODevice::WriteOnly) && f.write(built) == built.size() &&
+                    f.commit();
+    });
+    if (!committed)
+        return fail(QStringLiteral("the QSaveFile write failed"));
+    result.ok = true;
+    return result;
+}
+
+double percent(double part, double whole)
+{
+    return whole > 0 ? 100.0 * part / whole : 0.0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The window reads its setting and the meter registers its port here, never in the user's
+    // own store.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+#ifdef VELUMIN_METER_SIM_PATH
+    if (MeterSim::binary().isEmpty())
+        qputenv("VELUMIN_METER_SIM", VELUMIN_METER_SIM_PATH);
+#endif
+
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
+    previousHandler = qInstallMessageHandler(quietDebug);
+
+    QTemporaryDir files;
+    if (!files.isValid()) {
+        std::fprintf(stderr, "no temporary directory\n");
+        return 1;
+    }
+
+    bool failed = false;
+    std::vector<Goal> goals;
+    std::vector<QString> notes;
+
+    const OpenResult o = runOpen(files.path());
+    if (!o.ok) {
+        std::printf("Open Data FAILED: %s\n", qPrintable(o.failure));
+        failed = true;
+    } else {
+        // The goal is held against the faster of the two references, so that a slow hand loop
+        // cannot flatter the window.
+        const double reference = std::min(o.loop.wallMs, o.lineRule.wallMs);
+        const double ratio = o.shown.wallMs / reference;
+        std::printf(
+            "Open Data file: %d numbered lines + %d heading lines, %.1f MB (CWDM18 report)\n",
+            OpenRecords, o.headingLines, o.fileBytes / (1024.0 * 1024.0));
+        std::printf("Open Data through the window: %.1f ms until shown and painted (GUI thread CPU "
+                    "%.1f ms); the command returned after %.1f ms (CPU %.1f ms); best of %d\n",
+                    o.shown.wallMs, o.shown.cpuMs, o.constructed.wallMs, o.constructed.cpuMs, Runs);
+        std::printf(
+            "Open Data bare line loop (read, split lines and fields, parse the integer): "
+            "%.1f ms (CPU %.1f ms), best of %d; ratio window/loop %.2f (by CPU time %.2f)\n",
+            o.loop.wallMs, o.loop.cpuMs, Runs, o.shown.wallMs / o.loop.wallMs,
+            o.shown.cpuMs / o.loop.cpuMs);
+        std::printf("Open Data line rule alone (read + OpenData::parseBytes): %.1f ms (CPU %.1f "
+                    "ms), best of %d; ratio window/line rule %.2f (by CPU time %.2f)\n",
+                    o.lineRule.wallMs, o.lineRule.cpuMs, Runs, o.shown.wallMs / o.lineRule.wallMs,
+                    o.shown.cpuMs / o.lineRule.cpuMs);
+        std::printf("Open Data ratio window/bare work (the faster reference, %.1f ms): %.2f\n",
+                    reference, ratio);
+        const double steps = o.setup.cpuMs + o.read.cpuMs + o.decode.cpuMs + o.parseText.cpuMs +
+                             o.items.cpuMs + o.add.cpuMs;
+        std::printf("Open Data steps (CPU ms, each best of %d): empty window %.1f, read file %.1f, "
+                    "decode %.1f, line rule on the text %.1f, %d tree items made %.1f, "
+                    "addTopLevelItems %.1f; sum %.1f of the command's %.1f; show and first paint "
+                    "%.1f\n",
+                    Runs, o.setup.cpuMs, o.read.cpuMs, o.decode.cpuMs, o.parseText.cpuMs,
+                    OpenRecords, o.items.cpuMs, o.add.cpuMs, steps, o.constructed.cpuMs,
+                    std::max(0.0, o.shown.cpuMs - o.constructed.cpuMs));
+        std::printf("Open Data GUI thread blocked: %.1f ms until painted; freeing the %d items, "
+                    "which the next Open Data does first: %.1f ms\n",
+                    o.shown.wallMs, OpenRecords, o.freeItems.wallMs);
+        std::fflush(stdout);
+        goals.push_back({QStringLiteral("Open Data window/bare work ratio"), ratio, OpenRatioGoal});
+        notes.push_back(QStringLiteral("Open Data GUI thread blocked until painted: %1 ms")
+                            .arg(o.shown.wallMs, 0, 'f', 1));
+    }
+
+    if (MeterSim::binary().isEmpty()) {
+        std::printf("Save Data FAILED: no simulated meter (set VELUMIN_METER_SIM)\n");
+        failed = true;
+    } else {
+        const SaveResult s = runSave(files.path());
+        if (!s.ok) {
+            std::printf("Save Data FAILED: %s\n", qPrintable(s.failure));
+            failed = true;
+        } else {
+            const double ratio = s.save.wallMs / s.write.wallMs;
+            // The command builds the report before the file dialog and again after it.
+            const double building = 2 * (s.rows.cpuMs + s.build.cpuMs);
+            std::printf("Save Data file: %d DWDM96 records, %.1f MB\n", SaveRecords,
+                        s.fileBytes / (1024.0 * 1024.0));
+            std::printf("Save Data through the window: %.1f ms until \"Complete Save\" (GUI thread "
+                        "CPU %.1f ms), best of %d\n",
+                        s.save.wallMs, s.save.cpuMs, Runs);
+            std::printf("Save Data plain write of the same bytes (open, one QFile::write, close): "
+                        "%.1f ms (CPU %.1f ms), best of %d\n",
+                        s.write.wallMs, s.write.cpuMs, Runs);
+            std::printf("Save Data plain write flushed to the disk (fdatasync before the close): "
+                        "%.1f ms (CPU %.1f ms), best of %d\n",
+                        s.writeSync.wallMs, s.writeSync.cpuMs, Runs);
+            std::printf("Save Data ratio window/plain write: %.2f (by CPU time %.2f)\n", ratio,
+                        s.save.cpuMs / s.write.cpuMs);
+            std::printf("Save Data GUI thread blocked: %.1f ms (the whole command runs on it)\n",
+                        s.save.wallMs);
+            std::printf("Save Data steps (CPU ms, each best of %d): records to rows %.1f, "
+                        "CsvReport::recordRows %.1f (wall %.1f), QSaveFile open/write/commit %.1f "
+                        "(wall %.1f)\n",
+                        Runs, s.rows.cpuMs, s.build.cpuMs, s.build.wallMs, s.saveFile.cpuMs,
+                        s.saveFile.wallMs);
+            // Steps timed on their own differ from run to run by more than the small rest of the
+            // command, so the shares are estimates and may not add up to exactly 100%.
+            std::printf("Save Data building vs writing (CPU, estimated from the steps): the report "
+                        "is built twice, 2 x %.1f = %.1f ms (%.0f%% of the command's %.1f ms); "
+                        "writing through QSaveFile %.1f ms (%.0f%%)\n",
+                        s.rows.cpuMs + s.build.cpuMs, building, percent(building, s.save.cpuMs),
+                        s.save.cpuMs, s.saveFile.cpuMs, percent(s.saveFile.cpuMs, s.save.cpuMs));
+            std::printf("Save Data bytes rebuilt here %s the file Save Data wrote\n",
+                        s.sameBytes ? "are identical to" : "DIFFER from");
+            std::fflush(stdout);
+            goals.push_back(
+                {QStringLiteral("Save Data window/plain write ratio"), ratio, SaveRatioGoal});
+            notes.push_back(QStringLiteral("Save Data GUI thread blocked: %1 ms (building %2 ms "
+                                           "CPU, QSaveFile %3 ms CPU)")
+                                .arg(s.save.wallMs, 0, 'f', 1)
+                                .arg(building, 0, 'f', 1)
+                                .arg(s.saveFile.cpuMs, 0, 'f', 1));
+        }
+    }
+
+    std::printf("\nSummary\n");
+    for (const Goal& g : goals) {
+        std::printf("  %-40s %9.3f    goal <= %g    %s\n", qPrintable(g.figure), g.value, g.goal,
+                    g.value <= g.goal ? "met" : "NOT met");
+    }
+    for (const QString& n : notes)
+        std::printf("  %s\n", qPrintable(n));
+    if (failed)
+        std::printf("  an operation FAILED (see above)\n");
+    std::fflush(stdout);
+    return failed ? 1 : 0;
+}
