@@ -5,8 +5,8 @@
 #   ./velumin.sh tsan    build with ThreadSanitizer and run the link and connection tests
 #   ./velumin.sh build   install what is missing and build only
 #   ./velumin.sh bench   install what is missing, build in Release (build-bench) and run the
-#                        download benchmark against the simulated meter; it prints figures and
-#                        fails only when a download itself fails
+#                        download and file benchmarks; they print figures and fail only when a
+#                        download, a save or an open itself fails
 # VELUMIN_NO_SIM=1 ./velumin.sh run starts Velumin alone, for a real meter.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"

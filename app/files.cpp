@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -98,15 +99,16 @@ QString MainWindow::saveStartPath() const
     QString dir = QCoreApplication::applicationDirPath();
     if (!QFileInfo(dir).isWritable())
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(dir).isDir())
+        dir = QDir::homePath();
     return m_productName.isEmpty() ? dir : dir + QLatin1Char('/') + m_productName;
 }
 
 void MainWindow::on_actionSaveData_triggered()
 {
     qDebug().noquote() << "# Save Data";
-    QByteArray bytes;
     // Checked before the dialog, so that no file is chosen, let alone emptied, for nothing.
-    if (!buildReport(&bytes)) {
+    if (isMpoKind(m_kindCode) && !ui->treeData->currentItem()) {
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
         return;
     }
@@ -114,7 +116,8 @@ void MainWindow::on_actionSaveData_triggered()
         this, {Prompts::FileRequest::Save, tr("Save Data"), saveStartPath(), csvFilter});
     if (path.isEmpty())
         return;
-    // Records may have arrived while the dialog was open: the file holds all that are there.
+    // Built after the dialog: records that arrived while it was open are in the file too.
+    QByteArray bytes;
     if (!buildReport(&bytes)) {
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
         return;

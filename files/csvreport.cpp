@@ -5,7 +5,10 @@
 
 #include <QStringEncoder>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace CsvReport {
 
@@ -21,7 +24,7 @@ struct RecordLayout {
     const char* heading;
     int columns;
     const QStringList& (*wavelengths)();
-    const QStringList& (*frequencies)();  // nullptr: no frequency row
+    const QStringList& (*frequencies)(); // nullptr: no frequency row
     DwdmGrid itu;
     bool hasItu;
     Style style;
@@ -31,22 +34,21 @@ struct RecordLayout {
 // Kinds 1 to 9 in kind-code order.
 const RecordLayout recordLayouts[9] = {
     {" CWDM-18 Data", 18, cwdm18Wavelengths, nullptr, DwdmGrid::Grid48, false, Style::Closed, -50},
-    {"DWDM-48 Data", 49, dwdm48Wavelengths, dwdm48Frequencies, DwdmGrid::Grid48, true,
-     Style::Open, -50},
+    {"DWDM-48 Data", 49, dwdm48Wavelengths, dwdm48Frequencies, DwdmGrid::Grid48, true, Style::Open,
+     -50},
     {"Vendral-8 Data", 5, lanWdmWavelengths, lanWdmFrequencies, DwdmGrid::Grid48, false,
      Style::Open, -40},
-    {"DWDM-96 Data", 96, dwdm96Wavelengths, dwdm96Frequencies, DwdmGrid::Grid96, false,
-     Style::Open, -50},
-    {" Tarnex-8 Data", 10, tarnex8Wavelengths, nullptr, DwdmGrid::Grid48, false, Style::Open,
-     -40},
+    {"DWDM-96 Data", 96, dwdm96Wavelengths, dwdm96Frequencies, DwdmGrid::Grid96, false, Style::Open,
+     -50},
+    {" Tarnex-8 Data", 10, tarnex8Wavelengths, nullptr, DwdmGrid::Grid48, false, Style::Open, -40},
     {" Caspel(56ch) Data", 57, tarnex56Wavelengths, tarnex56Frequencies, DwdmGrid::Grid48, false,
      Style::Open, -40},
     {" Caspel(57ch) Data", 58, tarnex57Wavelengths, tarnex57Frequencies, DwdmGrid::Grid48, false,
      Style::Open, -40},
     {" Caspel(64ch) Data", 65, tarnex64Wavelengths, tarnex64Frequencies, DwdmGrid::Grid48, false,
      Style::Open, -40},
-    {"Pelkin Data", 50, dwdm49Wavelengths, dwdm49Frequencies, DwdmGrid::Grid49, true,
-     Style::Closed, -40},
+    {"Pelkin Data", 50, dwdm49Wavelengths, dwdm49Frequencies, DwdmGrid::Grid49, true, Style::Closed,
+     -40},
 };
 
 struct FibreLayout {
@@ -83,43 +85,92 @@ void labelRow(QByteArray& out, const char* title, const QStringList& items, int 
     out += crlf;
 }
 
+// The longest cell: "High", or a general-format number such as "-1.23457e+06".
+constexpr int MaxCell = 16;
+
+char* put(char* p, const char* text, std::size_t n)
+{
+    std::memcpy(p, text, n);
+    return p + n;
+}
+
 // Hundredths of a dBm written the way the general format with six significant digits writes
 // them, without going through a double-to-text conversion: readings are always hundredths.
-bool appendHundredths(QByteArray& out, double dbm)
+// nullptr when `dbm` is not a whole number of hundredths.
+char* putHundredths(char* p, double dbm)
 {
-    const double scaled = dbm * 100.0;
-    const long long raw = std::llround(scaled);
-    if (std::abs(raw) >= 1000000 || raw / 100.0 != dbm)
-        return false;
-    const long long magnitude = std::abs(raw);
+    const long long raw = std::llround(dbm * 100.0);
+    if (std::llabs(raw) >= 1000000 || raw / 100.0 != dbm)
+        return nullptr;
+    const long long magnitude = std::llabs(raw);
     if (raw < 0)
-        out += '-';
-    out += QByteArray::number(magnitude / 100);
+        *p++ = '-';
+    p = std::to_chars(p, p + 8, magnitude / 100).ptr;
     const int cents = int(magnitude % 100);
     if (cents != 0) {
-        out += '.';
-        out += char('0' + cents / 10);
+        *p++ = '.';
+        *p++ = char('0' + cents / 10);
         if (cents % 10 != 0)
-            out += char('0' + cents % 10);
+            *p++ = char('0' + cents % 10);
     }
-    return true;
+    return p;
+}
+
+// At most MaxCell bytes.
+char* putCell(char* p, double dbm, double low)
+{
+    if (dbm < low)
+        return put(p, "Low", 3);
+    if (dbm > HighLimit)
+        return put(p, "High", 4);
+    if (char* end = putHundredths(p, dbm))
+        return end;
+    const QByteArray text = QByteArray::number(dbm, 'g', 6);
+    return put(p, text.constData(), std::size_t(std::min<qsizetype>(text.size(), MaxCell)));
+}
+
+char* putDigits(char* p, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        p[i] = char('0' + value % 10);
+    return p + width;
+}
+
+// "yyyy-MM-dd hh:mm:ss" (or with "/" in the date); a null date or time, or a year beyond four
+// digits, as QDate and QTime write them.
+QByteArray dateTimeText(const Row& r, char dateSeparator)
+{
+    QByteArray out;
+    if (r.date.isValid() && r.date.year() > 0 && r.date.year() <= 9999) {
+        char text[10];
+        char* p = putDigits(text, r.date.year(), 4);
+        *p++ = dateSeparator;
+        p = putDigits(p, r.date.month(), 2);
+        *p++ = dateSeparator;
+        putDigits(p, r.date.day(), 2);
+        out.append(text, 10);
+    } else {
+        const QString format =
+            dateSeparator == '-' ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy/MM/dd");
+        out += r.date.toString(format).toLatin1();
+    }
+    out += ' ';
+    if (r.time.isValid()) {
+        char text[8] = {0, 0, ':', 0, 0, ':', 0, 0};
+        putDigits(text, r.time.hour(), 2);
+        putDigits(text + 3, r.time.minute(), 2);
+        putDigits(text + 6, r.time.second(), 2);
+        out.append(text, 8);
+    } else {
+        out += r.time.toString(QStringLiteral("hh:mm:ss")).toLatin1();
+    }
+    return out;
 }
 
 void appendCell(QByteArray& out, double dbm, double low)
 {
-    if (dbm < low)
-        out += "Low";
-    else if (dbm > HighLimit)
-        out += "High";
-    else if (!appendHundredths(out, dbm))
-        out += QByteArray::number(dbm, 'g', 6);
-}
-
-void appendDateTime(QByteArray& out, const Row& r, const char* dateFormat)
-{
-    out += r.date.toString(QLatin1String(dateFormat)).toLatin1();
-    out += ' ';
-    out += r.time.toString(QStringLiteral("hh:mm:ss")).toLatin1();
+    char cell[MaxCell];
+    out.append(cell, putCell(cell, dbm, low) - cell);
 }
 
 } // namespace
@@ -155,13 +206,34 @@ template <typename R> Row namedRow(const R& r, const double* values, int count)
 
 } // namespace
 
-Row row(const CWDM18Record& r) { return namedRow(r, r.cwdmData.data(), 18); }
-Row row(const DWDM48Record& r) { return namedRow(r, r.dwdmData.data(), 50); }
-Row row(const DWDM96Record& r) { return namedRow(r, r.dwdmData.data(), 96); }
-Row row(const Tarnex8Record& r) { return namedRow(r, r.data.data(), 10); }
-Row row(const Tarnex56Record& r) { return namedRow(r, r.data.data(), 58); }
-Row row(const Tarnex64Record& r) { return namedRow(r, r.data.data(), 65); }
-Row row(const DWDM49TOTALRecord& r) { return namedRow(r, r.dwdmData.data(), 50); }
+Row row(const CWDM18Record& r)
+{
+    return namedRow(r, r.cwdmData.data(), 18);
+}
+Row row(const DWDM48Record& r)
+{
+    return namedRow(r, r.dwdmData.data(), 50);
+}
+Row row(const DWDM96Record& r)
+{
+    return namedRow(r, r.dwdmData.data(), 96);
+}
+Row row(const Tarnex8Record& r)
+{
+    return namedRow(r, r.data.data(), 10);
+}
+Row row(const Tarnex56Record& r)
+{
+    return namedRow(r, r.data.data(), 58);
+}
+Row row(const Tarnex64Record& r)
+{
+    return namedRow(r, r.data.data(), 65);
+}
+Row row(const DWDM49TOTALRecord& r)
+{
+    return namedRow(r, r.dwdmData.data(), 50);
+}
 
 Row row(const Vendral8Record& r, const QString& name)
 {
@@ -221,18 +293,24 @@ QByteArray recordRows(int kind, const QList<Row>& records)
         out += '-' + crlf;
     }
 
+    // Each data row is put together in one buffer and appended once.
+    std::vector<char> line;
     for (int p = 0; p < records.size(); ++p) {
         const Row& r = records.at(p);
-        out += QByteArray::number(p + 1);
-        out += ',';
-        appendDateTime(out, r, "yyyy-MM-dd");
-        out += ' ';
-        out += r.name;
+        const QByteArray stamp = dateTimeText(r, '-');
+        line.resize(std::size_t(16 + stamp.size() + r.name.size() + (MaxCell + 1) * l.columns));
+        char* at = std::to_chars(line.data(), line.data() + 12, p + 1).ptr;
+        *at++ = ',';
+        at = put(at, stamp.constData(), std::size_t(stamp.size()));
+        *at++ = ' ';
+        at = put(at, r.name.constData(), std::size_t(r.name.size()));
         for (int i = 0; i < l.columns; ++i) {
-            out += ',';
-            appendCell(out, i < r.valueCount ? r.values[i] : RecordValues::Filler, l.lowLimit);
+            *at++ = ',';
+            at = putCell(at, i < r.valueCount ? r.values[i] : RecordValues::Filler, l.lowLimit);
         }
-        out += crlf;
+        *at++ = '\r';
+        *at++ = '\n';
+        out.append(line.data(), at - line.data());
     }
     return out;
 }
@@ -243,8 +321,7 @@ QByteArray fibreRows(int kind, const QString& productName, const Row& r)
         return {};
     const FibreLayout& l = fibreLayouts[kind - Kind::MPO12];
     QByteArray out = local8Bit(productName) + l.suffix + crlf;
-    out += "Measured: ";
-    appendDateTime(out, r, "yyyy/MM/dd");
+    out += "Measured: " + dateTimeText(r, '/');
     if (l.nameOnLine2)
         out += ' ' + r.name;
     out += crlf + separator + crlf;

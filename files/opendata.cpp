@@ -59,27 +59,19 @@ std::optional<Row> parseLine(QStringView line)
 QList<Row> parseText(QStringView text)
 {
     QList<Row> rows;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(u'\n', start);
-        const qsizetype next = end < 0 ? text.size() : end + 1;
-        if (end < 0)
-            end = text.size();
-        QStringView line = text.sliced(start, end - start);
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (std::optional<Row> row = parseLine(line))
-            rows.append(std::move(*row));
-        start = next;
-    }
+    forEachRow(text, [&rows](Row& row) { rows.append(std::move(row)); });
     return rows;
+}
+
+QString decode(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringConverter::System);
+    return decoder(bytes);
 }
 
 QList<Row> parseBytes(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringConverter::System);
-    const QString text = decoder(bytes);
-    return parseText(text);
+    return parseText(decode(bytes));
 }
 
 } // namespace OpenData

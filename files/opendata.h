@@ -13,7 +13,7 @@ namespace OpenData {
 
 struct Row {
     int number = 0;
-    QString second;  // empty when the line has fewer fields
+    QString second; // empty when the line has fewer fields
     QString third;
 };
 
@@ -25,8 +25,29 @@ std::optional<int> parseInteger(QStringView text);
 // integer. Fields are split at every comma; the second and third are trimmed.
 std::optional<Row> parseLine(QStringView line);
 
+// Calls `take(row)` for the row of every line of a whole file's text, LF and CR LF alike.
+template <typename Take> void forEachRow(QStringView text, Take take)
+{
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        const qsizetype next = end < 0 ? text.size() : end + 1;
+        if (end < 0)
+            end = text.size();
+        QStringView line = text.sliced(start, end - start);
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (std::optional<Row> row = parseLine(line))
+            take(*row);
+        start = next;
+    }
+}
+
 // The rows of a whole file's text, LF and CR LF alike.
 QList<Row> parseText(QStringView text);
+
+// A file's bytes as text, decoded with the system's 8-bit code page, as reports are written.
+QString decode(const QByteArray& bytes);
 
 // The rows of a file's bytes, decoded with the system's 8-bit code page, as reports are written.
 QList<Row> parseBytes(const QByteArray& bytes);

@@ -30,11 +30,14 @@ void OpenDataWidget::load()
     // An unreadable file leaves the window empty; its title still says which file it was.
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QList<OpenData::Row> rows = OpenData::parseBytes(file.readAll());
-    // All rows in one go: the view lays itself out once, not once a row.
+    const QString text = OpenData::decode(file.readAll());
+    file.close();
+    // Items straight from the lines, and all of them added in one go: the view lays itself out
+    // once, not once a row.
     QList<QTreeWidgetItem*> items;
-    items.reserve(rows.size());
-    for (const OpenData::Row& row : rows)
-        items.append(new QTreeWidgetItem({QString::number(row.number), row.second, row.third}));
+    OpenData::forEachRow(text, [&items](OpenData::Row& row) {
+        items.append(new QTreeWidgetItem(
+            {QString::number(row.number), std::move(row.second), std::move(row.third)}));
+    });
     ui->treeDetailData->addTopLevelItems(items);
 }
