@@ -6,6 +6,7 @@
 #include "app/prompts.h"
 #include "device/comports.h"
 #include "device/serialport.h"
+#include "graph/graphwidget.h"
 #include "protocol/frames.h"
 #include "protocol/serialcomm.h"
 #include "ui_mainwindow.h"
@@ -80,6 +81,8 @@ void MainWindow::disconnectMeter()
     }
     setConnectedUi(false);
     restartDiscovery();
+    delete m_graphWidget;
+    m_graphWidget = nullptr;
 }
 
 bool MainWindow::openPort(const QString& portName)

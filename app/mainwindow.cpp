@@ -7,6 +7,7 @@
 #include "dialogs/displayunit.h"
 #include "dialogs/settingdialog.h"
 #include "files/opendatawidget.h"
+#include "graph/graphwidget.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -83,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow()
 {
     delete m_openDataWidget;
+    delete m_graphWidget;
     stopReceiver();
     closePort();
     for (QTreeWidgetItem* item : m_deviceItems) {

@@ -16,6 +16,7 @@ class QProgressBar;
 class QSerialPort;
 class QToolButton;
 class QTreeWidgetItem;
+class GraphWidget;
 class OpenDataWidget;
 class SerialComm;
 
@@ -56,6 +57,8 @@ public:
     const QStringList& recordNames() const { return m_recordNames; }
     // The window Open Data made last; null when there is none.
     OpenDataWidget* openDataWidget() const { return m_openDataWidget; }
+    // The window Graph Data made last; null when there is none.
+    GraphWidget* graphWidget() const { return m_graphWidget; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,6 +117,7 @@ private Q_SLOTS:
     void on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void on_actionSaveData_triggered();
     void on_actionOpen_triggered();
+    void on_actionGraphData_triggered();
 
 private:
     void selectComPort(int com);
@@ -191,4 +195,5 @@ private:
     bool m_displayFreq = false;
 
     OpenDataWidget* m_openDataWidget = nullptr;
+    GraphWidget* m_graphWidget = nullptr;
 };

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders the README's pictures of the main window, headless, beside the simulated meter.
+# Renders the README's pictures of the main window and its graph windows, headless, beside the
+# simulated meter.
 # Usage: tools/screenshots.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
@@ -24,3 +25,13 @@ report="$XDG_CONFIG_HOME/Ruvo730.csv"
 "$build/tools/screenshot/velumin-screenshot" --connect 1 --download 2 --save "$report" \
     docs/screenshots/download.png
 "$build/tools/screenshot/velumin-screenshot" --open "$report" docs/screenshots/open-data.png
+"$build/tools/screenshot/velumin-screenshot" --connect 1 --download 2 --graph 2 \
+    docs/screenshots/graph-cwdm18.png
+kill $sim 2>/dev/null || true
+wait $sim 2>/dev/null || true
+rm -f "$XDG_CONFIG_HOME/Nuvra/ports.conf"
+"$build/tools/meter-sim/meter-sim" --register COM7 --kind DWDM96 --records 3 >/dev/null &
+sim=$!
+for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
+"$build/tools/screenshot/velumin-screenshot" --connect 3 --download 1 --graph 1 \
+    docs/screenshots/graph-dwdm96.png

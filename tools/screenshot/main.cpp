@@ -1,13 +1,15 @@
-// Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--connect N [--download R [--save F]]]
-//                                                     [--open F] [output.png]
+// Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--connect N [--download R [--save F]
+//                                                     [--graph R]]] [--open F] [output.png]
 // Writes a picture of the main window as it looks at start-up, or, with --connect, after
 // choosing device type N and connecting to the meter that discovery preselected; with
 // --download also after Get Data, with record R (counted from 1) selected; --save then saves
-// the report as F. With --open the picture is of the Open Data window showing file F.
+// the report as F. With --open the picture is of the Open Data window showing file F; with
+// --graph it is of the graph window of record R.
 
 #include "app/mainwindow.h"
 #include "app/prompts.h"
 #include "files/opendatawidget.h"
+#include "graph/graphwidget.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,6 +65,7 @@ int main(int argc, char* argv[])
     QStringList args = QCoreApplication::arguments().mid(1);
     int deviceIndex = 0;
     int record = 0;
+    int graphRecord = 0;
     QString saveAs;
     QString open;
     while (args.size() >= 2 && args.at(0).startsWith(QLatin1String("--"))) {
@@ -76,6 +79,8 @@ int main(int argc, char* argv[])
             saveAs = value;
         else if (option == QLatin1String("--open"))
             open = value;
+        else if (option == QLatin1String("--graph"))
+            graphRecord = value.toInt();
     }
     const QString path = args.isEmpty() ? QStringLiteral("docs/screenshots/main-window.png") : args.at(0);
 
@@ -101,6 +106,20 @@ int main(int argc, char* argv[])
     if (!open.isEmpty()) {
         window.findChild<QAction*>(QStringLiteral("actionOpen"))->trigger();
         shown = window.openDataWidget();
+    }
+    if (graphRecord > 0) {
+        auto* records = window.findChild<QTreeWidget*>(QStringLiteral("treeData"));
+        if (graphRecord > records->topLevelItemCount()) {
+            QTextStream(stderr) << "there is no record " << graphRecord << '\n';
+            return 1;
+        }
+        records->setCurrentItem(records->topLevelItem(graphRecord - 1));
+        window.findChild<QAction*>(QStringLiteral("actionGraphData"))->trigger();
+        shown = window.graphWidget();
+        if (!shown) {
+            QTextStream(stderr) << "no graph of record " << graphRecord << '\n';
+            return 1;
+        }
     }
     QCoreApplication::processEvents();
 

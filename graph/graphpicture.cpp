@@ -1,0 +1,205 @@
+#include "graph/graphpicture.h"
+
+#include "graph/graphtable.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+
+#include <iterator>
+
+namespace Graph {
+
+namespace {
+
+// Pixels per dB on the vertical scale.
+constexpr int PixelsPerDb = 4;
+// The x of a panel's vertical axis, and the spacing of its bars.
+constexpr int AxisX = 50;
+constexpr int BarPitch = 20;
+
+Primitive line(int x1, int y1, int x2, int y2, Qt::PenStyle style)
+{
+    Primitive p;
+    p.shape = Primitive::Line;
+    p.line = QLine(x1, y1, x2, y2);
+    p.style = style;
+    return p;
+}
+
+Primitive text(const QString& s, int x, int y, int angle = 0, const QColor& colour = Qt::black,
+               int room = 0)
+{
+    Primitive p;
+    p.shape = Primitive::Text;
+    p.at = QPoint(x, y);
+    p.angle = angle;
+    p.text = s;
+    p.colour = colour;
+    p.room = room;
+    return p;
+}
+
+Primitive bar(const QRect& rect)
+{
+    Primitive p;
+    p.shape = Primitive::Rect;
+    p.rect = rect;
+    p.colour = Qt::blue;
+    return p;
+}
+
+// The y of the horizontal axis, and so of every bar's foot, below the panel's top.
+int baseLine(bool shortAxis)
+{
+    return shortAxis ? 240 : 280;
+}
+
+void addAxis(Picture& out, const Panel& panel, bool shortAxis, bool mpo, bool displayFreq)
+{
+    const int y0 = panel.offset;
+    const int end = AxisX + BarPitch * panel.positions;
+    const int base = y0 + baseLine(shortAxis);
+    out.append(text(QStringLiteral("[dBm]"), 5, y0 + 20));
+    // 10 dB every 40 pixels from +10 dBm down to the axis.
+    static const char* const scale[] = {"+10", "  0", "-10", "-20", "-30", "-40", "-50"};
+    for (int i = 0; i < int(std::size(scale)) && y0 + 40 + 40 * i <= base; ++i)
+        out.append(text(QLatin1String(scale[i]), 20, y0 + 40 + 40 * i));
+    if (!mpo)
+        out.append(
+            text(displayFreq ? QStringLiteral("[THz]") : QStringLiteral("[nm]"), end, base + 20));
+    out.append(line(AxisX, base, end, base, Qt::SolidLine));
+    out.append(line(AxisX, y0 + 20, AxisX, base, Qt::SolidLine));
+    for (int y = y0 + 40; y < base; y += 40)
+        out.append(line(AxisX, y, end, y, Qt::DashLine));
+}
+
+void addBars(Picture& out, const Layout& layout, const Panel& panel, const QList<double>& readings,
+             const QStringList& labels, bool shortAxis, bool mpo)
+{
+    const int y0 = panel.offset;
+    const int base = y0 + baseLine(shortAxis);
+    // The dBm level at the axis: -50 on the standard scale, -40 on the short one.
+    const double floor = shortAxis ? -40.0 : LowLimit;
+    // Channel texts read upwards from below the axis and must stop short of it.
+    const int channelY = y0 + layout.labelBase + 10;
+    const int room = channelY - base - 3;
+    for (int j = 0; j < panel.bars; ++j) {
+        const int k = panel.first + j;
+        if (k >= readings.size())
+            break;
+        const int x = 63 + BarPitch * j;
+        const double v = clamped(readings.at(k));
+        const double scaled = (v - floor) * PixelsPerDb;
+        // Truncated toward zero; a reading at or below the axis still shows a sliver.
+        int h = scaled > 0 ? int(scaled) : 0;
+        if (h <= 0)
+            h = 2;
+        out.append(bar(QRect(x - 8, base - h, 10, h)));
+        out.append(text(valueText(v), x, base - h - 5, -80, Qt::blue));
+        const QString number = QString::number(k + 1);
+        // Fibre numbers stand side by side and must not run into the next one.
+        if (mpo)
+            out.append(text(QLatin1Char('#') + number, x - 11, y0 + layout.labelBase - 30, 0,
+                            Qt::black, BarPitch - 2));
+        else
+            out.append(text(QStringLiteral("#%1 %2").arg(number, labels.value(k)), x + 2, channelY,
+                            -90, Qt::black, room));
+    }
+}
+
+} // namespace
+
+double clamped(double dbm)
+{
+    return dbm > HighLimit ? HighClamp : dbm;
+}
+
+QString valueText(double dbm)
+{
+    if (dbm > HighLimit)
+        return QCoreApplication::translate("GraphWidget", "High");
+    if (dbm >= LowLimit)
+        return QString::number(dbm, 'g', 6);
+    return QCoreApplication::translate("GraphWidget", "Low");
+}
+
+Picture picture(int type, const QList<double>& readings, const QStringList& labels,
+                bool displayFreq)
+{
+    Picture out;
+    const Layout* layout = layoutForType(type);
+    if (!layout)
+        return out;
+    const bool shortAxis = isShortAxis(type);
+    const bool mpo = isMpoType(type);
+    for (int p = 0; p < layout->panelCount; ++p) {
+        addAxis(out, layout->panels[p], shortAxis, mpo, displayFreq);
+        addBars(out, *layout, layout->panels[p], readings, labels, shortAxis, mpo);
+    }
+    return out;
+}
+
+QFont fittedFont(const QFont& font, const Picture& picture, QPaintDevice* device)
+{
+    // Below this the texts are no longer legible; they may then run into the bars.
+    constexpr int SmallestPixels = 7;
+    const auto fits = [&picture, device](const QFont& f) {
+        const QFontMetrics metrics(f, device);
+        for (const Primitive& p : picture) {
+            if (p.shape == Primitive::Text && p.room > 0 &&
+                metrics.horizontalAdvance(p.text) > p.room)
+                return false;
+        }
+        return true;
+    };
+    if (fits(font))
+        return font;
+    // A little smaller first; then narrower letters, which keep the texts nearly as tall as
+    // the rest; then smaller narrow ones.
+    const int pixels = QFontInfo(font).pixelSize();
+    QFont fitted = font;
+    for (int px = pixels - 1; px >= pixels - 2 && px >= SmallestPixels; --px) {
+        fitted.setPixelSize(px);
+        if (fits(fitted))
+            return fitted;
+    }
+    fitted.setStretch(QFont::Condensed);
+    for (int px = pixels; px > SmallestPixels; --px) {
+        fitted.setPixelSize(px);
+        if (fits(fitted))
+            return fitted;
+    }
+    fitted.setPixelSize(SmallestPixels);
+    return fitted;
+}
+
+void paint(QPainter& painter, const Picture& picture, const QFont& fittedFont)
+{
+    for (const Primitive& p : picture) {
+        switch (p.shape) {
+        case Primitive::Line:
+            painter.setPen(QPen(QBrush(Qt::black), 1, p.style, Qt::SquareCap, Qt::BevelJoin));
+            painter.drawLine(p.line);
+            break;
+        case Primitive::Rect:
+            painter.fillRect(p.rect, QBrush(p.colour, Qt::SolidPattern));
+            break;
+        case Primitive::Text:
+            painter.save();
+            painter.translate(p.at);
+            painter.rotate(p.angle);
+            painter.setPen(p.colour);
+            if (p.room > 0)
+                painter.setFont(fittedFont);
+            painter.drawText(0, 0, p.text);
+            painter.restore();
+            break;
+        }
+    }
+}
+
+} // namespace Graph

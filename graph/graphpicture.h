@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QColor>
+#include <QLine>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class QFont;
+class QPaintDevice;
+class QPainter;
+
+// The bar graph of one record as a list of drawing primitives, built by a pure function so that
+// every position, text and colour can be checked without painting.
+namespace Graph {
+
+struct Primitive {
+    enum Shape { Line, Rect, Text };
+    Shape shape = Line;
+    // Line: drawn with a black pen one pixel wide.
+    QLine line;
+    Qt::PenStyle style = Qt::SolidLine;
+    // Rect: filled, no outline.
+    QRect rect;
+    // Text: `at` is the left end of its baseline; it is turned about that point by `angle`
+    // degrees (negative: anticlockwise on screen).
+    QPoint at;
+    int angle = 0;
+    QString text;
+    // Text: the most pixels it may run along its baseline before it meets the axis or the
+    // next text; 0 for no limit.
+    int room = 0;
+    // Fill of a Rect, pen of a Text.
+    QColor colour = Qt::black;
+};
+
+using Picture = QList<Primitive>;
+
+// Readings above this draw as "High" bars that stop at HighClamp.
+constexpr double HighLimit = 16.0;
+constexpr double HighClamp = 16.1;
+// Readings below this are written as "Low".
+constexpr double LowLimit = -50.0;
+
+// HighClamp above HighLimit, else the reading itself.
+double clamped(double dbm);
+
+// "High", "Low" or the reading with at most six significant digits.
+QString valueText(double dbm);
+
+// Everything a graph of `type` draws, in drawing order: each panel's axis, then its bars.
+// Readings and labels are indexed over the whole record; missing ones draw nothing. Empty for
+// a type outside 0..12.
+Picture picture(int type, const QList<double>& readings, const QStringList& labels,
+                bool displayFreq);
+
+// `font`, made smaller where needed so that every text of `picture` that has a room fits it on
+// `device`: the positions leave little room, and desktop fonts vary.
+QFont fittedFont(const QFont& font, const Picture& picture, QPaintDevice* device);
+
+// Draws `picture`: texts that have a room in `fittedFont`, the others in the painter's font.
+// The painter's own pen is not relied on.
+void paint(QPainter& painter, const Picture& picture, const QFont& fittedFont);
+
+} // namespace Graph

@@ -1,0 +1,41 @@
+#include "graph/graphwidget.h"
+
+#include "app/resources.h"
+#include "graph/graphpicture.h"
+#include "graph/graphtable.h"
+
+#include <QDebug>
+#include <QIcon>
+#include <QPainter>
+
+GraphWidget::GraphWidget(int type, const QString& title, const double* readings,
+                         const QString* labels, bool displayFreq, QWidget* parent)
+    : QWidget(parent)
+    , m_device(type)
+    , m_displayFreq(displayFreq)
+{
+    const Graph::Layout* layout = Graph::layoutForType(type);
+    const int count = layout ? layout->count : 0;
+    if (readings)
+        m_readings = QList<double>(readings, readings + count);
+    if (labels)
+        m_labels = QStringList(labels, labels + count);
+    initVeluminResources();
+    setWindowIcon(QIcon(QStringLiteral(":/icon/image/chart_bar.png")));
+    setWindowTitle(title);
+}
+
+GraphWidget::~GraphWidget() = default;
+
+void GraphWidget::paintEvent(QPaintEvent* event)
+{
+    Q_UNUSED(event);
+    QPainter painter(this);
+    qDebug().noquote() << "m_device:" << m_device;
+    // Black and blue on white whatever the desktop theme, so a dark palette cannot hide them.
+    painter.fillRect(rect(), Qt::white);
+    for (double& v : m_readings)
+        v = Graph::clamped(v);
+    const Graph::Picture picture = Graph::picture(m_device, m_readings, m_labels, m_displayFreq);
+    Graph::paint(painter, picture, Graph::fittedFont(font(), picture, this));
+}
