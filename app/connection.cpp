@@ -62,10 +62,27 @@ void MainWindow::connectMeter()
         restartDiscovery();
         return;
     }
+    m_statusLabel->clear();
     m_serialComm = new SerialComm(m_port, 0, ui->cbSelectDevice->currentIndex(), nullptr);
     connectReceiver();
     m_serialComm->start();
     sendSystemInfo();
+}
+
+void MainWindow::slotPortLost()
+{
+    // What arrived stays listed and can still be saved and drawn; only the link is gone.
+    qDebug().noquote() << "meter disconnected";
+    stopRetrieval();
+    stopReceiver();
+    closePort();
+    ui->actionGetData->setEnabled(false);
+    const QString text = tr("The meter was disconnected.");
+    m_statusLabel->setText(text);
+    Prompts::warning(this, tr("Warning"),
+                     text + QLatin1Char('\n') +
+                         tr("The records received so far are kept. Uncheck Connect, plug the "
+                            "meter in again and connect."));
 }
 
 void MainWindow::disconnectMeter()
@@ -74,6 +91,7 @@ void MainWindow::disconnectMeter()
     stopRetrieval();
     stopReceiver();
     closePort();
+    m_statusLabel->clear();
     ui->actionConnect->setChecked(false);
     for (QTreeWidgetItem* item : m_deviceItems) {
         if (QTreeWidgetItem* group = item->parent())
@@ -131,6 +149,7 @@ void MainWindow::connectReceiver()
     connect(r, &SerialComm::sigRecvedDataMPO24, this, &W::slotRecvedDataMPO24);
     connect(r, &SerialComm::sigRecvedDataMPO16, this, &W::slotRecvedDataMPO16);
     connect(r, &SerialComm::sigRecvedDataMPO32, this, &W::slotRecvedDataMPO32);
+    connect(r, &SerialComm::sigPortLost, this, &W::slotPortLost);
 }
 
 void MainWindow::stopReceiver()
@@ -213,6 +232,8 @@ void MainWindow::setConnectedUi(bool on)
         w->setEnabled(on);
     for (QAction* a : {ui->actionGetData, ui->actionSaveData, ui->actionGraphData, ui->actionSave})
         a->setEnabled(on);
+    // Without a link there is no meter to ask, whatever else is shown.
+    ui->actionGetData->setEnabled(on && m_serialComm);
     if (on) {
         ui->editProductNum->setText(m_productName);
         ui->editSerialNum->setText(m_serialNumber);

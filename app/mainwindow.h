@@ -53,6 +53,9 @@ public:
     int retryIntervalMs() const { return m_retryIntervalMs; }
     // A Get Data retrieval is running.
     bool isGettingData() const { return m_retrieval.getting(); }
+    // The port is open and read; false once the meter has gone away, while Connect stays
+    // checked until the user unchecks it.
+    bool isLinked() const { return m_serialComm != nullptr; }
     // The names of the Vendral-8 records downloaded last, by record position.
     const QStringList& recordNames() const { return m_recordNames; }
     // The window Open Data made last; null when there is none.
@@ -114,6 +117,8 @@ private Q_SLOTS:
                              ushort mode, ushort polar, uint date, uint time,
                              const QByteArray& name);
     void slotRecvedDataDWDM96Semi(ushort count, uchar flag);
+    // The meter went away while connected.
+    void slotPortLost();
     void on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void on_actionSaveData_triggered();
     void on_actionOpen_triggered();

@@ -6,13 +6,14 @@
 #include <QSerialPort>
 
 #include <chrono>
+#include <optional>
 
 namespace {
 
 // Pacing from the meter's protocol: the meter needs a moment after each answer.
 constexpr int PauseAfterFrameMs = 50;
 // A failing port (meter unplugged) fails every read at once; waiting keeps the loop from
-// spinning until the user disconnects.
+// spinning until the port counts as gone.
 constexpr int PauseAfterErrorMs = 100;
 constexpr int WriteWaitMs = 100;
 
@@ -94,21 +95,31 @@ void SerialComm::run()
 {
     qDebug() << "start recv data";
     QByteArray read;
-    bool failing = false;
+    std::optional<std::chrono::steady_clock::time_point> failingSince;
     while (!m_stop) {
         writePosted();
         const SerialLine::ReadStatus status = SerialLine::readFrame(*m_port, read);
         if (status == SerialLine::ReadStatus::Error) {
+            const auto now = std::chrono::steady_clock::now();
             // Logged once per run of failures, not once per read.
-            if (!failing)
-                qDebug().noquote() << "serial read failed:" << m_port->error() << m_port->errorString();
-            failing = true;
+            if (!failingSince) {
+                qDebug().noquote() << "serial read failed:" << m_port->error()
+                                   << m_port->errorString();
+                failingSince = now;
+            }
+            // Unplugged: the driver says so at once, or every read keeps failing.
+            if (m_port->error() == QSerialPort::ResourceError ||
+                now - *failingSince >= std::chrono::milliseconds(GiveUpAfterMs)) {
+                qDebug().noquote() << "serial port lost:" << m_port->errorString();
+                Q_EMIT sigPortLost();
+                break;
+            }
             pauseUnlessStopped(PauseAfterErrorMs);
             continue;
         }
+        failingSince.reset();
         if (status == SerialLine::ReadStatus::Nothing)
             continue;
-        failing = false;
         if (!Decoder::acceptFrame(read))
             continue;
         emitDecoded(Decoder::decodeRead(read, m_state));

@@ -38,6 +38,9 @@ public:
     // Asks the loop to end; it ends within one read (about 10 ms). Thread-safe.
     void stop();
 
+    // How long reads may keep failing before the port counts as gone.
+    static constexpr int GiveUpAfterMs = 1000;
+
 Q_SIGNALS:
     void sigRecvedSysInfo(int device, QString strProductNumber, QString strSerialNumber, uint hwVer,
                           uint fwVer, QString strBuildTime);
@@ -71,6 +74,8 @@ Q_SIGNALS:
     void sigRecvedDataMPO32(ushort total, ushort count, QVector<qint16> data, ushort mode,
                             ushort polar, uint date, uint time, QByteArray name);
     void sigRecvedDataDWDM96Semi(ushort count, uchar flag);
+    // The port failed for good (the meter was unplugged): the loop has ended, once.
+    void sigPortLost();
 
 protected:
     void run() override;
