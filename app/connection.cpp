@@ -63,6 +63,7 @@ void MainWindow::connectMeter()
         return;
     }
     m_statusLabel->clear();
+    m_portLost = false;
     m_serialComm = new SerialComm(m_port, 0, ui->cbSelectDevice->currentIndex(), nullptr);
     connectReceiver();
     m_serialComm->start();
@@ -76,6 +77,7 @@ void MainWindow::slotPortLost()
     stopRetrieval();
     stopReceiver();
     closePort();
+    m_portLost = true;
     ui->actionGetData->setEnabled(false);
     const QString text = tr("The meter was disconnected.");
     m_statusLabel->setText(text);
@@ -92,6 +94,7 @@ void MainWindow::disconnectMeter()
     stopReceiver();
     closePort();
     m_statusLabel->clear();
+    m_portLost = false;
     ui->actionConnect->setChecked(false);
     for (QTreeWidgetItem* item : m_deviceItems) {
         if (QTreeWidgetItem* group = item->parent())
@@ -232,8 +235,8 @@ void MainWindow::setConnectedUi(bool on)
         w->setEnabled(on);
     for (QAction* a : {ui->actionGetData, ui->actionSaveData, ui->actionGraphData, ui->actionSave})
         a->setEnabled(on);
-    // Without a link there is no meter to ask, whatever else is shown.
-    ui->actionGetData->setEnabled(on && m_serialComm);
+    // A meter that went away cannot be asked, whatever else is shown.
+    ui->actionGetData->setEnabled(on && !m_portLost);
     if (on) {
         ui->editProductNum->setText(m_productName);
         ui->editSerialNum->setText(m_serialNumber);

@@ -200,5 +200,7 @@ private:
     bool m_displayFreq = false;
 
     OpenDataWidget* m_openDataWidget = nullptr;
+    // The meter went away while connected; Connect is still checked.
+    bool m_portLost = false;
     GraphWidget* m_graphWidget = nullptr;
 };
