@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Set-up, build and run in one place; needs only bash and apt on a fresh Debian 12 machine.
 #   ./velumin.sh run     install what is missing, build, start the simulated meter and Velumin
-#   ./velumin.sh test    install what is missing, build, run every test and a short fuzz run
-#   ./velumin.sh tsan    build with ThreadSanitizer and run the link and connection tests
+#   ./velumin.sh test    install what is missing, build, run every test, again under ASan+UBSan,
+#                        the threaded suites under TSan, and a short run of every fuzz target
+#   ./velumin.sh asan    build with AddressSanitizer and UBSan and run every test
+#   ./velumin.sh tsan    build with ThreadSanitizer and run the link, connection and download tests
+#   ./velumin.sh fuzz    build the fuzz targets and run each for VELUMIN_FUZZ_SECONDS (30)
 #   ./velumin.sh build   install what is missing and build only
+#   ./velumin.sh deb     install what is missing, build the Debian package in Release (build-deb)
+#                        and check its contents and lintian; prints the .deb's path
 #   ./velumin.sh bench   install what is missing, build in Release (build-bench) and run the
-#                        download and file benchmarks; they print figures and fail only when a
-#                        download, a save or an open itself fails
+#                        benchmarks (download, files, idle CPU, start-up); they print figures
+#                        and fail only when the operation itself fails
 # VELUMIN_NO_SIM=1 ./velumin.sh run starts Velumin alone, for a real meter.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 
 PACKAGES=(cmake make ninja-build g++ clang libclang-rt-14-dev pkg-config
           qt6-base-dev qt6-serialport-dev libqcustomplot-dev libgl-dev
-          famfamfam-silk fonts-dejavu-core fontconfig xvfb xauth)
+          famfamfam-silk fonts-dejavu-core fontconfig xvfb xauth
+          g++-mingw-w64-x86-64 librsvg2-bin lintian desktop-file-utils dpkg-dev file)
 BUILD=build
 JOBS=$(nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS=${VELUMIN_FUZZ_SECONDS:-30}
@@ -45,22 +51,48 @@ build() {  # build <dir> [--target T] [cmake options...]
 run_tests() {
     build "$BUILD"
     (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
-    build "$BUILD-fuzz" --target fuzzers -DCMAKE_CXX_COMPILER=clang++ -DVELUMIN_FUZZ=ON
-    for f in "$BUILD-fuzz"/tests/fuzz_*; do
-        [ -f "$f" ] && [ -x "$f" ] || continue
-        local corpus="$BUILD-fuzz/corpus/$(basename "$f")"
-        mkdir -p "$corpus"
-        echo "Fuzzing $(basename "$f") for ${FUZZ_SECONDS}s"
-        "$f" -max_total_time="$FUZZ_SECONDS" -max_len=512 -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
-    done
+    # The Windows device listing, compiled and linked against the real SetupAPI with mingw-w64.
+    VELUMIN_REQUIRE_MINGW=1 tools/check-windows.sh
+    run_asan
+    run_tsan
+    run_fuzz
+    VELUMIN_JOBS="$JOBS" packaging/build-deb.sh "$BUILD-deb"
 }
 
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer; any report fails.
+run_asan() {
+    build "$BUILD-asan" -DCMAKE_CXX_COMPILER=clang++ -DVELUMIN_ASAN=ON
+    local supp="$PWD/tests/lsan.supp"
+    (cd "$BUILD-asan" &&
+        ASAN_OPTIONS="halt_on_error=1 detect_leaks=1 strict_string_checks=1" \
+        LSAN_OPTIONS="suppressions=$supp print_suppressions=0" \
+        UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
+        ctest --output-on-failure -j "$JOBS")
+}
+
+# The suites where threads meet (the link, the connection, the download) under ThreadSanitizer.
 run_tsan() {
     build "$BUILD-tsan" -DCMAKE_CXX_COMPILER=clang++ -DVELUMIN_TSAN=ON
     # Qt itself is not instrumented; tests/tsan.supp names the reports that come from inside it.
     local supp="$PWD/tests/tsan.supp"
     (cd "$BUILD-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$supp" \
-        ctest --output-on-failure -R "${VELUMIN_TSAN_TESTS:-serialcomm|connection|download|decoder|frames}")
+        ctest --output-on-failure -j "$JOBS" \
+            -R "${VELUMIN_TSAN_TESTS:-serialcomm|connection|download|unplug|decoder|frames}")
+}
+
+# Every fuzz target for a bounded time, starting from its committed seeds in tests/corpus/.
+run_fuzz() {
+    build "$BUILD-fuzz" --target fuzzers -DCMAKE_CXX_COMPILER=clang++ -DVELUMIN_FUZZ=ON
+    for f in "$BUILD-fuzz"/tests/fuzz_*; do
+        [ -f "$f" ] && [ -x "$f" ] || continue
+        local name corpus
+        name=$(basename "$f")
+        corpus="$BUILD-fuzz/corpus/$name"
+        mkdir -p "$corpus"
+        echo "Fuzzing $name for ${FUZZ_SECONDS}s"
+        "$f" -max_total_time="$FUZZ_SECONDS" -max_len=512 -print_final_stats=1 "$corpus" \
+            "tests/corpus/$name" 2>&1 | tail -n 12
+    done
 }
 
 run_app() {
@@ -89,6 +121,8 @@ run_bench() {
     # Release, in a folder of its own, so that the figures are not those of a debug build.
     build "$BUILD-bench" --target bench_download -DCMAKE_BUILD_TYPE=Release
     build "$BUILD-bench" --target bench_files -DCMAKE_BUILD_TYPE=Release
+    build "$BUILD-bench" --target bench_idle -DCMAKE_BUILD_TYPE=Release
+    build "$BUILD-bench" --target bench_startup -DCMAKE_BUILD_TYPE=Release
     # Globals, not locals: the exit trap runs after this function has returned.
     bench_config=$(mktemp -d)
     trap 'rm -rf "$bench_config"' EXIT
@@ -99,6 +133,12 @@ run_bench() {
     echo
     QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_files" ||
         failed=1
+    echo
+    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_idle" ||
+        failed=1
+    echo
+    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_startup" ||
+        failed=1
     return $failed
 }
 
@@ -107,8 +147,11 @@ cmd=${1:-}
 case "$cmd" in
     run)   install_packages; run_app "$@" ;;
     test)  install_packages; run_tests ;;
+    asan)  install_packages; run_asan ;;
     tsan)  install_packages; run_tsan ;;
+    fuzz)  install_packages; run_fuzz ;;
+    deb)   install_packages; VELUMIN_JOBS="$JOBS" packaging/build-deb.sh "$BUILD-deb" ;;
     build) install_packages; build "$BUILD" ;;
     bench) install_packages; run_bench ;;
-    *) echo "usage: $0 run|test|tsan|build|bench" >&2; exit 2 ;;
+    *) echo "usage: $0 run|test|asan|tsan|fuzz|build|bench|deb" >&2; exit 2 ;;
 esac
