@@ -5,16 +5,12 @@
 
 #include "app/mainwindow.h"
 #include "app/prompts.h"
+#include "benchsupport.h"
 #include "metersim.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -22,7 +18,6 @@
 #include <cstdio>
 #include <vector>
 
-#include <time.h>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -37,37 +32,6 @@ constexpr double RatioGoal = 0.95;
 constexpr double StallGoalMs = 16.0;
 constexpr double MemoryGoalMb = 30.0;
 constexpr int MemoryRecords = 10000;
-
-const char* const CompletionTitle = "Get Data";
-const char* const CompletionText = "Measurement data retrieving has been completed!!";
-
-// The window and the receiver log every request and frame; at download speed that is thousands
-// of lines that would bury the figures. Warnings and worse still come through.
-QtMessageHandler previousHandler = nullptr;
-
-void quietDebug(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg)
-        return;
-    if (previousHandler)
-        previousHandler(type, context, message);
-}
-
-template <typename T> T* child(MainWindow& window, const char* name)
-{
-    T* c = window.findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("the main window has no %s", name);
-    return c;
-}
-
-// CPU time of the calling thread: what the GUI thread itself spent, whoever else ran.
-qint64 threadCpuNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
 
 // The largest delay of a 1 ms repeating timer beyond its interval: how long the GUI thread was
 // kept from its event loop at worst.
@@ -109,7 +73,7 @@ private:
     void tick()
     {
         const qint64 now = m_clock.nsecsElapsed();
-        const qint64 cpu = threadCpuNs();
+        const qint64 cpu = Bench::threadCpuNs();
         if (m_lastNs >= 0) {
             if (now - m_lastNs > m_worstGapNs) {
                 m_worstGapNs = now - m_lastNs;
@@ -139,9 +103,7 @@ struct Download {
     int framesPerRecord;
 };
 
-struct DownloadResult {
-    bool ok = false;
-    QString failure;
+struct DownloadResult : Bench::Outcome {
     double seconds = 0;
     double recordsPerSecond = 0;
     double ratio = 0;
@@ -156,23 +118,13 @@ double floorRecordsPerSecond(const Download& d)
     return 1000.0 / (PauseAfterFrameMs * d.framesPerRecord);
 }
 
-// Waits for `done` while the event loop runs; false when `timeoutMs` passed first.
-template <typename Done> bool waitFor(Done done, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
-
 // Downloads every record as a user would: device type, Connect, wait for the identity, Get
 // Data, wait for the completion message.
 DownloadResult runDownload(const Download& d)
 {
     DownloadResult result;
     MeterSim sim;
-    if (!sim.start(
-            {"--kind", d.simKind, "--records", QString::number(d.records), "--register", "COM7"})) {
+    if (!Bench::startMeter(sim, d.simKind, d.records)) {
         result.failure = QStringLiteral("the simulated meter did not start");
         return result;
     }
@@ -187,7 +139,8 @@ DownloadResult runDownload(const Download& d)
     QElapsedTimer clock;
     QEventLoop loop;
     Prompts::setResponder([&](const Prompts::Request& r) {
-        if (r.title == QLatin1String(CompletionTitle) && r.text == QLatin1String(CompletionText)) {
+        if (r.title == QLatin1String(Bench::CompletionTitle) &&
+            r.text == QLatin1String(Bench::CompletionText)) {
             completedNs = clock.nsecsElapsed();
             completed = true;
         } else {
@@ -198,20 +151,14 @@ DownloadResult runDownload(const Download& d)
         return QMessageBox::Ok;
     });
 
-    // A person takes longer than the first discovery tick; without this wait that tick's
-    // listing of the serial ports would fall into the download (measured on its own below).
-    if (!waitFor([&] { return !window.isDiscovering(); }, 5000)) {
+    // The discovery tick's listing of the serial ports is measured on its own below.
+    if (!Bench::waitForDiscovery(window)) {
         result.failure = QStringLiteral("discovery did not find the simulated meter");
         Prompts::setResponder({});
         return result;
     }
-    child<QComboBox>(window, "cbSelectDevice")->setCurrentIndex(d.deviceIndex);
-    child<QAction>(window, "actionConnect")->trigger();
-    auto* product = child<QLineEdit>(window, "editProductNum");
-    auto* getData = child<QAction>(window, "actionGetData");
-    if (!waitFor([&] { return refused || (!product->text().isEmpty() && getData->isEnabled()); },
-                 5000) ||
-        refused) {
+    auto* getData = Bench::child<QAction>(window, "actionGetData");
+    if (!Bench::connectMeter(window, d.deviceIndex, getData, [&] { return refused; })) {
         if (result.failure.isEmpty())
             result.failure = QStringLiteral("the meter did not identify itself");
         Prompts::setResponder({});
@@ -226,18 +173,18 @@ DownloadResult runDownload(const Download& d)
 
     StallProbe probe;
     probe.start();
-    const qint64 cpuStartNs = threadCpuNs();
+    const qint64 cpuStartNs = Bench::threadCpuNs();
     clock.start();
     getData->trigger();
     timeout.start(timeoutMs);
     if (!completed && !refused)
         loop.exec();
-    const qint64 cpuNs = threadCpuNs() - cpuStartNs;
+    const qint64 cpuNs = Bench::threadCpuNs() - cpuStartNs;
     probe.stop();
     Prompts::setResponder({});
 
-    const int rows = child<QTreeWidget>(window, "treeData")->topLevelItemCount();
-    child<QAction>(window, "actionConnect")->trigger();
+    const int rows = Bench::child<QTreeWidget>(window, "treeData")->topLevelItemCount();
+    Bench::child<QAction>(window, "actionConnect")->trigger();
 
     if (!completed) {
         if (result.failure.isEmpty())
@@ -276,7 +223,7 @@ IdleResult idleDiscoveryStall()
     window.show();
     StallProbe probe;
     probe.start();
-    waitFor([] { return false; }, 3500);
+    Bench::waitFor([] { return false; }, 3500);
     probe.stop();
     return {probe.worstStallMs(), probe.worstStallCpuMs()};
 }
@@ -307,9 +254,7 @@ double settledResidentMb()
     return residentMb();
 }
 
-struct MemoryResult {
-    bool ok = false;
-    QString failure;
+struct MemoryResult : Bench::Outcome {
     double emptyMb = 0;
     double filledMb = 0;
     double intakePerSecond = 0;
@@ -335,7 +280,7 @@ MemoryResult runMemory()
 
     bool completed = false;
     Prompts::setResponder([&](const Prompts::Request& r) {
-        completed = r.title == QLatin1String(CompletionTitle);
+        completed = r.title == QLatin1String(Bench::CompletionTitle);
         return QMessageBox::Ok;
     });
     // Without a connection its requests go nowhere; it only makes the intake take reports.
@@ -347,10 +292,9 @@ MemoryResult runMemory()
         const ushort total = MemoryRecords;
         const ushort count = ushort(r);
         const QVector<qint16> raw = powers96(r);
-        const uint date = (2026u << 16) | (3u << 8) | uint(1 + r % 28);
-        const uint time = (10u << 16) | (uint(r % 60) << 8) | uint((13 * r) % 60);
-        QByteArray name = QByteArray("MEM-") + QByteArray::number(r);
-        name.resize(16, '\0');
+        const uint date = Bench::dateWord(r);
+        const uint time = Bench::timeWord(r);
+        const QByteArray name = Bench::paddedName("MEM-", r);
         QMetaObject::invokeMethod(&window, "slotRecvedDataDWDM96", Qt::DirectConnection,
                                   Q_ARG(ushort, total), Q_ARG(ushort, count),
                                   Q_ARG(QVector<qint16>, raw), Q_ARG(uint, date), Q_ARG(uint, time),
@@ -359,7 +303,7 @@ MemoryResult runMemory()
     result.intakePerSecond = MemoryRecords / (clock.nsecsElapsed() / 1e9);
     Prompts::setResponder({});
 
-    const int rows = child<QTreeWidget>(window, "treeData")->topLevelItemCount();
+    const int rows = Bench::child<QTreeWidget>(window, "treeData")->topLevelItemCount();
     result.filledMb = settledResidentMb();
     if (!completed || rows != MemoryRecords) {
         result.failure =
@@ -373,32 +317,11 @@ MemoryResult runMemory()
     return result;
 }
 
-struct Goal {
-    QString figure;
-    double value;
-    QString unit;
-    bool atLeast;
-    double goal;
-};
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The window reads its setting and the meter registers its port here, never in the user's
-    // own store.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-#ifdef VELUMIN_METER_SIM_PATH
-    if (MeterSim::binary().isEmpty())
-        qputenv("VELUMIN_METER_SIM", VELUMIN_METER_SIM_PATH);
-#endif
-
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
-    previousHandler = qInstallMessageHandler(quietDebug);
+    Bench::Application app(argc, argv);
 
     if (MeterSim::binary().isEmpty()) {
         std::fprintf(stderr, "no simulated meter: set VELUMIN_METER_SIM\n");
@@ -406,7 +329,7 @@ int main(int argc, char* argv[])
     }
 
     bool failed = false;
-    std::vector<Goal> goals;
+    std::vector<Bench::Goal> goals;
 
     const Download downloads[] = {
         {"CWDM18", "CWDM18", 1000, 1, 1},
@@ -436,10 +359,9 @@ int main(int argc, char* argv[])
         std::printf("%s GUI thread CPU per record: %.2f ms (with the probe's 1000 wake-ups/s)\n", l,
                     r.guiCpuMsPerRecord);
         std::fflush(stdout);
-        goals.push_back(
-            {d.label + QStringLiteral(" ratio to floor"), r.ratio, QString(), true, RatioGoal});
-        goals.push_back({d.label + QStringLiteral(" longest GUI stall"), r.stallMs,
-                         QStringLiteral(" ms"), false, StallGoalMs});
+        goals.push_back({d.label + QStringLiteral(" ratio to floor"), r.ratio, RatioGoal, true});
+        goals.push_back({d.label + QStringLiteral(" longest GUI stall"), r.stallMs, StallGoalMs,
+                         false, QStringLiteral(" ms")});
     }
 
     const IdleResult idle = idleDiscoveryStall();
@@ -448,7 +370,7 @@ int main(int argc, char* argv[])
                 idle.stallMs, idle.stallCpuMs);
     std::fflush(stdout);
     goals.push_back({QStringLiteral("idle discovering window longest stall"), idle.stallMs,
-                     QStringLiteral(" ms"), false, StallGoalMs});
+                     StallGoalMs, false, QStringLiteral(" ms")});
 
     const MemoryResult m = runMemory();
     if (!m.ok) {
@@ -460,16 +382,10 @@ int main(int argc, char* argv[])
         std::printf("RSS growth: %.1f MB\n", m.filledMb - m.emptyMb);
         std::printf("DWDM96 intake without the link: %.0f records/s\n", m.intakePerSecond);
         goals.push_back({QStringLiteral("RSS growth for %1 DWDM96 records").arg(MemoryRecords),
-                         m.filledMb - m.emptyMb, QStringLiteral(" MB"), false, MemoryGoalMb});
+                         m.filledMb - m.emptyMb, MemoryGoalMb, false, QStringLiteral(" MB")});
     }
 
-    std::printf("\nSummary\n");
-    for (const Goal& g : goals) {
-        const bool met = g.atLeast ? g.value >= g.goal : g.value <= g.goal;
-        std::printf("  %-40s %9.3f%-3s goal %s %g%-3s %s\n", qPrintable(g.figure), g.value,
-                    qPrintable(g.unit), g.atLeast ? ">=" : "<=", g.goal, qPrintable(g.unit),
-                    met ? "met" : "NOT met");
-    }
+    Bench::printSummary(goals);
     if (failed)
         std::printf("  download FAILED (see above)\n");
     std::fflush(stdout);

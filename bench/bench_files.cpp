@@ -7,6 +7,7 @@
 
 #include "app/mainwindow.h"
 #include "app/prompts.h"
+#include "benchsupport.h"
 #include "data/catalogue.h"
 #include "data/records.h"
 #include "files/csvreport.h"
@@ -16,11 +17,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -32,7 +31,6 @@
 #include <limits>
 #include <vector>
 
-#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -43,46 +41,8 @@ constexpr int SaveRecords = 10000;
 constexpr double OpenRatioGoal = 2.0;
 constexpr double SaveRatioGoal = 1.5;
 
-const char* const GetDataTitle = "Get Data";
 const char* const SaveTitle = "Complete";
 const char* const SaveText = "Complete Save";
-
-// The window and the receiver log every request and frame; thousands of lines would bury the
-// figures. Warnings and worse still come through.
-QtMessageHandler previousHandler = nullptr;
-
-void quietDebug(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg)
-        return;
-    if (previousHandler)
-        previousHandler(type, context, message);
-}
-
-template <typename T> T* child(QWidget& window, const char* name)
-{
-    T* c = window.findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("the window has no %s", name);
-    return c;
-}
-
-// CPU time of the calling thread: what the GUI thread itself spent, whoever else ran.
-qint64 threadCpuNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
-
-// Waits for `done` while the event loop runs; false when `timeoutMs` passed first.
-template <typename Done> bool waitFor(Done done, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
 
 // Wall and GUI-thread CPU milliseconds. On a shared machine the CPU time tells the work apart
 // from the time the thread waited for a core.
@@ -102,11 +62,11 @@ public:
     Stopwatch() { restart(); }
     void restart()
     {
-        m_cpuStartNs = threadCpuNs();
+        m_cpuStartNs = Bench::threadCpuNs();
         m_clock.start();
     }
     double wallMs() const { return m_clock.nsecsElapsed() / 1e6; }
-    double cpuMs() const { return (threadCpuNs() - m_cpuStartNs) / 1e6; }
+    double cpuMs() const { return (Bench::threadCpuNs() - m_cpuStartNs) / 1e6; }
 
 private:
     QElapsedTimer m_clock;
@@ -140,22 +100,6 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-uint dateWord(int r)
-{
-    return (2026u << 16) | (3u << 8) | uint(1 + r % 28);
-}
-uint timeWord(int r)
-{
-    return (10u << 16) | (uint(r % 60) << 8) | uint((13 * r) % 60);
-}
-
-QByteArray paddedName(const char* prefix, int r)
-{
-    QByteArray name = QByteArray(prefix) + QByteArray::number(r);
-    name.resize(16, '\0');
-    return name;
-}
-
 // Readings from 19 dBm down to -65 dBm, so that the file holds numbers, "High" and "Low" cells.
 QVector<qint16> powers(int r, int channels)
 {
@@ -174,12 +118,6 @@ template <typename R> QList<CsvReport::Row> reportRows(const QList<R>& records)
         rows.append(CsvReport::row(r));
     return rows;
 }
-
-struct Goal {
-    QString figure;
-    double value;
-    double goal;
-};
 
 // ---------------------------------------------------------------------------------------------
 // Open Data
@@ -202,9 +140,7 @@ protected:
     }
 };
 
-struct OpenRun {
-    bool ok = false;
-    QString failure;
+struct OpenRun : Bench::Outcome {
     double constructedMs = 0; // trigger until the command (constructor and show) returned
     double constructedCpuMs = 0;
     double shownMs = 0; // trigger until the table has been painted once
@@ -232,10 +168,10 @@ OpenRun openThroughWindow(const QString& path)
     qApp->installEventFilter(&watch);
 
     Stopwatch stopwatch;
-    child<QAction>(window, "actionOpen")->trigger();
+    Bench::child<QAction>(window, "actionOpen")->trigger();
     run.constructedMs = stopwatch.wallMs();
     run.constructedCpuMs = stopwatch.cpuMs();
-    const bool painted = waitFor([&] { return watch.painted; }, 60000);
+    const bool painted = Bench::waitFor([&] { return watch.painted; }, 60000);
     run.shownMs = stopwatch.wallMs();
     run.shownCpuMs = stopwatch.cpuMs();
 
@@ -248,7 +184,7 @@ OpenRun openThroughWindow(const QString& path)
         run.failure = QStringLiteral("Open Data made no window");
         return run;
     }
-    const int rows = child<QTreeWidget>(*viewer, "treeDetailData")->topLevelItemCount();
+    const int rows = Bench::child<QTreeWidget>(*viewer, "treeDetailData")->topLevelItemCount();
     if (!run.failure.isEmpty())
         return run;
     if (!painted || !viewer->isVisible()) {
@@ -306,9 +242,7 @@ LoopResult bareLineLoop(const QString& path)
     return result;
 }
 
-struct OpenResult {
-    bool ok = false;
-    QString failure;
+struct OpenResult : Bench::Outcome {
     qint64 fileBytes = 0;
     int headingLines = 0;
     Timing constructed; // the command, until the constructor returned
@@ -333,8 +267,8 @@ OpenResult runOpen(const QString& dir)
         QList<CWDM18Record> records;
         records.reserve(OpenRecords);
         for (int r = 0; r < OpenRecords; ++r)
-            records.append(
-                CWDM18Record(powers(r, 18), dateWord(r), timeWord(r), paddedName("OPN-", r)));
+            records.append(CWDM18Record(powers(r, 18), Bench::dateWord(r), Bench::timeWord(r),
+                                        Bench::paddedName("OPN-", r)));
         const QByteArray bytes = CsvReport::recordRows(Kind::CWDM18, reportRows(records));
         if (!writeFile(path, bytes)) {
             result.failure = QStringLiteral("could not write %1").arg(path);
@@ -404,9 +338,7 @@ OpenResult runOpen(const QString& dir)
 // ---------------------------------------------------------------------------------------------
 // Save Data
 
-struct SaveResult {
-    bool ok = false;
-    QString failure;
+struct SaveResult : Bench::Outcome {
     qint64 fileBytes = 0;
     Timing save;      // the whole Save Data call
     Timing write;     // open, one QFile::write of the same bytes, close
@@ -443,7 +375,7 @@ SaveResult runSave(const QString& dir)
 {
     SaveResult result;
     MeterSim sim;
-    if (!sim.start({"--kind", "DWDM96", "--records", "1", "--register", "COM7"})) {
+    if (!Bench::startMeter(sim, "DWDM96", 1)) {
         result.failure = QStringLiteral("the simulated meter did not start");
         return result;
     }
@@ -455,7 +387,7 @@ SaveResult runSave(const QString& dir)
     int getDataDone = 0;
     bool saved = false;
     Prompts::setResponder([&](const Prompts::Request& r) {
-        if (r.title == QLatin1String(GetDataTitle))
+        if (r.title == QLatin1String(Bench::CompletionTitle))
             ++getDataDone;
         else if (r.title == QLatin1String(SaveTitle) && r.text == QLatin1String(SaveText))
             saved = true;
@@ -467,7 +399,7 @@ SaveResult runSave(const QString& dir)
     Prompts::setFileResponder([&](const Prompts::FileRequest& r) {
         return r.mode == Prompts::FileRequest::Save ? savePath : QString();
     });
-    auto* connectAction = child<QAction>(window, "actionConnect");
+    auto* connectAction = Bench::child<QAction>(window, "actionConnect");
     auto fail = [&](const QString& why) {
         if (result.failure.isEmpty())
             result.failure = why;
@@ -478,13 +410,10 @@ SaveResult runSave(const QString& dir)
         return result;
     };
 
-    if (!waitFor([&] { return !window.isDiscovering(); }, 5000))
+    if (!Bench::waitForDiscovery(window))
         return fail(QStringLiteral("discovery did not find the simulated meter"));
-    child<QComboBox>(window, "cbSelectDevice")->setCurrentIndex(3);
-    connectAction->trigger();
-    auto* product = child<QLineEdit>(window, "editProductNum");
-    auto* saveData = child<QAction>(window, "actionSaveData");
-    if (!waitFor([&] { return !product->text().isEmpty() && saveData->isEnabled(); }, 5000))
+    auto* saveData = Bench::child<QAction>(window, "actionSaveData");
+    if (!Bench::connectMeter(window, 3, saveData, [] { return false; }))
         return fail(QStringLiteral("the meter did not identify itself"));
     if (window.kindCode() != Kind::DWDM96)
         return fail(QStringLiteral("the meter identified as kind %1").arg(window.kindCode()));
@@ -496,16 +425,16 @@ SaveResult runSave(const QString& dir)
     QMetaObject::invokeMethod(&window, "on_actionGetData_triggered", Qt::DirectConnection);
     for (int r = 0; r < SaveRecords; ++r) {
         const QVector<qint16> raw = powers(r, 96);
-        const QByteArray name = paddedName("SAV-", r);
-        records.append(DWDM96Record(raw, dateWord(r), timeWord(r), name));
+        const QByteArray name = Bench::paddedName("SAV-", r);
+        records.append(DWDM96Record(raw, Bench::dateWord(r), Bench::timeWord(r), name));
         QMetaObject::invokeMethod(&window, "slotRecvedDataDWDM96", Qt::DirectConnection,
                                   Q_ARG(ushort, ushort(SaveRecords)), Q_ARG(ushort, ushort(r)),
-                                  Q_ARG(QVector<qint16>, raw), Q_ARG(uint, dateWord(r)),
-                                  Q_ARG(uint, timeWord(r)), Q_ARG(QByteArray, name));
+                                  Q_ARG(QVector<qint16>, raw), Q_ARG(uint, Bench::dateWord(r)),
+                                  Q_ARG(uint, Bench::timeWord(r)), Q_ARG(QByteArray, name));
     }
     if (!settleMeter(sim, window))
         return fail(QStringLiteral("the meter was still being asked for records after 30 s"));
-    const int listed = child<QTreeWidget>(window, "treeData")->topLevelItemCount();
+    const int listed = Bench::child<QTreeWidget>(window, "treeData")->topLevelItemCount();
     if (getDataDone != 1 || listed != SaveRecords)
         return fail(QStringLiteral("%1 rows in the record list and %2 completion messages, "
                                    "expected %3 and 1")
@@ -575,20 +504,7 @@ double percent(double part, double whole)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The window reads its setting and the meter registers its port here, never in the user's
-    // own store.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-#ifdef VELUMIN_METER_SIM_PATH
-    if (MeterSim::binary().isEmpty())
-        qputenv("VELUMIN_METER_SIM", VELUMIN_METER_SIM_PATH);
-#endif
-
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
-    previousHandler = qInstallMessageHandler(quietDebug);
+    Bench::Application app(argc, argv);
 
     QTemporaryDir files;
     if (!files.isValid()) {
@@ -597,7 +513,7 @@ int main(int argc, char* argv[])
     }
 
     bool failed = false;
-    std::vector<Goal> goals;
+    std::vector<Bench::Goal> goals;
     std::vector<QString> notes;
 
     const OpenResult o = runOpen(files.path());
@@ -696,11 +612,7 @@ int main(int argc, char* argv[])
         }
     }
 
-    std::printf("\nSummary\n");
-    for (const Goal& g : goals) {
-        std::printf("  %-40s %9.3f    goal <= %g    %s\n", qPrintable(g.figure), g.value, g.goal,
-                    g.value <= g.goal ? "met" : "NOT met");
-    }
+    Bench::printSummary(goals);
     for (const QString& n : notes)
         std::printf("  %s\n", qPrintable(n));
     if (failed)

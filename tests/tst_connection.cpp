@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
 #include "device/discovery.h"
+#include "logcapture.h"
 #include "metersim.h"
+#include "windowharness.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -9,47 +11,16 @@
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 
-#include <mutex>
-
 // Connecting to a meter: discovery in the window, connect and identify against the simulated
 // meter on a pseudo-terminal, the command states, and disconnection.
-namespace {
 
-// The receiver thread logs too, so the collected lines are shared between threads.
-std::mutex logMutex;
-QStringList logLines;
-
-void collectLog(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    logLines.append(message);
-}
-
-void clearLog()
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    logLines.clear();
-}
-
-bool logged(const QString& line)
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    return logLines.contains(line);
-}
-
-bool loggedStart(const QString& prefix)
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    return std::any_of(logLines.cbegin(), logLines.cend(),
-                       [&prefix](const QString& l) { return l.startsWith(prefix); });
-}
-
-} // namespace
+using LogCapture::logged;
+using LogCapture::loggedStart;
+using WindowHarness::child;
 
 // Connects and ends the test function when the meter's answer did not arrive.
 #define CONNECT_AS(window, deviceIndex)                                                           \
@@ -62,17 +33,9 @@ bool loggedStart(const QString& prefix)
 class TestConnection : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_config;
-    QList<Prompts::Request> m_prompts;
+    WindowHarness::Session m_session;
     QMessageBox::StandardButton m_answer = QMessageBox::Ok;
 
-    template <typename T> static T* child(MainWindow& w, const char* name)
-    {
-        T* c = w.findChild<T*>(QLatin1String(name));
-        if (!c)
-            qFatal("no child %s", name);
-        return c;
-    }
     static QComboBox* portChooser(MainWindow& w)
     {
         return child<QToolBar>(w, "toolBarConnect")->findChild<QComboBox*>();
@@ -115,7 +78,7 @@ class TestConnection : public QObject {
     static void connectAs(MainWindow& w, int deviceIndex)
     {
         child<QComboBox>(w, "cbSelectDevice")->setCurrentIndex(deviceIndex);
-        clearLog();
+        LogCapture::clear();
         action(w, "actionConnect")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(loggedStart("slotRecvedSysInfo:"), 5000);
     }
@@ -123,31 +86,14 @@ class TestConnection : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
-        // The simulated meter registers its port in the same per-user store the window reads.
-        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
-            qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        // QTest::qSkip rather than QSKIP, whose empty variadic argument clang flags as pedantic.
-        if (MeterSim::binary().isEmpty()) {
-            QTest::qSkip("VELUMIN_METER_SIM is not set: no simulated meter", __FILE__, __LINE__);
-            return;
-        }
-        Prompts::setResponder([this](const Prompts::Request& r) {
-            m_prompts.append(r);
-            return m_answer;
-        });
-        qInstallMessageHandler(collectLog);
+        m_session.startWithMeter([this](const Prompts::Request&) { return m_answer; });
     }
-    void cleanupTestCase()
-    {
-        qInstallMessageHandler(nullptr);
-        Prompts::setResponder({});
-    }
+    void cleanupTestCase() { m_session.stop(); }
     void init()
     {
-        m_prompts.clear();
+        m_session.prompts.clear();
         m_answer = QMessageBox::Ok;
-        clearLog();
+        LogCapture::clear();
         setDeviceListing({});
     }
 
@@ -234,7 +180,7 @@ private Q_SLOTS:
         QVERIFY(w.isDiscovering());
         QVERIFY(logged("Stop recv data"));
         QVERIFY(logged("is open: 0"));
-        QVERIFY(m_prompts.isEmpty());
+        QVERIFY(m_session.prompts.isEmpty());
     }
 
     void identify_data()
@@ -344,11 +290,11 @@ private Q_SLOTS:
         portChooser(w)->setCurrentIndex(portIndex);
         child<QComboBox>(w, "cbSelectDevice")->setCurrentIndex(1);
         action(w, "actionConnect")->trigger();
-        QCOMPARE(m_prompts.size(), 1);
-        QCOMPARE(m_prompts[0].icon, QMessageBox::Warning);
-        QCOMPARE(m_prompts[0].title, QStringLiteral("Warning"));
-        QCOMPARE(m_prompts[0].text, QStringLiteral("Serial port open failed!"));
-        QCOMPARE(m_prompts[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(m_session.prompts.size(), 1);
+        QCOMPARE(m_session.prompts[0].icon, QMessageBox::Warning);
+        QCOMPARE(m_session.prompts[0].title, QStringLiteral("Warning"));
+        QCOMPARE(m_session.prompts[0].text, QStringLiteral("Serial port open failed!"));
+        QCOMPARE(m_session.prompts[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(!action(w, "actionConnect")->isChecked());
         QVERIFY(w.isDiscovering());
         QVERIFY(dataCommandsDisabled(w));
@@ -444,17 +390,17 @@ private Q_SLOTS:
         // Not shown: painting runs through Qt's thread pool, which ThreadSanitizer cannot follow.
         MainWindow w;
         CONNECT_AS(w, 1);
-        clearLog();
+        LogCapture::clear();
         m_answer = QMessageBox::Ok;
         QVERIFY(w.close());
-        QCOMPARE(m_prompts.size(), 1);
-        QCOMPARE(m_prompts[0].text, QStringLiteral("Do you want to exit?"));
+        QCOMPARE(m_session.prompts.size(), 1);
+        QCOMPARE(m_session.prompts[0].text, QStringLiteral("Do you want to exit?"));
         QVERIFY(logged("Stop recv data"));
         QVERIFY(logged("is open: 0"));
         // The port is free again: another program (here a second window) can open it.
         MainWindow again;
         CONNECT_AS(again, 1);
-        QCOMPARE(m_prompts.size(), 1);
+        QCOMPARE(m_session.prompts.size(), 1);
     }
 };
 

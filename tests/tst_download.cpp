@@ -1,40 +1,25 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
-#include "dialogs/displayunit.h"
 #include "metermodel.h"
 #include "metersim.h"
+#include "windowharness.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include <mutex>
+using WindowHarness::child;
+using WindowHarness::connectAs;
+using WindowHarness::deviceIndexFor;
 
 // Get Data end to end: the window downloads the simulated meter's records over a
 // pseudo-terminal, lists them and shows each one channel by channel; faults on the line end
 // with exactly the meter's records.
 namespace {
-
-std::mutex logMutex;
-QStringList logLines;
-
-void collectLog(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    logLines.append(message);
-}
-
-QStringList loggedLines()
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    return logLines;
-}
 
 const char* typeLabel(int kind)
 {
@@ -44,12 +29,6 @@ const char* typeLabel(int kind)
         "MPO24 Data",  "MPO16 Data",   "MPO32 Data",
     };
     return labels[kind - 1];
-}
-
-// The chooser index that makes the receiver decode `kind`: 3 and 4 are swapped.
-int deviceIndexFor(int kind)
-{
-    return kind == 3 ? 4 : kind == 4 ? 3 : kind;
 }
 
 // A channel the detail view shows for a record, and the number it shows it under.
@@ -126,16 +105,8 @@ QString totalText(int t)
 class TestDownload : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_config;
-    QList<Prompts::Request> m_prompts;
+    WindowHarness::Session m_session;
 
-    template <typename T> static T* child(MainWindow& w, const char* name)
-    {
-        T* c = w.findChild<T*>(QLatin1String(name));
-        if (!c)
-            qFatal("no child %s", name);
-        return c;
-    }
     static QTreeWidget* records(MainWindow& w) { return child<QTreeWidget>(w, "treeData"); }
     static QTreeWidget* detail(MainWindow& w) { return child<QTreeWidget>(w, "treeDetailData"); }
     static QToolButton* stopButton(MainWindow& w)
@@ -143,13 +114,7 @@ class TestDownload : public QObject {
         return w.statusBar()->findChild<QToolButton*>();
     }
 
-    int completions() const
-    {
-        return int(std::count_if(m_prompts.cbegin(), m_prompts.cend(), [](const auto& p) {
-            return p.title == QLatin1String("Get Data") &&
-                   p.text == QLatin1String("Measurement data retrieving has been completed!!");
-        }));
-    }
+    int completions() const { return m_session.completions(); }
 
     // Texts of one column of a tree, top to bottom.
     static QStringList column(QTreeWidget* tree, int c)
@@ -158,18 +123,6 @@ class TestDownload : public QObject {
         for (int i = 0; i < tree->topLevelItemCount(); ++i)
             texts << tree->topLevelItem(i)->text(c);
         return texts;
-    }
-
-    // Chooses the device type, adding the chooser entries that kinds beyond the three offered
-    // need, and connects.
-    static void connectAs(MainWindow& w, int deviceIndex)
-    {
-        auto* chooser = child<QComboBox>(w, "cbSelectDevice");
-        while (chooser->count() <= deviceIndex)
-            chooser->addItem(QStringLiteral("kind %1").arg(chooser->count()));
-        chooser->setCurrentIndex(deviceIndex);
-        child<QAction>(w, "actionConnect")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!child<QLineEdit>(w, "editProductNum")->text().isEmpty(), 5000);
     }
 
     void getData(MainWindow& w) { child<QAction>(w, "actionGetData")->trigger(); }
@@ -224,31 +177,9 @@ class TestDownload : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
-        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
-            qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        if (MeterSim::binary().isEmpty()) {
-            QTest::qSkip("VELUMIN_METER_SIM is not set: no simulated meter", __FILE__, __LINE__);
-            return;
-        }
-        Prompts::setResponder([this](const Prompts::Request& r) {
-            m_prompts.append(r);
-            return QMessageBox::Ok;
-        });
-        qInstallMessageHandler(collectLog);
-    }
-    void cleanupTestCase()
-    {
-        qInstallMessageHandler(nullptr);
-        Prompts::setResponder({});
-    }
-    void init()
-    {
-        m_prompts.clear();
-        DisplayUnit::storeIndex(0);
-    }
+    void initTestCase() { m_session.startWithMeter(); }
+    void cleanupTestCase() { m_session.stop(); }
+    void init() { m_session.beginTest(); }
 
     // Every kind and record layout: the rows of treeData and every record's detail rows.
     void fullDownload_data()
@@ -304,7 +235,7 @@ private Q_SLOTS:
         QCOMPARE(w.kindCode(), kind);
         getData(w);
         QTRY_COMPARE_WITH_TIMEOUT(completions(), 1, 10000);
-        QCOMPARE(m_prompts.size(), 1);
+        QCOMPARE(m_session.prompts.size(), 1);
         checkRows(w, kind, count, named);
         for (int r = 0; r < count; ++r) {
             checkDetail(w, kind, r, fixedTotalIndex);
@@ -373,8 +304,8 @@ private Q_SLOTS:
         const int asked = int(sim.requests().size());
         QTest::qWait(300);
         QCOMPARE(sim.requests().size(), asked);
-        QCOMPARE(m_prompts.size(), 0);
-        QVERIFY(loggedLines().contains(QStringLiteral("# Stop Data")));
+        QCOMPARE(m_session.prompts.size(), 0);
+        QVERIFY(LogCapture::logged(QStringLiteral("# Stop Data")));
     }
 
     // Stop between two records: what arrived stays, the answer in transit is dropped (the MPO
@@ -405,7 +336,7 @@ private Q_SLOTS:
         QCOMPARE(records(w)->topLevelItemCount(), 2);
         QCOMPARE(column(records(w), 0), QStringList({"REC-0", "REC-1"}));
         QCOMPARE(sim.requests(), asked);
-        QCOMPARE(m_prompts.size(), 0);
+        QCOMPARE(m_session.prompts.size(), 0);
         QVERIFY(!w.isGettingData());
     }
 
@@ -552,7 +483,7 @@ private Q_SLOTS:
             auto* ports = w.findChild<QToolBar*>(QStringLiteral("toolBarConnect"))
                               ->findChild<QComboBox*>();
             ports->setCurrentIndex(ports->findText(port));
-            m_prompts.clear();
+            m_session.prompts.clear();
             connectAs(w, deviceIndexFor(kind));
             if (QTest::currentTestFailed())
                 return;

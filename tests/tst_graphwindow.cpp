@@ -1,50 +1,30 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
-#include "dialogs/displayunit.h"
 #include "graph/graphwidget.h"
 #include "metermodel.h"
 #include "metersim.h"
+#include "windowharness.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
-#include <QLineEdit>
 #include <QPointer>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <memory>
-#include <mutex>
+
+using WindowHarness::child;
+using WindowHarness::connectAs;
+using WindowHarness::deviceIndexFor;
 
 // Graph Data end to end: records downloaded from the simulated meter are drawn in a window of
 // their own, one at a time, which disconnection closes and a new download leaves alone.
 namespace {
-
-std::mutex logMutex;
-QStringList logLines;
-
-void collectLog(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    logLines.append(message);
-}
-
-QStringList loggedLines()
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    return logLines;
-}
-
-// The chooser index that makes the receiver decode `kind`: 3 and 4 are swapped.
-int deviceIndexFor(int kind)
-{
-    return kind == 3 ? 4 : kind == 4 ? 3 : kind;
-}
 
 int graphWindows()
 {
@@ -59,16 +39,8 @@ int graphWindows()
 class TestGraphWindow : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_config;
-    QList<Prompts::Request> m_prompts;
+    WindowHarness::Session m_session;
 
-    template <typename T> static T* child(MainWindow& w, const char* name)
-    {
-        T* c = w.findChild<T*>(QLatin1String(name));
-        if (!c)
-            qFatal("no child %s", name);
-        return c;
-    }
     static QTreeWidget* records(MainWindow& w) { return child<QTreeWidget>(w, "treeData"); }
     static void graphData(MainWindow& w) { child<QAction>(w, "actionGraphData")->trigger(); }
     static void select(MainWindow& w, int row)
@@ -76,40 +48,22 @@ class TestGraphWindow : public QObject {
         records(w)->setCurrentItem(records(w)->topLevelItem(row));
     }
 
-    int completions() const
-    {
-        return int(std::count_if(m_prompts.cbegin(), m_prompts.cend(), [](const auto& p) {
-            return p.title == QLatin1String("Get Data");
-        }));
-    }
     int notSelectedWarnings() const
     {
-        return int(std::count_if(m_prompts.cbegin(), m_prompts.cend(), [](const auto& p) {
+        return m_session.count([](const Prompts::Request& p) {
             return p.icon == QMessageBox::Warning &&
                    p.title == QCoreApplication::applicationName() &&
                    p.text == QLatin1String("Data is not selected!");
-        }));
+        });
     }
 
-    // Chooses the device type, adding the chooser entries that kinds beyond the three offered
-    // need, and connects.
-    static void connectAs(MainWindow& w, int deviceIndex)
-    {
-        auto* chooser = child<QComboBox>(w, "cbSelectDevice");
-        while (chooser->count() <= deviceIndex)
-            chooser->addItem(QStringLiteral("kind %1").arg(chooser->count()));
-        chooser->setCurrentIndex(deviceIndex);
-        child<QAction>(w, "actionConnect")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!child<QLineEdit>(w, "editProductNum")->text().isEmpty(), 5000);
-    }
-
-    // Starts the meter before any window, so that the window's discovery finds its port.
+    // Starts the meter with `count` records before any window, so that the window's discovery
+    // finds its port.
     static bool startMeter(MeterSim& sim, int kind, int count,
                            const QStringList& extra = QStringList())
     {
-        return sim.start(QStringList{"--kind", QString::number(kind), "--register", "COM7",
-                                     "--records", QString::number(count)} +
-                         extra);
+        return WindowHarness::startMeter(sim, kind,
+                                         QStringList{"--records", QString::number(count)} + extra);
     }
 
     // Connects as `kind` and downloads the meter's records.
@@ -119,36 +73,14 @@ class TestGraphWindow : public QObject {
         if (QTest::currentTestFailed())
             return false;
         child<QAction>(w, "actionGetData")->trigger();
-        return QTest::qWaitFor([this] { return completions() == 1; }, 20000) &&
+        return QTest::qWaitFor([this] { return m_session.completions() == 1; }, 20000) &&
                records(w)->topLevelItemCount() == count;
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
-        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
-            qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        if (MeterSim::binary().isEmpty()) {
-            QTest::qSkip("VELUMIN_METER_SIM is not set: no simulated meter", __FILE__, __LINE__);
-            return;
-        }
-        Prompts::setResponder([this](const Prompts::Request& r) {
-            m_prompts.append(r);
-            return QMessageBox::Ok;
-        });
-        qInstallMessageHandler(collectLog);
-    }
-    void cleanupTestCase()
-    {
-        qInstallMessageHandler(nullptr);
-        Prompts::setResponder({});
-    }
-    void init()
-    {
-        m_prompts.clear();
-        DisplayUnit::storeIndex(0);
-    }
+    void initTestCase() { m_session.startWithMeter(); }
+    void cleanupTestCase() { m_session.stop(); }
+    void init() { m_session.beginTest(); }
 
     // The graph of the selected record: its title, size, type, readings and labels.
     void graphOfRecord_data()
@@ -207,7 +139,7 @@ private Q_SLOTS:
         graphData(w);
         GraphWidget* graph = w.graphWidget();
         QVERIFY(graph);
-        QVERIFY(loggedLines().contains(QStringLiteral("# Graph Data %1").arg(kind)));
+        QVERIFY(LogCapture::logged(QStringLiteral("# Graph Data %1").arg(kind)));
         QVERIFY(graph->isVisible());
         QVERIFY(!graph->parentWidget());
         QCOMPARE(graph->windowTitle(), title);
@@ -223,7 +155,7 @@ private Q_SLOTS:
         QCOMPARE(readings.size(), graph->labels().size());
         for (int c = 0; c < readings.size(); ++c)
             QCOMPARE(readings.at(c), MeterModel::power(row, c) / 100.0);
-        QCOMPARE(m_prompts.size(), 1);
+        QCOMPARE(m_session.prompts.size(), 1);
     }
 
     // Graph Data again makes a new window and deletes the old one: never two.

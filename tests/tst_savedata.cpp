@@ -5,14 +5,13 @@
 #include "files/opendatawidget.h"
 #include "metermodel.h"
 #include "metersim.h"
+#include "windowharness.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -22,6 +21,11 @@
 
 #include <functional>
 #include <unistd.h>
+
+using WindowHarness::child;
+using WindowHarness::connectAs;
+using WindowHarness::deviceIndexFor;
+using WindowHarness::startMeter;
 
 // Save Data and Open Data from the main window: the report file of the records downloaded from
 // the simulated meter, what happens when it cannot be written, and the Open Data window's life.
@@ -159,12 +163,6 @@ QStringList entries(const QString& dir)
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// The chooser index that makes the receiver decode `kind`: 3 and 4 are swapped.
-int deviceIndexFor(int kind)
-{
-    return kind == 3 ? 4 : kind == 4 ? 3 : kind;
-}
-
 const QByteArray oldContents = QByteArrayLiteral("an earlier report\r\n1,kept,as it was\r\n");
 
 } // namespace
@@ -172,8 +170,7 @@ const QByteArray oldContents = QByteArrayLiteral("an earlier report\r\n1,kept,as
 class TestSaveData : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_config;
-    QList<Prompts::Request> m_prompts;
+    WindowHarness::Session m_session;
     QList<Prompts::FileRequest> m_fileRequests;
     // What the file dialog answers; empty for a cancelled dialog.
     QString m_answer;
@@ -181,56 +178,21 @@ class TestSaveData : public QObject {
     std::function<void()> m_duringDialog;
     QMessageBox::StandardButton m_exitAnswer = QMessageBox::Ok;
 
-    template <typename T> static T* child(MainWindow& w, const char* name)
-    {
-        T* c = w.findChild<T*>(QLatin1String(name));
-        if (!c)
-            qFatal("no child %s", name);
-        return c;
-    }
     static QTreeWidget* records(MainWindow& w) { return child<QTreeWidget>(w, "treeData"); }
     static void trigger(MainWindow& w, const char* action) { child<QAction>(w, action)->trigger(); }
 
-    int count(const char* title, const char* text) const
-    {
-        return int(std::count_if(m_prompts.cbegin(), m_prompts.cend(), [&](const auto& p) {
-            return p.title == QLatin1String(title) && p.text == QLatin1String(text);
-        }));
-    }
-    int completions() const
-    {
-        return count("Get Data", "Measurement data retrieving has been completed!!");
-    }
-    int saves() const { return count("Complete", "Complete Save"); }
+    int completions() const { return m_session.completions(); }
+    int saves() const { return m_session.count("Complete", "Complete Save"); }
 
     // The prompts since the download ended.
     QList<Prompts::Request> promptsAfterDownload() const
     {
         QList<Prompts::Request> after;
-        for (const Prompts::Request& p : m_prompts) {
+        for (const Prompts::Request& p : m_session.prompts) {
             if (p.title != QLatin1String("Get Data"))
                 after << p;
         }
         return after;
-    }
-
-    // Chooses the device type, adding the chooser entries that kinds beyond the three offered
-    // need, and connects.
-    static void connectAs(MainWindow& w, int deviceIndex)
-    {
-        auto* chooser = child<QComboBox>(w, "cbSelectDevice");
-        while (chooser->count() <= deviceIndex)
-            chooser->addItem(QStringLiteral("kind %1").arg(chooser->count()));
-        chooser->setCurrentIndex(deviceIndex);
-        trigger(w, "actionConnect");
-        QTRY_VERIFY_WITH_TIMEOUT(!child<QLineEdit>(w, "editProductNum")->text().isEmpty(), 5000);
-    }
-
-    // Starts the meter before the window is built, so that the window's first port search
-    // finds it.
-    static bool startMeter(MeterSim& sim, int kind, const QStringList& args)
-    {
-        return sim.start(QStringList{"--kind", QString::number(kind), "--register", "COM7"} + args);
     }
 
     // Connects as `kind` and downloads every record.
@@ -247,15 +209,11 @@ class TestSaveData : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
-        // Closing the main window must not end the test run.
-        QApplication::setQuitOnLastWindowClosed(false);
-        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
-            qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        Prompts::setResponder([this](const Prompts::Request& r) {
-            m_prompts.append(r);
+        m_session.start([this](const Prompts::Request& r) {
             return r.text == QLatin1String("Do you want to exit?") ? m_exitAnswer : QMessageBox::Ok;
         });
+        // Closing the main window must not end the test run.
+        QApplication::setQuitOnLastWindowClosed(false);
         Prompts::setFileResponder([this](const Prompts::FileRequest& r) {
             m_fileRequests.append(r);
             if (m_duringDialog)
@@ -265,12 +223,12 @@ private Q_SLOTS:
     }
     void cleanupTestCase()
     {
-        Prompts::setResponder({});
+        m_session.stop();
         Prompts::setFileResponder({});
     }
     void init()
     {
-        m_prompts.clear();
+        m_session.prompts.clear();
         m_fileRequests.clear();
         m_answer.clear();
         m_duringDialog = nullptr;
@@ -539,7 +497,7 @@ private Q_SLOTS:
         child<QAction>(w, "actionSaveData")->setEnabled(true);
         trigger(w, "actionSaveData");
         QCOMPARE(m_fileRequests.size(), 1);
-        QCOMPARE(m_prompts.size(), 1);
+        QCOMPARE(m_session.prompts.size(), 1);
         QCOMPARE(saves(), 1);
         QVERIFY(QFileInfo::exists(m_answer));
         QCOMPARE(contents(m_answer), QByteArray());
@@ -612,7 +570,7 @@ private Q_SLOTS:
         QCOMPARE(asked.title, QStringLiteral("Open Data"));
         QCOMPARE(asked.filter, QStringLiteral("CSV File (*.csv)"));
         QCOMPARE(asked.start, QCoreApplication::applicationDirPath());
-        QCOMPARE(m_prompts.size(), 0);
+        QCOMPARE(m_session.prompts.size(), 0);
 
         OpenDataWidget* opened = w.openDataWidget();
         QVERIFY(opened);
@@ -662,7 +620,7 @@ private Q_SLOTS:
             QCOMPARE(w.openDataWidget()->windowTitle(), QStringLiteral("Open Data - ") + second);
             QVERIFY(w.openDataWidget()->isVisible());
         }
-        QCOMPARE(m_prompts.size(), 0);
+        QCOMPARE(m_session.prompts.size(), 0);
     }
 
     // Closing the main window deletes the Open Data window whatever the answer; after a No a
@@ -689,8 +647,8 @@ private Q_SLOTS:
         QVERIFY(opened);
 
         trigger(w, "actionExit");
-        QCOMPARE(m_prompts.size(), 1);
-        QCOMPARE(m_prompts.first().text, QStringLiteral("Do you want to exit?"));
+        QCOMPARE(m_session.prompts.size(), 1);
+        QCOMPARE(m_session.prompts.first().text, QStringLiteral("Do you want to exit?"));
         QCOMPARE(w.isVisible(), stays);
         QVERIFY(!opened);
         QCOMPARE(w.openDataWidget(), nullptr);
