@@ -9,6 +9,8 @@
 #include "app/prompts.h"
 #include "metersim.h"
 
+#include "quietlog.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -38,20 +40,6 @@ constexpr int ProbeMs = 10000;
 constexpr int SettleMs = 1000;
 constexpr double ShareGoalPercent = 1.0;
 constexpr double StallGoalMs = 16.0;
-
-QtMessageHandler previousHandler = nullptr;
-
-// The window and the receiver log every request, and the offscreen platform says once per dock
-// or tool bar that it cannot pass size hints on; other warnings and worse still come through.
-void quietDebug(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg)
-        return;
-    if (message == QLatin1String("This plugin does not support propagateSizeHints()"))
-        return;
-    if (previousHandler)
-        previousHandler(type, context, message);
-}
 
 template <typename T> T* child(QWidget& window, const char* name)
 {
@@ -347,7 +335,7 @@ int main(int argc, char* argv[])
 
     BenchApp app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
-    previousHandler = qInstallMessageHandler(quietDebug);
+    QuietLog::install();
 
     if (MeterSim::binary().isEmpty()) {
         std::fprintf(stderr, "no simulated meter: set VELUMIN_METER_SIM\n");

@@ -15,6 +15,8 @@
 #include "dialogs/displayunit.h"
 #include "ui_mainwindow.h"
 
+#include "quietlog.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QByteArray>
@@ -57,20 +59,6 @@ qint64 monotonicNs()
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
-
-QtMessageHandler previousHandler = nullptr;
-
-// The window logs its discovery, and the offscreen platform says once per dock or tool bar that
-// it cannot pass size hints on; other warnings and worse still come through.
-void quietDebug(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg)
-        return;
-    if (message == QLatin1String("This plugin does not support propagateSizeHints()"))
-        return;
-    if (previousHandler)
-        previousHandler(type, context, message);
 }
 
 // ---- child side ------------------------------------------------------------------------------
@@ -120,7 +108,7 @@ bool showAndPaint(QWidget& window, qint64* showNs, FirstPaint* paint)
 
 int runWindowChild(int argc, char* argv[], bool mainWindow, qint64 spawnNs)
 {
-    previousHandler = qInstallMessageHandler(quietDebug);
+    QuietLog::install();
     const qint64 entry = monotonicNs();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
@@ -151,7 +139,7 @@ int runWindowChild(int argc, char* argv[], bool mainWindow, qint64 spawnNs)
 // application's own.
 int runPartsChild(int argc, char* argv[])
 {
-    previousHandler = qInstallMessageHandler(quietDebug);
+    QuietLog::install();
     std::vector<std::pair<std::string, qint64>> figures;
     qint64 mark = monotonicNs();
     const qint64 entry = mark;

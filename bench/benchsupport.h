@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quietlog.h"
+
 #include "app/mainwindow.h"
 #include "metersim.h"
 
@@ -31,20 +33,6 @@ struct Outcome {
 
 namespace Detail {
 
-inline QtMessageHandler& previousHandler()
-{
-    static QtMessageHandler handler = nullptr;
-    return handler;
-}
-
-inline void quietDebug(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg)
-        return;
-    if (previousHandler())
-        previousHandler()(type, context, message);
-}
-
 // What has to be in place before the QApplication is made.
 struct Environment {
     // The window reads its setting and the meter registers its port here, never in the user's
@@ -75,7 +63,7 @@ public:
         : m_app(argc, argv)
     {
         QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
-        Detail::previousHandler() = qInstallMessageHandler(Detail::quietDebug);
+        QuietLog::install();
     }
 
 private:
