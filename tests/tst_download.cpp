@@ -409,6 +409,31 @@ private Q_SLOTS:
         QCOMPARE(records(w)->topLevelItemCount(), count);
     }
 
+    // Disconnecting in the middle of a download ends it: its retry timer must not go on asking
+    // whichever meter is connected next.
+    void disconnectEndsTheDownload()
+    {
+        MeterSim sim;
+        QVERIFY(sim.start({"--register", "COM7", "--records", "20", "--delay", "100"}));
+        MainWindow w;
+        w.setRetryIntervalMs(50);
+        connectAs(w, 1);
+        if (QTest::currentTestFailed())
+            return;
+        getData(w);
+        QTRY_VERIFY_WITH_TIMEOUT(records(w)->topLevelItemCount() >= 1, 10000);
+        child<QAction>(w, "actionConnect")->trigger();
+        QVERIFY(!w.isGettingData());
+        connectAs(w, 1);
+        if (QTest::currentTestFailed())
+            return;
+        const int asked = int(sim.requests().size());
+        // Several retry periods: a timer left running would ask again within each.
+        QTest::qWait(300);
+        QCOMPARE(sim.requests().size(), asked);
+        QCOMPARE(sim.requests().last(), QStringLiteral("sysinfo"));
+    }
+
     // A second download lists the records once, not after those of the first.
     void secondDownloadStartsOver()
     {
