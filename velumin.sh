@@ -48,15 +48,41 @@ build() {  # build <dir> [--target T] [cmake options...]
     cmake --build "$dir" -j "$JOBS" "${target[@]}"
 }
 
-run_tests() {
+# Runs one step of the test command in a subshell that stops at its first failure, and notes the
+# step when it fails: one broken step must not hide what the steps after it would say.
+FAILED_STEPS=()
+run_step() {
+    local name=$1 rc
+    shift
+    echo "=== $name"
+    set +e
+    (set -e; "$@")
+    rc=$?
+    set -e
+    if [ $rc -ne 0 ]; then
+        echo "=== $name FAILED (exit status $rc)"
+        FAILED_STEPS+=("$name")
+    fi
+}
+
+run_unit_tests() {
     build "$BUILD"
     (cd "$BUILD" && ctest --output-on-failure -j "$JOBS")
+}
+
+run_tests() {
+    run_step tests run_unit_tests
     # The Windows device listing, compiled and linked against the real SetupAPI with mingw-w64.
-    VELUMIN_REQUIRE_MINGW=1 tools/check-windows.sh
-    run_asan
-    run_tsan
-    run_fuzz
-    VELUMIN_JOBS="$JOBS" packaging/build-deb.sh "$BUILD-deb"
+    run_step windows env VELUMIN_REQUIRE_MINGW=1 tools/check-windows.sh
+    run_step asan run_asan
+    run_step tsan run_tsan
+    run_step fuzz run_fuzz
+    run_step deb env VELUMIN_JOBS="$JOBS" packaging/build-deb.sh "$BUILD-deb"
+    if [ ${#FAILED_STEPS[@]} -gt 0 ]; then
+        echo "=== FAILED: ${FAILED_STEPS[*]}" >&2
+        return 1
+    fi
+    echo "=== All steps passed: tests windows asan tsan fuzz deb"
 }
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer; any report fails.
