@@ -94,8 +94,8 @@ bool MainWindow::buildReport(QByteArray* bytes) const
 
 QString MainWindow::saveStartPath() const
 {
-    // Beside the program, as the meter's own software did; an installed program's directory
-    // is not writable, so the user's documents folder is proposed then.
+    // Beside the program, so that a copy run from a stick or a share keeps its reports with it;
+    // an installed program's directory is not writable, so the documents folder is proposed then.
     QString dir = QCoreApplication::applicationDirPath();
     if (!QFileInfo(dir).isWritable())
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);

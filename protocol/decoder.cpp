@@ -54,8 +54,9 @@ QString nameText(const QByteArray& name)
     return QString::fromLatin1(name.constData());
 }
 
-// Product and serial numbers land in 20-byte buffers in the meter's own software, so 19
-// characters are all there is room for; longer texts are cut rather than rejected.
+// Product and serial numbers are short labels: 19 characters are kept, more than a meter sends,
+// and a bound for what the identity fields and the proposed file name show. A longer text is cut
+// rather than rejected, so that such a meter still identifies itself and can be downloaded.
 constexpr int MaxIdText = 19;
 constexpr int BuildTimeSize = 24;
 // The fixed fields of a system information answer, counted back from the end of the read.
