@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
+
 const char* const MeterPortDescription = "STMicroelectronics Virtual COM Port";
 
 namespace {
@@ -73,6 +75,12 @@ int ruleComNumber(const QString& devicePath)
     return 0;
 }
 
+QString canonicalComName(const QString& portName)
+{
+    const int n = comNumber(portName);
+    return n > 0 ? QStringLiteral("COM%1").arg(n) : QString();
+}
+
 QList<PortMapEntry> readPortMap()
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Nuvra"),
@@ -80,10 +88,15 @@ QList<PortMapEntry> readPortMap()
     QList<PortMapEntry> entries;
     const QStringList groups = store.childGroups();
     for (const QString& group : groups) {
-        if (comNumber(group) == 0)
+        // "[COM07]" is COM7 for the listing and for the open alike; of two groups that name the
+        // same port, the first one counts.
+        const QString name = canonicalComName(group);
+        const bool taken = std::any_of(entries.cbegin(), entries.cend(),
+                                       [&name](const PortMapEntry& e) { return e.comName == name; });
+        if (name.isEmpty() || taken)
             continue;
         store.beginGroup(group);
-        PortMapEntry e{group, store.value(QStringLiteral("device")).toString(),
+        PortMapEntry e{name, store.value(QStringLiteral("device")).toString(),
                        store.value(QStringLiteral("description")).toString()};
         store.endGroup();
         if (!e.device.isEmpty())
@@ -99,7 +112,7 @@ QString devicePathForPort(const QString& portName)
 #else
     const QList<PortMapEntry> map = readPortMap();
     for (const PortMapEntry& e : map) {
-        if (e.comName == portName)
+        if (e.comName == canonicalComName(portName))
             return e.device;
     }
     return ruleDevicePath(comNumber(portName));

@@ -14,7 +14,8 @@
 //   COM65..COM96 -> /dev/ttyACM0..31
 // The port map is a settings file of organisation "Nuvra", application "ports"
 // (~/.config/Nuvra/ports.conf on Linux) with one group per COM name holding `device` (a path) and
-// an optional `description`. The application only reads it.
+// an optional `description`; a group is read as its canonical COM name. The application only
+// reads it.
 
 // The description a meter's USB virtual COM port carries, on Windows and in our listing alike.
 extern const char* const MeterPortDescription;
@@ -35,6 +36,9 @@ struct SerialDevice {
 
 // Number of a "COMn" name, 0 when the text is not one.
 int comNumber(const QString& portName);
+// The one spelling of a COM name, "COM7" for "COM07"; empty when the text is not one. Port map
+// groups and the names the user connects to are compared in this form.
+QString canonicalComName(const QString& portName);
 
 // The fixed rule, both ways: an empty path / 0 where the rule has no entry.
 QString ruleDevicePath(int comNumber);

@@ -123,6 +123,28 @@ private Q_SLOTS:
         QCOMPARE(devicePathForPort(QStringLiteral("COM4")), QStringLiteral("/dev/ttyS3"));
     }
 
+    // However a group spells its COM name, the listing and the open name the same device.
+    void mapGroupSpelling_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::newRow("canonical") << "COM7";
+        QTest::newRow("leading zero") << "COM07";
+        QTest::newRow("plus sign") << "COM+7";
+    }
+    void mapGroupSpelling()
+    {
+        QFETCH(QString, group);
+        QTemporaryDir dir;
+        const QString device = dir.filePath(QStringLiteral("meter"));
+        QFile(device).open(QIODevice::WriteOnly);
+        writeMap({{group, device, "STMicroelectronics Virtual COM Port"}});
+        const QStringList names = *listSerialDeviceNames();
+        QVERIFY2(names.contains("STMicroelectronics Virtual COM Port (COM7)"), qPrintable(names.join('|')));
+        QCOMPARE(names.filter("STMicroelectronics").size(), 1);
+        QCOMPARE(findComPort(), 7);
+        QCOMPARE(devicePathForPort(QStringLiteral("COM7")), device);
+    }
+
     void listingFromMap()
     {
         QTemporaryDir dir;
