@@ -64,16 +64,26 @@ void MainWindow::connectMeter()
     }
     m_statusLabel->clear();
     m_portLost = false;
-    m_serialComm = new SerialComm(m_port, 0, ui->cbSelectDevice->currentIndex(), nullptr);
+    m_linkDevIndex = ui->cbSelectDevice->currentIndex();
+    m_serialComm = new SerialComm(m_port, 0, m_linkDevIndex, nullptr);
     connectReceiver();
     m_serialComm->start();
     sendSystemInfo();
+    m_identityTimer = startTimer(IdentityRetryMs);
+}
+
+void MainWindow::killIdentityTimer()
+{
+    if (m_identityTimer != 0)
+        killTimer(m_identityTimer);
+    m_identityTimer = 0;
 }
 
 void MainWindow::slotPortLost()
 {
     // What arrived stays listed and can still be saved and drawn; only the link is gone.
     qDebug().noquote() << "meter disconnected";
+    killIdentityTimer();
     stopRetrieval();
     stopReceiver();
     closePort();
@@ -90,6 +100,7 @@ void MainWindow::slotPortLost()
 void MainWindow::disconnectMeter()
 {
     // A retrieval must not outlive its link: its timer would ask the next meter.
+    killIdentityTimer();
     stopRetrieval();
     stopReceiver();
     closePort();
@@ -200,6 +211,7 @@ void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString s
 {
     qDebug().noquote() << "slotRecvedSysInfo:" << strProductName << strSerialNumber << hwVer
                        << fwVer << strBuildTime << m_kindCode;
+    killIdentityTimer();
     m_recordNames.clear();
     if (strProductName == QLatin1String("Quibrant"))
         strProductName = QStringLiteral("Quibrant-48-100");

@@ -27,7 +27,9 @@ void MainWindow::on_actionGetData_triggered()
     }
     // A retrieval that is still running gives way: only the newest timer may ask again.
     killDataTimer();
-    const Retrieval::Request first = m_retrieval.start(ui->cbSelectDevice->currentIndex() == 3);
+    // The form of the meter that is connected: the receiver decodes with the kind it was given
+    // then, and index 3 is the 96-channel one.
+    const Retrieval::Request first = m_retrieval.start(m_linkDevIndex == 3);
     m_dataTimer = startTimer(m_retryIntervalMs);
     send(first);
 }

@@ -124,6 +124,8 @@ void MainWindow::timerEvent(QTimerEvent* event)
         }
     } else if (m_dataTimer != 0 && event->timerId() == m_dataTimer) {
         send(m_retrieval.tick());
+    } else if (m_identityTimer != 0 && event->timerId() == m_identityTimer) {
+        sendSystemInfo();
     }
 }
 

@@ -49,6 +49,8 @@ public:
     // How often Get Data asks again when no record has arrived. Tests shorten it; the window
     // itself never changes it.
     static constexpr int DefaultRetryIntervalMs = 2000;
+    // How often a connected meter that has not identified itself is asked again.
+    static constexpr int IdentityRetryMs = 1000;
     void setRetryIntervalMs(int ms) { m_retryIntervalMs = ms; }
     int retryIntervalMs() const { return m_retryIntervalMs; }
     // A Get Data retrieval is running.
@@ -136,6 +138,7 @@ private:
     // Ends the receiver's loop and releases it; afterwards the port may be closed.
     void stopReceiver();
     void sendRequest(const QByteArray& frame);
+    void killIdentityTimer();
     void setConnectedUi(bool on);
 
     void send(const Retrieval::Request& request);
@@ -158,6 +161,9 @@ private:
     Ui::MainWindow* ui;
 
     int m_discoveryTimer = 0;
+    // Asks for the identity again while a connected meter has not answered: what waited in the
+    // line at the open, or a lost answer, must not leave the window without one.
+    int m_identityTimer = 0;
 
     QLabel* m_statusLabel = nullptr;
     QProgressBar* m_progressBar = nullptr;
@@ -171,6 +177,9 @@ private:
     QTreeWidgetItem* m_deviceItems[DeviceItemCount] = {};
 
     int m_kindCode = 0;
+    // The device selection handed to the receiver at connection; the records are asked for in
+    // the form of that meter, whatever the chooser says later.
+    int m_linkDevIndex = 0;
     QString m_productName;
     QString m_serialNumber;
     QString m_hwVersion;

@@ -2,7 +2,8 @@
 // Measures what the window costs while nothing happens: the CPU share of the whole process while
 // connected to the simulated meter and idle, and while disconnected with port discovery listing
 // the serial ports every second, each against an idle bare QMainWindow over the same time; and how
-// long one discovery tick holds the GUI thread. Prints one line per figure and a summary; exits
+// long one discovery tick holds the GUI thread, and how long unchecking Connect blocks the window
+// on a line that never goes quiet. Prints one line per figure and a summary; exits
 // non-zero only when the connection itself fails.
 
 #include "app/mainwindow.h"
@@ -40,6 +41,7 @@ constexpr int ProbeMs = 10000;
 constexpr int SettleMs = 1000;
 constexpr double ShareGoalPercent = 1.0;
 constexpr double StallGoalMs = 16.0;
+constexpr double DisconnectGoalMs = 100.0;
 
 template <typename T> T* child(QWidget& window, const char* name)
 {
@@ -418,6 +420,37 @@ int main(int argc, char* argv[])
             if (child<QAction>(window, "actionConnect")->isChecked())
                 child<QAction>(window, "actionConnect")->trigger();
             Prompts::setResponder({});
+        }
+        sim.stop();
+    }
+
+    // Unchecking Connect while the line babbles one byte every 3 ms: it never goes quiet, so
+    // only the bound on a read and the stop request end the receiver's read.
+    {
+        MeterSim sim;
+        MainWindow window;
+        auto* connectAction = child<QAction>(window, "actionConnect");
+        auto* product = child<QLineEdit>(window, "editProductNum");
+        bool linked = sim.start({"--kind", "CWDM18", "--babble", "3", "--register", "COM7"}) &&
+                      waitFor([&] { return !window.isDiscovering(); }, 5000);
+        if (linked) {
+            child<QComboBox>(window, "cbSelectDevice")->setCurrentIndex(1);
+            connectAction->trigger();
+            linked = waitFor([&] { return !product->text().isEmpty(); }, 5000);
+        }
+        if (!linked) {
+            std::printf("disconnect while babbling FAILED: the meter did not identify itself\n");
+            failed = true;
+        } else {
+            runEventLoop(500);
+            QElapsedTimer blocked;
+            blocked.start();
+            connectAction->trigger();
+            const double ms = double(blocked.nsecsElapsed()) / 1e6;
+            std::printf("disconnect while the line babbles: the window blocked for %.2f ms\n", ms);
+            std::fflush(stdout);
+            goals.push_back({QStringLiteral("disconnect on a babbling line"), ms,
+                             QStringLiteral(" ms"), DisconnectGoalMs, true});
         }
         sim.stop();
     }

@@ -1,5 +1,6 @@
 #include "device/serialport.h"
 
+#include <QDeadlineTimer>
 #include <QDebug>
 
 namespace SerialLine {
@@ -38,6 +39,10 @@ bool openLine(QSerialPort& port)
     if (!port.open(QIODevice::ReadWrite))
         return false;
     applyLineSettings(port);
+    // What waits in the line belongs to an earlier connection (an answer nobody read, or part
+    // of one); read together with the first answer it would spoil that answer too.
+    if (!port.clear(QSerialPort::Input))
+        logFailure(port, "clear");
     return true;
 }
 
@@ -59,7 +64,7 @@ void applyLineSettings(QSerialPort& port)
         logFailure(port, "setRts");
 }
 
-ReadStatus readFrame(QSerialPort& port, QByteArray& read)
+ReadStatus readFrame(QSerialPort& port, QByteArray& read, const StopRequested& stopRequested)
 {
     read.clear();
     port.clearError();
@@ -69,8 +74,13 @@ ReadStatus readFrame(QSerialPort& port, QByteArray& read)
         port.clearError();
         return ReadStatus::Nothing;
     }
+    const QDeadlineTimer deadline(MaxReadMs);
     read = port.read(MaxRead);
-    while (read.size() < MaxRead) {
+    while (read.size() < MaxRead && !deadline.hasExpired()) {
+        if (stopRequested && stopRequested()) {
+            read.clear();
+            return ReadStatus::Nothing;
+        }
         if (port.bytesAvailable() == 0 && holdsWholeFrame(read))
             break;
         if (port.bytesAvailable() == 0 && !port.waitForReadyRead(QuietMs)) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QSerialPort>
 
+#include <functional>
+
 // The meter's serial line: its fixed settings and the rule that turns what arrives into reads.
 // Functions here use the port they are given from the calling thread only.
 namespace SerialLine {
@@ -13,9 +15,13 @@ constexpr int MaxRead = 255;
 constexpr int FirstByteWaitMs = 10;
 // A frame may come in several USB packets; the read ends once the line has been quiet this long.
 constexpr int QuietMs = 4;
+// A read ends after this long whatever the line does: 255 bytes take 22 ms at 115200 baud, and a
+// line that never goes quiet must not hold the receiver (and a disconnect waiting for it).
+constexpr int MaxReadMs = 50;
 
-// Opens the port read-write and applies the line settings. False when the port cannot be
-// opened; failing to set the modem lines (a pseudo-terminal has none) is logged, not a failure.
+// Opens the port read-write, applies the line settings and discards what already waits in the
+// line. False when the port cannot be opened; failing to set the modem lines (a pseudo-terminal
+// has none) is logged, not a failure.
 // QSerialPort refuses QIODevice::Unbuffered, so the port is opened buffered.
 bool openLine(QSerialPort& port);
 
@@ -25,15 +31,18 @@ void applyLineSettings(QSerialPort& port);
 
 enum class ReadStatus {
     Data,     // `read` holds what arrived
-    Nothing,  // nothing arrived within FirstByteWaitMs
+    Nothing,  // nothing arrived within FirstByteWaitMs, or a stop was requested
     Error,    // the port failed (meter unplugged, peer closed); port.error() and errorString()
               // tell why until the next read
 };
 
+// Asked between the waits of a read; true ends the read at once and drops what it holds.
+using StopRequested = std::function<bool()>;
+
 // One read: waits up to FirstByteWaitMs for the first byte, then takes what follows until the
-// line has been quiet for QuietMs, at most MaxRead bytes. A read that already holds as many
-// bytes as its length field announces ends as soon as nothing more is waiting. Bytes beyond
-// MaxRead stay in the port for the next read.
-ReadStatus readFrame(QSerialPort& port, QByteArray& read);
+// line has been quiet for QuietMs, at most MaxRead bytes and for at most MaxReadMs. A read that
+// already holds as many bytes as its length field announces ends as soon as nothing more is
+// waiting. Bytes beyond MaxRead stay in the port for the next read.
+ReadStatus readFrame(QSerialPort& port, QByteArray& read, const StopRequested& stopRequested = {});
 
 } // namespace SerialLine

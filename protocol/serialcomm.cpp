@@ -98,7 +98,8 @@ void SerialComm::run()
     std::optional<std::chrono::steady_clock::time_point> failingSince;
     while (!m_stop) {
         writePosted();
-        const SerialLine::ReadStatus status = SerialLine::readFrame(*m_port, read);
+        const SerialLine::ReadStatus status =
+            SerialLine::readFrame(*m_port, read, [this] { return m_stop.load(); });
         if (status == SerialLine::ReadStatus::Error) {
             const auto now = std::chrono::steady_clock::now();
             // Logged once per run of failures, not once per read.

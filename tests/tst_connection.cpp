@@ -233,6 +233,47 @@ private Q_SLOTS:
         QVERIFY(logged("is open: 1"));
     }
 
+    // What an earlier connection left in the line is discarded at the open, and a meter whose
+    // answer is lost is asked again a second later, until it answers.
+    void identityDespiteTheLine_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("part of an answer waiting") << QStringList{"--leftover", "10"} << 1;
+        QTest::newRow("an answer and a half waiting") << QStringList{"--leftover", "90"} << 1;
+        QTest::newRow("first answer garbled") << QStringList{"--garbage"} << 2;
+    }
+    void identityDespiteTheLine()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(int, asked);
+        MeterSim sim;
+        QVERIFY(sim.start(simArgs << "--register" << "COM7"));
+        MainWindow w;
+        child<QComboBox>(w, "cbSelectDevice")->setCurrentIndex(1);
+        action(w, "actionConnect")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(systemInfo(w),
+                                  QStringList({"Ruvo730", "RV7300123", "V1.2.10", "V3.7.4"}),
+                                  asked * MainWindow::IdentityRetryMs + 5000);
+        QCOMPARE(sim.requests(), QStringList(asked, QStringLiteral("sysinfo")));
+        QVERIFY(dataCommandsEnabled(w));
+    }
+
+    // A line that never goes quiet still lets the user disconnect, and connect again.
+    void disconnectOnABabblingLine()
+    {
+        MeterSim sim;
+        QVERIFY(sim.start({"--register", "COM7", "--babble", "3"}));
+        MainWindow w;
+        CONNECT_AS(w, 1);
+        action(w, "actionConnect")->trigger();
+        QVERIFY(!w.isLinked());
+        QVERIFY(logged("Stop recv data"));
+        QVERIFY(logged("is open: 0"));
+        CONNECT_AS(w, 1);
+        QCOMPARE(child<QLineEdit>(w, "editSerialNum")->text(), QStringLiteral("RV7300123"));
+    }
+
     void noneKeepsDataCommandsDisabled()
     {
         MeterSim sim;

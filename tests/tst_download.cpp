@@ -247,24 +247,30 @@ private Q_SLOTS:
         QVERIFY(!w.isGettingData());
     }
 
-    // The requests of a whole download, in order; none after the last record.
+    // The requests of a whole download, in order; none after the last record, and the identity
+    // asked for once. Choosing another device type once connected changes nothing: the records
+    // are asked for in the form of the meter that is connected.
     void requestOrder_data()
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("count");
+        QTest::addColumn<int>("chooserAfter"); // -1: left alone
         QTest::addColumn<QStringList>("requests");
-        QTest::newRow("1 record") << 1 << 1 << QStringList{"sysinfo", "data 0"};
-        QTest::newRow("3 records")
-            << 1 << 3 << QStringList{"sysinfo", "data 0", "data 1", "data 2"};
-        QTest::newRow("DWDM96 2 records")
-            << 4 << 2
-            << QStringList{"sysinfo", "data96 0 0", "data96 0 1", "data96 1 0", "data96 1 1"};
-        QTest::newRow("MPO12 2 records") << 10 << 2 << QStringList{"sysinfo", "data 0", "data 1"};
+        const QStringList cwdm3{"sysinfo", "data 0", "data 1", "data 2"};
+        const QStringList dwdm96{"sysinfo", "data96 0 0", "data96 0 1", "data96 1 0", "data96 1 1"};
+        QTest::newRow("1 record") << 1 << 1 << -1 << QStringList{"sysinfo", "data 0"};
+        QTest::newRow("3 records") << 1 << 3 << -1 << cwdm3;
+        QTest::newRow("DWDM96 2 records") << 4 << 2 << -1 << dwdm96;
+        QTest::newRow("MPO12 2 records")
+            << 10 << 2 << -1 << QStringList{"sysinfo", "data 0", "data 1"};
+        QTest::newRow("CWDM18, then Vendral-8 chosen") << 1 << 3 << 3 << cwdm3;
+        QTest::newRow("DWDM96, then CWDM-18 chosen") << 4 << 2 << 1 << dwdm96;
     }
     void requestOrder()
     {
         QFETCH(int, kind);
         QFETCH(int, count);
+        QFETCH(int, chooserAfter);
         QFETCH(QStringList, requests);
         MeterSim sim;
         QVERIFY(sim.start({"--kind", QString::number(kind), "--register", "COM7", "--records",
@@ -275,10 +281,13 @@ private Q_SLOTS:
         connectAs(w, deviceIndexFor(kind));
         if (QTest::currentTestFailed())
             return;
+        if (chooserAfter >= 0)
+            child<QComboBox>(w, "cbSelectDevice")->setCurrentIndex(chooserAfter);
         getData(w);
         QTRY_COMPARE_WITH_TIMEOUT(completions(), 1, 10000);
-        // The retry timer has stopped: two of its periods pass without a request.
-        QTest::qWait(600);
+        // The retry timer has stopped (two of its periods pass without a request), and a meter
+        // that answered at once is not asked for its identity again.
+        QTest::qWait(std::max(600, MainWindow::IdentityRetryMs + 200));
         QCOMPARE(sim.requests(), requests);
         QCOMPARE(completions(), 1);
         QCOMPARE(records(w)->topLevelItemCount(), count);

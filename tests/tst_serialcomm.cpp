@@ -407,6 +407,28 @@ private Q_SLOTS:
         QVERIFY(!m_port->isOpen());
     }
 
+    // A line that never goes quiet: a stop asked for between two waits ends the read at once
+    // and drops what it holds.
+    void stopEndsABabblingRead()
+    {
+        const QString pty = startSim({"--kind", "1", "--babble", "1"});
+        QVERIFY(!pty.isEmpty());
+        m_port = std::make_unique<QSerialPort>(pty);
+        QVERIFY(SerialLine::openLine(*m_port));
+        m_port->write(Frames::systemInfoRequest());
+        QVERIFY(m_port->waitForBytesWritten(1000));
+        QByteArray read;
+        // Past the identity answer, into the babble.
+        QTRY_VERIFY(SerialLine::readFrame(*m_port, read) == SerialLine::ReadStatus::Data &&
+                    read.startsWith(char(0x55)));
+        int asked = 0;
+        const auto status =
+            SerialLine::readFrame(*m_port, read, [&asked] { return ++asked == 3; });
+        QCOMPARE(status, SerialLine::ReadStatus::Nothing);
+        QCOMPARE(asked, 3);
+        QVERIFY(read.isEmpty());
+    }
+
     // A receiver destroyed without ever running still gives the port back.
     void destroyedUnstarted()
     {

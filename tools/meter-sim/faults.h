@@ -20,6 +20,7 @@ class FaultShaper {
 public:
     explicit FaultShaper(const Faults& faults);
     QVector<Chunk> shape(const QByteArray& answer);
+    int babbleMs() const { return m_faults.babbleMs; }
 
 private:
     QByteArray garbageLike(const QByteArray& answer);

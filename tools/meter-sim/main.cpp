@@ -79,6 +79,7 @@ public:
     {
         for (;;) {
             flushDue(Clock::now());
+            babble(Clock::now());
             pollfd fds[2] = {{m_stopSignals, POLLIN, 0}, {m_master, POLLIN, 0}};
             const nfds_t count = m_backoff ? 1 : 2;
             const int ready = ::poll(fds, count, timeoutMs(Clock::now()));
@@ -103,7 +104,18 @@ private:
             sooner(millisUntil(m_out.front().due, now));
         if (m_parser.hasPartial())
             sooner(millisUntil(m_lastInput + kPartialTimeout, now));
+        if (m_babbling)
+            sooner(millisUntil(m_nextBabble, now));
         return timeout;
+    }
+
+    // A line that never goes quiet: one byte that cannot start a frame, again and again.
+    void babble(Clock::time_point now)
+    {
+        if (!m_babbling || now < m_nextBabble)
+            return;
+        writeAll(m_master, QByteArray(1, char(0x55)));
+        m_nextBabble = now + std::chrono::milliseconds(m_faults.babbleMs());
     }
 
     void readMaster()
@@ -136,6 +148,10 @@ private:
                     due = std::max(due, m_out.back().due);
                 m_out.push_back({due, chunk.bytes});
             }
+            if (request.type == Request::SysInfo && m_faults.babbleMs() > 0 && !m_babbling) {
+                m_babbling = true;
+                m_nextBabble = now + std::chrono::milliseconds(m_faults.babbleMs());
+            }
         }
         flushDue(Clock::now());
     }
@@ -156,6 +172,8 @@ private:
     std::deque<Pending> m_out;
     Clock::time_point m_lastInput;
     bool m_backoff = false;
+    bool m_babbling = false;
+    Clock::time_point m_nextBabble;
 };
 
 // SIGINT, SIGTERM and SIGHUP arrive as readable data on a descriptor, so that the loop ends
@@ -213,6 +231,18 @@ int main(int argc, char* argv[])
     if (!pty.open(&message)) {
         std::fprintf(stderr, "meter-sim: %s\n", qPrintable(message));
         return 1;
+    }
+    // What an earlier connection left unread: queued in the pty before anyone opens it, so the
+    // next opener finds it waiting.
+    if (options.leftover > 0) {
+        const Meter meter(options, records);
+        Request sysInfo;
+        sysInfo.type = Request::SysInfo;
+        const QByteArray answer = meter.answer(sysInfo);
+        QByteArray stale;
+        while (stale.size() < options.leftover)
+            stale += answer;
+        writeAll(pty.master(), stale.left(options.leftover));
     }
     // Registered before the PTY line, so whoever waits for that line finds the port listed.
     if (!options.registerPort.isEmpty())

@@ -88,14 +88,16 @@ bool parseCount(const QCommandLineParser& p, const QString& name, int min, int m
     return true;
 }
 
+// Any byte but the 0x00 and 0xFF that separate the product from the serial number, so that a
+// test can send control characters and spaces as a careless meter might.
 bool checkText(const QByteArray& text, int maxLength, const QString& name, QString* error)
 {
-    bool printable = !text.isEmpty();
+    bool usable = !text.isEmpty();
     for (char c : text)
-        printable = printable && c > 0x20 && c < 0x7F;
-    if (printable && text.size() <= maxLength)
+        usable = usable && c != '\0' && quint8(c) != 0xFF;
+    if (usable && text.size() <= maxLength)
         return true;
-    *error = QStringLiteral("--%1 must be 1 to %2 printable ASCII characters without spaces")
+    *error = QStringLiteral("--%1 must be 1 to %2 characters, none of them 0x00 or 0xFF")
                  .arg(name)
                  .arg(maxLength);
     return false;
@@ -129,6 +131,8 @@ ParseResult parseOptions(const QStringList& arguments, Options* o, QString* erro
         {QStringLiteral("l1"), QStringLiteral("Answers of L + 1 bytes instead of L + 2.")},
         {QStringLiteral("total0"), QStringLiteral("Report a record total of 0.")},
         {QStringLiteral("register"), QStringLiteral("Enter the pty in the port map as COMn."), QStringLiteral("COMn")},
+        {QStringLiteral("leftover"), QStringLiteral("Leave N bytes of earlier answers in the line."), QStringLiteral("N")},
+        {QStringLiteral("babble"), QStringLiteral("After the identity, a stray byte every MS."), QStringLiteral("MS")},
     });
     if (!p.parse(arguments)) {
         *error = p.errorText();
@@ -148,7 +152,9 @@ ParseResult parseOptions(const QStringList& arguments, Options* o, QString* erro
         || !parseCount(p, QStringLiteral("drop-every"), 1, 1000000, &o->faults.dropEvery, error)
         || !parseCount(p, QStringLiteral("double-every"), 1, 1000000, &o->faults.doubleEvery, error)
         || !parseCount(p, QStringLiteral("faults-from"), 1, 1000000, &o->faults.from, error)
-        || !parseCount(p, QStringLiteral("delay"), 0, 60000, &o->faults.delayMs, error))
+        || !parseCount(p, QStringLiteral("delay"), 0, 60000, &o->faults.delayMs, error)
+        || !parseCount(p, QStringLiteral("leftover"), 1, 4096, &o->leftover, error)
+        || !parseCount(p, QStringLiteral("babble"), 1, 60000, &o->faults.babbleMs, error))
         return ParseResult::Error;
 
     Identity& id = o->identity;

@@ -15,6 +15,7 @@ struct Faults {
     bool garbage = false;
     int delayMs = 0;
     bool silent = false;
+    int babbleMs = 0; // after the identity answer, one stray byte every babbleMs; 0: never
 };
 
 struct Options {
@@ -27,6 +28,7 @@ struct Options {
     Trailer trailer = Trailer::Two;
     bool total0 = false;
     QString registerPort; // "COMn", empty when the port map is left alone
+    int leftover = 0;     // bytes of earlier answers waiting in the line before anyone opens it
 };
 
 enum class ParseResult { Ok, Help, Error };
