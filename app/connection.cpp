@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
+#include "data/metertext.h"
 #include "device/comports.h"
 #include "device/serialport.h"
 #include "graph/graphwidget.h"
@@ -209,6 +210,10 @@ void MainWindow::sendRequest(const QByteArray& frame)
 void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString strSerialNumber,
                                    uint hwVer, uint fwVer, QString strBuildTime)
 {
+    // Shown in one-line fields and written into reports and file names: no control characters.
+    strProductName = MeterText::printable(strProductName);
+    strSerialNumber = MeterText::printable(strSerialNumber);
+    strBuildTime = MeterText::printable(strBuildTime);
     qDebug().noquote() << "slotRecvedSysInfo:" << strProductName << strSerialNumber << hwVer
                        << fwVer << strBuildTime << m_kindCode;
     killIdentityTimer();

@@ -6,6 +6,7 @@
 #include "app/prompts.h"
 #include "data/catalogue.h"
 #include "files/csvreport.h"
+#include "files/opendata.h"
 #include "files/opendatawidget.h"
 #include "ui_mainwindow.h"
 
@@ -38,6 +39,7 @@ bool fibreReport(int kind, const QString& product, const QList<R>& list, int row
 }
 
 const QString csvFilter = QStringLiteral("CSV File (*.csv)");
+const QString csvSuffix = QStringLiteral("csv");
 
 } // namespace
 
@@ -101,7 +103,8 @@ QString MainWindow::saveStartPath() const
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(dir).isDir())
         dir = QDir::homePath();
-    return m_productName.isEmpty() ? dir : dir + QLatin1Char('/') + m_productName;
+    return m_productName.isEmpty() ? dir
+                                   : dir + QLatin1Char('/') + CsvReport::proposedFileName(m_productName);
 }
 
 void MainWindow::on_actionSaveData_triggered()
@@ -112,8 +115,9 @@ void MainWindow::on_actionSaveData_triggered()
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
         return;
     }
-    const QString path = Prompts::fileName(
-        this, {Prompts::FileRequest::Save, tr("Save Data"), saveStartPath(), csvFilter});
+    // A name typed without a suffix gets ".csv", so that Open Data's filter lists it.
+    const QString path = Prompts::fileName(this, {Prompts::FileRequest::Save, tr("Save Data"),
+                                                  saveStartPath(), csvFilter, csvSuffix});
     if (path.isEmpty())
         return;
     // Built after the dialog: records that arrived while it was open are in the file too.
@@ -138,9 +142,15 @@ void MainWindow::on_actionOpen_triggered()
     qDebug().noquote() << "# Open Data";
     const QString path = Prompts::fileName(this, {Prompts::FileRequest::Open, tr("Open Data"),
                                                   QCoreApplication::applicationDirPath(),
-                                                  csvFilter});
+                                                  csvFilter, QString()});
     if (path.isEmpty())
         return;
+    // A pipe or a device would hang or exhaust the window, and with it any unsaved download.
+    const QString refusal = OpenData::refusal(path);
+    if (!refusal.isEmpty()) {
+        Prompts::warning(this, tr("Warning"), tr("%1 cannot be opened: %2.").arg(path, refusal));
+        return;
+    }
     delete m_openDataWidget;
     m_openDataWidget = nullptr;
     m_openDataWidget = new OpenDataWidget(path);

@@ -1,6 +1,7 @@
 #include "app/prompts.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace Prompts {
 namespace {
@@ -28,14 +29,28 @@ QMessageBox::StandardButton show(QWidget* parent, const Request& request)
 
 void setFileResponder(FileResponder r) { fileResponder() = std::move(r); }
 
+QString withDefaultSuffix(const QString& path, const QString& suffix)
+{
+    if (path.isEmpty() || suffix.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + QLatin1Char('.') + suffix;
+}
+
 QString fileName(QWidget* parent, const FileRequest& request)
 {
     if (fileResponder())
-        return fileResponder()(request);
-    // The platform's own dialogs; the save dialog asks before it replaces a file.
-    if (request.mode == FileRequest::Save)
-        return QFileDialog::getSaveFileName(parent, request.title, request.start, request.filter);
-    return QFileDialog::getOpenFileName(parent, request.title, request.start, request.filter);
+        return withDefaultSuffix(fileResponder()(request), request.defaultSuffix);
+    if (request.mode == FileRequest::Open)
+        return QFileDialog::getOpenFileName(parent, request.title, request.start, request.filter);
+    // The platform's own dialog, which adds the default suffix itself, before it asks whether
+    // to replace an existing file of that name.
+    QFileDialog dialog(parent, request.title, request.start, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return withDefaultSuffix(dialog.selectedFiles().constFirst(), request.defaultSuffix);
 }
 
 } // namespace Prompts

@@ -42,7 +42,12 @@ struct FileRequest {
     QString title;
     QString start;   // the directory, or the file name the dialog proposes
     QString filter;  // "CSV File (*.csv)"
+    QString defaultSuffix; // added to a chosen name that has no suffix, "csv"; empty: none
 };
+
+// `path` with ".suffix" added when its file name has no suffix of its own, as a save dialog
+// with a default suffix does.
+QString withDefaultSuffix(const QString& path, const QString& suffix);
 
 // Answers with the chosen path, or an empty text for a cancelled dialog.
 using FileResponder = std::function<QString(const FileRequest&)>;

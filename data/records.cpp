@@ -1,6 +1,7 @@
 #include "data/records.h"
 
 #include "data/catalogue.h"
+#include "data/metertext.h"
 
 namespace RecordValues {
 
@@ -23,7 +24,7 @@ RecordName name(const QByteArray& raw)
 {
     RecordName out{};
     for (int i = 0; i < RecordNameSize && i < raw.size(); ++i)
-        out[std::size_t(i)] = raw[i];
+        out[std::size_t(i)] = MeterText::isControl(raw[i]) ? ' ' : raw[i];
     return out;
 }
 

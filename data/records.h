@@ -42,7 +42,8 @@ template <std::size_t N> std::array<quint8, N> bytes(const QByteArray& raw)
 QDate date(uint word);
 // Hour in bits 16..31, minute 8..15, second 0..7, no milliseconds; null when impossible.
 QTime time(uint word);
-// The 16 name bytes as reported, at most 16 of them, zero-padded.
+// The 16 name bytes as reported, at most 16 of them, zero-padded; control characters become
+// spaces.
 RecordName name(const QByteArray& raw);
 // The text of a name: up to its first zero byte, never past its 16 bytes.
 QString nameText(const RecordName& name);

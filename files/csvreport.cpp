@@ -2,6 +2,7 @@
 
 #include "data/catalogue.h"
 #include "data/detail.h"
+#include "data/metertext.h"
 
 #include <QStringEncoder>
 
@@ -175,6 +176,19 @@ void appendCell(QByteArray& out, double dbm, double low)
 
 } // namespace
 
+QString proposedFileName(const QString& product)
+{
+    static const QString reserved = QStringLiteral("/\\:*?\"<>|");
+    QString name = product;
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || reserved.contains(c))
+            c = QLatin1Char('_');
+    }
+    if (!name.isEmpty() && name.count(QLatin1Char('.')) == name.size())
+        name.fill(QLatin1Char('_'));
+    return name;
+}
+
 QByteArray nameBytes(const RecordName& name)
 {
     std::size_t n = 0;
@@ -198,7 +212,7 @@ template <typename R> Row namedRow(const R& r, const double* values, int count)
     Row out;
     out.date = r.date;
     out.time = r.time;
-    out.name = nameBytes(r.name);
+    out.name = MeterText::printable(nameBytes(r.name));
     out.values = values;
     out.valueCount = count;
     return out;
@@ -241,7 +255,7 @@ Row row(const Vendral8Record& r, const QString& name)
     out.date = r.date;
     out.time = r.time;
     // The names were taken in byte for byte; they go out the same way.
-    out.name = name.toLatin1();
+    out.name = MeterText::printable(name.toLatin1());
     return out;
 }
 
@@ -320,7 +334,7 @@ QByteArray fibreRows(int kind, const QString& productName, const Row& r)
     if (!isMpoKind(kind))
         return {};
     const FibreLayout& l = fibreLayouts[kind - Kind::MPO12];
-    QByteArray out = local8Bit(productName) + l.suffix + crlf;
+    QByteArray out = local8Bit(MeterText::printable(productName)) + l.suffix + crlf;
     out += "Measured: " + dateTimeText(r, '/');
     if (l.nameOnLine2)
         out += ' ' + r.name;

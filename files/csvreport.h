@@ -13,6 +13,11 @@
 // from values; nothing here touches a file or a widget.
 namespace CsvReport {
 
+// The file name Save Data proposes for a meter's product text: path separators, the other
+// characters that Windows or Linux file names cannot hold and control characters become "_",
+// and a name of dots alone ("..") becomes underscores, so the name stays in its folder.
+QString proposedFileName(const QString& product);
+
 // The bytes of a record name up to its first zero byte, at most 16 of them.
 QByteArray nameBytes(const RecordName& name);
 
@@ -20,7 +25,8 @@ QByteArray nameBytes(const RecordName& name);
 struct Row {
     QDate date;
     QTime time;
-    QByteArray name;  // the name's bytes as the meter sent them, without padding
+    QByteArray name;  // the name's bytes as the meter sent them, without padding, control
+                      // characters as spaces
     const double* values = nullptr;
     int valueCount = 0;
     quint16 mode = 0;

@@ -1,5 +1,7 @@
 #include "files/opendata.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <limits>
@@ -61,6 +63,19 @@ QList<Row> parseText(QStringView text)
     QList<Row> rows;
     forEachRow(text, [&rows](Row& row) { rows.append(std::move(row)); });
     return rows;
+}
+
+QString refusal(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    if (!info.isFile())
+        return QCoreApplication::translate("OpenData", "it is not a regular file");
+    if (info.size() > MaxFileBytes)
+        return QCoreApplication::translate("OpenData", "it is larger than %1 MiB")
+            .arg(MaxFileBytes / (1024 * 1024));
+    return {};
 }
 
 QString decode(const QByteArray& bytes)

@@ -46,6 +46,15 @@ template <typename Take> void forEachRow(QStringView text, Take take)
 // The rows of a whole file's text, LF and CR LF alike.
 QList<Row> parseText(QStringView text);
 
+// The largest file the viewer reads: well above the largest report Save Data writes, and small
+// enough to read on the GUI thread without the window freezing for long.
+constexpr qint64 MaxFileBytes = qint64(64) * 1024 * 1024;
+
+// Why the file at `path` is not read, or an empty text when it may be: only regular files (a
+// pipe would block the reader, a device never ends) and none larger than MaxFileBytes. A path
+// where nothing is found is left to the reader, which shows it empty.
+QString refusal(const QString& path);
+
 // A file's bytes as text, decoded with the system's 8-bit code page, as reports are written.
 QString decode(const QByteArray& bytes);
 

@@ -30,7 +30,8 @@ void OpenDataWidget::load()
     // An unreadable file leaves the window empty; its title still says which file it was.
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QString text = OpenData::decode(file.readAll());
+    // Bounded even for a file that grew after it was checked.
+    const QString text = OpenData::decode(file.read(OpenData::MaxFileBytes));
     file.close();
     // Items straight from the lines, and all of them added in one go: the view lays itself out
     // once, not once a row.

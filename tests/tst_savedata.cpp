@@ -2,6 +2,7 @@
 #include "app/prompts.h"
 #include "data/records.h"
 #include "files/csvreport.h"
+#include "files/opendata.h"
 #include "files/opendatawidget.h"
 #include "metermodel.h"
 #include "metersim.h"
@@ -12,6 +13,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -20,6 +25,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using WindowHarness::child;
@@ -394,6 +400,13 @@ private Q_SLOTS:
         QTest::newRow("default product") << QStringList{} << 1 << "/Ruvo730";
         QTest::newRow("product PM12") << QStringList{"--product", "PM12"} << 1 << "/PM12";
         QTest::newRow("MPO12 with a record selected") << QStringList{} << 10 << "/Ruvo730";
+        // The proposal stays in its folder and names a file there.
+        QTest::newRow("product leaving the folder")
+            << QStringList{"--product", "../../x"} << 1 << "/.._.._x";
+        QTest::newRow("product naming a folder") << QStringList{"--product", "a/b"} << 1 << "/a_b";
+        QTest::newRow("product of dots") << QStringList{"--product", ".."} << 1 << "/__";
+        QTest::newRow("product with characters Windows refuses")
+            << QStringList{"--product", "a:b*c?|"} << 1 << "/a_b_c__";
     }
     void saveDialogRequest()
     {
@@ -414,6 +427,83 @@ private Q_SLOTS:
         QCOMPARE(asked.filter, QStringLiteral("CSV File (*.csv)"));
         QVERIFY2(asked.start.endsWith(ending), qPrintable(asked.start));
         QVERIFY(QFileInfo(asked.start).isAbsolute());
+    }
+
+    // A name typed without a suffix is saved with ".csv", so that Open Data lists it.
+    void saveAddsTheSuffix_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("no suffix") << "report1" << "report1.csv";
+        QTest::newRow("csv") << "report1.csv" << "report1.csv";
+        QTest::newRow("another suffix") << "report1.txt" << "report1.txt";
+    }
+    void saveAddsTheSuffix()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QTemporaryDir dir;
+        m_answer = dir.filePath(typed);
+        MeterSim sim;
+        QVERIFY(startMeter(sim, 1, {"--records", "2"}));
+        MainWindow w;
+        if (!download(w, 1))
+            return;
+        trigger(w, "actionSaveData");
+        QCOMPARE(saves(), 1);
+        QCOMPARE(entries(dir.path()), QStringList{saved});
+        QCOMPARE(contents(dir.filePath(saved)), expectedRecordReport(1, 2));
+    }
+
+    // Control characters in what the meter sends never reach a field, a row or a report as
+    // such: each becomes a space, so a name cannot forge a line of its own. The rest of the
+    // text stays byte for byte, commas included.
+    void meterTextsStayOnTheirLine_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("CR LF forging a record") << 1 << "AB\r\n99,X,1" << "AB  99,X,1";
+        QTest::newRow("tab, escape and DEL") << 1 << "A\tB\x1b\x7f" << "A B  ";
+        QTest::newRow("Vendral-8 name beside the list") << 3 << "V\n2,Y" << "V 2,Y";
+        QTest::newRow("plain name") << 1 << "RACK-07, a" << "RACK-07, a";
+    }
+    void meterTextsStayOnTheirLine()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        const QString recordsFile = dir.filePath(QStringLiteral("records.json"));
+        QJsonObject record{{"name", name}};
+        QVERIFY(writeFile(recordsFile,
+                          QJsonDocument(QJsonObject{{"records", QJsonArray{record, QJsonObject{}}}})
+                              .toJson()));
+        MeterSim sim;
+        QVERIFY(startMeter(sim, kind,
+                           {"--records-file", recordsFile, "--product", "P\r\n1", "--serial",
+                            "S\x01N"}));
+        MainWindow w;
+        if (!download(w, kind))
+            return;
+        QCOMPARE(child<QLineEdit>(w, "editProductNum")->text(), QStringLiteral("P  1"));
+        QCOMPARE(child<QLineEdit>(w, "editSerialNum")->text(), QStringLiteral("S N"));
+        QCOMPARE(records(w)->topLevelItem(0)->text(0), shown);
+
+        m_answer = dir.filePath(QStringLiteral("report.csv"));
+        trigger(w, "actionSaveData");
+        QVERIFY2(m_fileRequests.last().start.endsWith(QStringLiteral("/P  1")),
+                 qPrintable(m_fileRequests.last().start));
+        const QList<QByteArray> lines = linesOf(contents(m_answer));
+        QCOMPARE(lines.size(), (kind == 1 ? 5 : 6) + 2);
+        QVERIFY2(lines.at(lines.size() - 2).startsWith("1,2026-03-01 10:00:00 " + shown.toLatin1() + ','),
+                 lines.at(lines.size() - 2).constData());
+        QVERIFY(lines.last().startsWith("2,"));
+
+        trigger(w, "actionOpen");
+        auto* opened = w.openDataWidget()->findChild<QTreeWidget*>(QStringLiteral("treeDetailData"));
+        QCOMPARE(opened->topLevelItemCount(), 2);
+        QCOMPARE(opened->topLevelItem(1)->text(0), QStringLiteral("2"));
     }
 
     // A file that cannot be written is reported and leaves what was there; a cancelled dialog
@@ -583,6 +673,51 @@ private Q_SLOTS:
         for (int i = 0; i < tree->topLevelItemCount(); ++i)
             numbers << tree->topLevelItem(i)->text(0);
         QCOMPARE(numbers, rows);
+    }
+
+    // Open Data reads only regular files of a reasonable size; anything else is refused with a
+    // warning that names it and says why, and the window shown before stays.
+    void openDataRefuses_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("pipe") << "fifo" << "it is not a regular file";
+        QTest::newRow("link to a device") << "zero" << "it is not a regular file";
+        QTest::newRow("folder") << "folder" << "it is not a regular file";
+        QTest::newRow("larger than 64 MiB") << "large" << "it is larger than 64 MiB";
+    }
+    void openDataRefuses()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString shown = dir.filePath(QStringLiteral("shown.csv"));
+        const QString refused = dir.filePath(QStringLiteral("x.csv"));
+        QVERIFY(writeFile(shown, "1,a,b\n"));
+        if (kind == "fifo") {
+            QCOMPARE(mkfifo(QFile::encodeName(refused).constData(), 0600), 0);
+        } else if (kind == "zero") {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), refused));
+        } else if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("x.csv")));
+        } else {
+            QFile large(refused);
+            QVERIFY(large.open(QIODevice::WriteOnly));
+            QVERIFY(large.resize(OpenData::MaxFileBytes + 1)); // sparse: no disk space used
+        }
+        MainWindow w;
+        m_answer = shown;
+        trigger(w, "actionOpen");
+        const QPointer<OpenDataWidget> before = w.openDataWidget();
+        m_answer = refused;
+        trigger(w, "actionOpen");
+        QCOMPARE(m_session.prompts.size(), 1);
+        QCOMPARE(m_session.prompts[0].icon, QMessageBox::Warning);
+        QCOMPARE(m_session.prompts[0].title, QStringLiteral("Warning"));
+        QCOMPARE(m_session.prompts[0].text, refused + " cannot be opened: " + reason + ".");
+        QVERIFY(before);
+        QCOMPARE(w.openDataWidget(), before.data());
+        QCOMPARE(before->windowTitle(), QStringLiteral("Open Data - ") + shown);
     }
 
     // A second Open Data replaces the window; a cancelled one keeps it.
