@@ -79,7 +79,7 @@ run_tests() {
     run_step fuzz run_fuzz
     run_step deb env VELUMIN_JOBS="$JOBS" packaging/build-deb.sh "$BUILD-deb"
     if [ ${#FAILED_STEPS[@]} -gt 0 ]; then
-        echo "=== FAILED: ${FAILED_STEPS[*]}" >&2
+        echo "=== FAILED: ${FAILED_STEPS[*]}"
         return 1
     fi
     echo "=== All steps passed: tests windows asan tsan fuzz deb"

@@ -107,6 +107,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     // Leaving while connected: end the receiver and close the port now, not at process exit.
+    killIdentityTimer();
+    stopRetrieval();
     stopReceiver();
     closePort();
     event->accept();

@@ -45,8 +45,8 @@ struct FileRequest {
     QString defaultSuffix; // added to a chosen name that has no suffix, "csv"; empty: none
 };
 
-// `path` with ".suffix" added when its file name has no suffix of its own, as a save dialog
-// with a default suffix does.
+// `path` with ".suffix" added when its file name has no dot at all, as Qt's save dialog does
+// with a default suffix.
 QString withDefaultSuffix(const QString& path, const QString& suffix);
 
 // Answers with the chosen path, or an empty text for a cancelled dialog.

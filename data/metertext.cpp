@@ -14,7 +14,7 @@ QByteArray printable(QByteArray bytes)
 QString printable(QString text)
 {
     for (QChar& c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        if (c.unicode() < 0x80 && isControl(char(c.unicode())))
             c = QLatin1Char(' ');
     }
     return text;

@@ -88,19 +88,24 @@ QList<PortMapEntry> readPortMap()
     QList<PortMapEntry> entries;
     const QStringList groups = store.childGroups();
     for (const QString& group : groups) {
-        // "[COM07]" is COM7 for the listing and for the open alike; of two groups that name the
-        // same port, the first one counts.
+        // "[COM07]" is COM7 for the listing and for the open alike. Of two groups that name the
+        // same port, the one spelt "[COM7]" counts: that is what --register and a careful user
+        // write.
         const QString name = canonicalComName(group);
-        const bool taken = std::any_of(entries.cbegin(), entries.cend(),
-                                       [&name](const PortMapEntry& e) { return e.comName == name; });
-        if (name.isEmpty() || taken)
+        if (name.isEmpty())
             continue;
         store.beginGroup(group);
         PortMapEntry e{name, store.value(QStringLiteral("device")).toString(),
                        store.value(QStringLiteral("description")).toString()};
         store.endGroup();
-        if (!e.device.isEmpty())
+        if (e.device.isEmpty())
+            continue;
+        const auto same = std::find_if(entries.begin(), entries.end(),
+                                       [&name](const PortMapEntry& x) { return x.comName == name; });
+        if (same == entries.end())
             entries.append(e);
+        else if (group == name)
+            *same = e;
     }
     return entries;
 }

@@ -6,6 +6,38 @@
 #include <QFile>
 #include <QTreeWidgetItem>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The file was checked before the window was made, but the path may name something else by now:
+// opened without waiting for a writer and checked on the descriptor itself, a pipe put in its
+// place cannot block the window.
+bool openRegularFile(const QString& path, QFile& file)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    file.setFileName(path);
+    return file.open(QIODevice::ReadOnly);
+#endif
+}
+
+} // namespace
+
 OpenDataWidget::OpenDataWidget(const QString& path, QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::OpenDataWidget)
@@ -26,9 +58,9 @@ OpenDataWidget::~OpenDataWidget()
 
 void OpenDataWidget::load()
 {
-    QFile file(m_path);
+    QFile file;
     // An unreadable file leaves the window empty; its title still says which file it was.
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openRegularFile(m_path, file))
         return;
     // Bounded even for a file that grew after it was checked.
     const QString text = OpenData::decode(file.read(OpenData::MaxFileBytes));

@@ -86,6 +86,9 @@ void SerialComm::writePosted()
         frames.swap(m_outbox);
     }
     for (const QByteArray& frame : frames) {
+        // A line that takes nothing must not hold a stop back for a wait per frame.
+        if (m_stop)
+            return;
         m_port->write(frame);
         m_port->waitForBytesWritten(WriteWaitMs);
     }

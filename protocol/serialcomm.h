@@ -35,8 +35,8 @@ public:
 
     // Queues one complete request frame; the receiver writes it in a single write. Thread-safe.
     void post(const QByteArray& frame);
-    // Asks the loop to end; it ends within one wait of a read (at most about 10 ms), however
-    // busy the line. Thread-safe.
+    // Asks the loop to end; it ends within one wait of a read (at most about 10 ms) or of a
+    // write, however busy the line. Thread-safe.
     void stop();
 
     // How long reads may keep failing before the port counts as gone.

@@ -1,5 +1,6 @@
 #include "data/records.h"
 #include "files/csvreport.h"
+#include "files/opendata.h"
 
 #include <QLocale>
 #include <QTest>
@@ -617,6 +618,18 @@ private Q_SLOTS:
         const QByteArray bytes = fibre ? CsvReport::fibreRows(kind, QStringLiteral("PM12"), row)
                                        : CsvReport::recordRows(kind, {row, row});
         QCOMPARE(bytes, QByteArray());
+    }
+
+    // The largest report Save Data can write (65 535 records of the widest kind, every cell and
+    // name at its longest) is one that Open Data reads.
+    void largestReportOpens()
+    {
+        const DWDM96Record widest(QVector<qint16>(96, -4999), 0x07EA0C1F, 0x00173B3B,
+                                  QByteArray(16, 'N'));
+        const QList<CsvReport::Row> rows(65535, CsvReport::row(widest));
+        const qint64 size = CsvReport::recordRows(4, rows).size();
+        qInfo("largest report: %lld bytes", size);
+        QVERIFY(size <= OpenData::MaxFileBytes);
     }
 };
 

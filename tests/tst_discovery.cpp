@@ -123,26 +123,34 @@ private Q_SLOTS:
         QCOMPARE(devicePathForPort(QStringLiteral("COM4")), QStringLiteral("/dev/ttyS3"));
     }
 
-    // However a group spells its COM name, the listing and the open name the same device.
+    // However a group spells its COM name, the listing and the open name the same device; a
+    // stale group of another spelling does not hide the one spelt "COM7".
     void mapGroupSpelling_data()
     {
         QTest::addColumn<QString>("group");
-        QTest::newRow("canonical") << "COM7";
-        QTest::newRow("leading zero") << "COM07";
-        QTest::newRow("plus sign") << "COM+7";
+        QTest::addColumn<QString>("staleGroup"); // names a device that is gone; "" for none
+        QTest::newRow("canonical") << "COM7" << "";
+        QTest::newRow("leading zero") << "COM07" << "";
+        QTest::newRow("plus sign") << "COM+7" << "";
+        QTest::newRow("stale COM07 beside COM7") << "COM7" << "COM07";
     }
     void mapGroupSpelling()
     {
         QFETCH(QString, group);
+        QFETCH(QString, staleGroup);
         QTemporaryDir dir;
         const QString device = dir.filePath(QStringLiteral("meter"));
         QFile(device).open(QIODevice::WriteOnly);
-        writeMap({{group, device, "STMicroelectronics Virtual COM Port"}});
+        QList<PortMapEntry> map{{group, device, "STMicroelectronics Virtual COM Port"}};
+        if (!staleGroup.isEmpty())
+            map.append({staleGroup, dir.filePath(QStringLiteral("gone")), ""});
+        writeMap(map);
         const QStringList names = *listSerialDeviceNames();
         QVERIFY2(names.contains("STMicroelectronics Virtual COM Port (COM7)"), qPrintable(names.join('|')));
         QCOMPARE(names.filter("STMicroelectronics").size(), 1);
         QCOMPARE(findComPort(), 7);
         QCOMPARE(devicePathForPort(QStringLiteral("COM7")), device);
+        QCOMPARE(devicePathForPort(QStringLiteral("COM07")), device);
     }
 
     void listingFromMap()

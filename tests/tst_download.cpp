@@ -434,7 +434,7 @@ private Q_SLOTS:
         child<QAction>(w, "actionConnect")->trigger();
         QVERIFY(!w.isGettingData());
         // The answer the meter was still preparing lands in the closed port before the next
-        // connection asks for the meter's identity, and is read apart from that answer.
+        // connection opens it, which discards it.
         QTest::qWait(300);
         connectAs(w, 1);
         if (QTest::currentTestFailed())

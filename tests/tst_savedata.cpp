@@ -429,30 +429,43 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(asked.start).isAbsolute());
     }
 
-    // A name typed without a suffix is saved with ".csv", so that Open Data lists it.
+    // A name typed without a suffix is saved with ".csv", so that Open Data lists it. A file of
+    // that name that the dialog could not ask about is replaced only when the user says so.
     void saveAddsTheSuffix_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("no suffix") << "report1" << "report1.csv";
-        QTest::newRow("csv") << "report1.csv" << "report1.csv";
-        QTest::newRow("another suffix") << "report1.txt" << "report1.txt";
+        QTest::addColumn<bool>("existing"); // `saved` is there before, and not to be replaced
+        QTest::newRow("no suffix") << "report1" << "report1.csv" << false;
+        QTest::newRow("csv") << "report1.csv" << "report1.csv" << false;
+        QTest::newRow("another suffix") << "report1.txt" << "report1.txt" << false;
+        QTest::newRow("no suffix, csv file there") << "report1" << "report1.csv" << true;
     }
     void saveAddsTheSuffix()
     {
         QFETCH(QString, typed);
         QFETCH(QString, saved);
+        QFETCH(bool, existing);
         QTemporaryDir dir;
         m_answer = dir.filePath(typed);
+        if (existing)
+            QVERIFY(writeFile(dir.filePath(saved), oldContents));
         MeterSim sim;
         QVERIFY(startMeter(sim, 1, {"--records", "2"}));
         MainWindow w;
         if (!download(w, 1))
             return;
         trigger(w, "actionSaveData");
-        QCOMPARE(saves(), 1);
         QCOMPARE(entries(dir.path()), QStringList{saved});
-        QCOMPARE(contents(dir.filePath(saved)), expectedRecordReport(1, 2));
+        if (existing) {
+            QCOMPARE(saves(), 0);
+            QCOMPARE(m_session.count("Save Data", "report1.csv already exists.\nDo you want to replace it?"),
+                     1);
+            QCOMPARE(contents(dir.filePath(saved)), oldContents);
+        } else {
+            QCOMPARE(saves(), 1);
+            QCOMPARE(contents(dir.filePath(saved)), expectedRecordReport(1, 2));
+        }
     }
 
     // Control characters in what the meter sends never reach a field, a row or a report as

@@ -97,7 +97,7 @@ bool checkText(const QByteArray& text, int maxLength, const QString& name, QStri
         usable = usable && c != '\0' && quint8(c) != 0xFF;
     if (usable && text.size() <= maxLength)
         return true;
-    *error = QStringLiteral("--%1 must be 1 to %2 characters, none of them 0x00 or 0xFF")
+    *error = QStringLiteral("--%1 must be 1 to %2 bytes, none of them 0x00 or 0xFF")
                  .arg(name)
                  .arg(maxLength);
     return false;
