@@ -46,9 +46,9 @@ bool mayReplace(QWidget* parent, const FileRequest& request, const QString& chos
 {
     if (path == chosen || !QFileInfo::exists(path))
         return true;
-    const QString text = QCoreApplication::translate("Prompts",
-                                                     "%1 already exists.\nDo you want to replace it?")
-                             .arg(QFileInfo(path).fileName());
+    const QString text =
+        QCoreApplication::translate("Prompts", "%1 already exists.\nDo you want to replace it?")
+            .arg(QFileInfo(path).fileName());
     return show(parent, {QMessageBox::Warning, request.title, text,
                          QMessageBox::Yes | QMessageBox::No}) == QMessageBox::Yes;
 }

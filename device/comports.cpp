@@ -100,8 +100,9 @@ QList<PortMapEntry> readPortMap()
         store.endGroup();
         if (e.device.isEmpty())
             continue;
-        const auto same = std::find_if(entries.begin(), entries.end(),
-                                       [&name](const PortMapEntry& x) { return x.comName == name; });
+        const auto same =
+            std::find_if(entries.begin(), entries.end(),
+                         [&name](const PortMapEntry& x) { return x.comName == name; });
         if (same == entries.end())
             entries.append(e);
         else if (group == name)
