@@ -15,8 +15,8 @@
 namespace {
 
 // The file was checked before the window was made, but the path may name something else by now:
-// opened without waiting for a writer and checked on the descriptor itself, a pipe put in its
-// place cannot block the window.
+// opened without waiting for a writer and checked again on the descriptor itself, a pipe or a
+// larger file put in its place cannot block the window.
 bool openRegularFile(const QString& path, QFile& file)
 {
 #ifdef Q_OS_UNIX
@@ -24,7 +24,7 @@ bool openRegularFile(const QString& path, QFile& file)
     if (fd < 0)
         return false;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > OpenData::MaxFileBytes ||
         !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;
@@ -62,8 +62,7 @@ void OpenDataWidget::load()
     // An unreadable file leaves the window empty; its title still says which file it was.
     if (!openRegularFile(m_path, file))
         return;
-    // Bounded even for a file that grew after it was checked.
-    const QString text = OpenData::decode(file.read(OpenData::MaxFileBytes));
+    const QString text = OpenData::decode(file.readAll());
     file.close();
     // Items straight from the lines, and all of them added in one go: the view lays itself out
     // once, not once a row.
