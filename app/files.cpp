@@ -103,8 +103,9 @@ QString MainWindow::saveStartPath() const
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(dir).isDir())
         dir = QDir::homePath();
-    return m_productName.isEmpty() ? dir
-                                   : dir + QLatin1Char('/') + CsvReport::proposedFileName(m_productName);
+    return m_productName.isEmpty()
+               ? dir
+               : dir + QLatin1Char('/') + CsvReport::proposedFileName(m_productName);
 }
 
 void MainWindow::on_actionSaveData_triggered()
@@ -116,8 +117,8 @@ void MainWindow::on_actionSaveData_triggered()
         return;
     }
     // A name typed without a suffix gets ".csv", so that Open Data's filter lists it.
-    const QString path = Prompts::fileName(this, {Prompts::FileRequest::Save, tr("Save Data"),
-                                                  saveStartPath(), csvFilter, csvSuffix});
+    const QString path = Prompts::fileName(
+        this, {Prompts::FileRequest::Save, tr("Save Data"), saveStartPath(), csvFilter, csvSuffix});
     if (path.isEmpty())
         return;
     // Built after the dialog: records that arrived while it was open are in the file too.
@@ -140,9 +141,9 @@ void MainWindow::on_actionSaveData_triggered()
 void MainWindow::on_actionOpen_triggered()
 {
     qDebug().noquote() << "# Open Data";
-    const QString path = Prompts::fileName(this, {Prompts::FileRequest::Open, tr("Open Data"),
-                                                  QCoreApplication::applicationDirPath(),
-                                                  csvFilter, QString()});
+    const QString path =
+        Prompts::fileName(this, {Prompts::FileRequest::Open, tr("Open Data"),
+                                 QCoreApplication::applicationDirPath(), csvFilter, QString()});
     if (path.isEmpty())
         return;
     // A pipe or a device would hang or exhaust the window, and with it any unsaved download.
