@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
+#include "data/logging.h"
 #include "data/metertext.h"
 #include "device/comports.h"
 #include "device/serialport.h"
@@ -13,7 +14,6 @@
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QSerialPort>
 
 namespace {
@@ -39,7 +39,7 @@ QString versionText(uint version)
 
 void logOpenState(const QSerialPort& port)
 {
-    qDebug().noquote() << QStringLiteral("is open: %1").arg(port.isOpen() ? 1 : 0);
+    qCDebug(lcVelumin).noquote() << QStringLiteral("is open: %1").arg(port.isOpen() ? 1 : 0);
 }
 
 } // namespace
@@ -66,7 +66,7 @@ void MainWindow::connectMeter()
     m_statusLabel->clear();
     m_portLost = false;
     m_linkDevIndex = ui->cbSelectDevice->currentIndex();
-    m_serialComm = new SerialComm(m_port, 0, m_linkDevIndex, nullptr);
+    m_serialComm = new SerialComm(m_port, m_linkDevIndex, nullptr);
     connectReceiver();
     m_serialComm->start();
     sendSystemInfo();
@@ -83,7 +83,7 @@ void MainWindow::killIdentityTimer()
 void MainWindow::slotPortLost()
 {
     // What arrived stays listed and can still be saved and drawn; only the link is gone.
-    qDebug().noquote() << "meter disconnected";
+    qCDebug(lcVelumin).noquote() << "meter disconnected";
     killIdentityTimer();
     stopRetrieval();
     stopReceiver();
@@ -125,7 +125,7 @@ bool MainWindow::openPort(const QString& portName)
         return false;
     m_port = new QSerialPort(path);
     if (!SerialLine::openLine(*m_port)) {
-        qDebug().noquote() << "open" << path << "failed:" << m_port->errorString();
+        qCDebug(lcVelumin).noquote() << "open" << path << "failed:" << m_port->errorString();
         delete m_port;
         m_port = nullptr;
         return false;
@@ -184,19 +184,19 @@ void MainWindow::stopReceiver()
 
 void MainWindow::sendSystemInfo()
 {
-    qDebug().noquote() << "sendSystemInfo()";
+    qCDebug(lcVelumin).noquote() << "sendSystemInfo()";
     sendRequest(Frames::systemInfoRequest());
 }
 
 void MainWindow::sendData(int index)
 {
-    qDebug().noquote() << "Send Data / index:" << index;
+    qCDebug(lcVelumin).noquote() << "Send Data / index:" << index;
     sendRequest(Frames::dataRequest(index));
 }
 
 void MainWindow::sendData96(int index, quint8 half)
 {
-    qDebug().noquote() << "Send Data for 96 / index:" << index;
+    qCDebug(lcVelumin).noquote() << "Send Data for 96 / index:" << index;
     sendRequest(Frames::data96Request(index, half));
 }
 
@@ -214,7 +214,7 @@ void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString s
     strProductName = MeterText::printable(strProductName);
     strSerialNumber = MeterText::printable(strSerialNumber);
     strBuildTime = MeterText::printable(strBuildTime);
-    qDebug().noquote() << "slotRecvedSysInfo:" << strProductName << strSerialNumber << hwVer
+    qCDebug(lcVelumin).noquote() << "slotRecvedSysInfo:" << strProductName << strSerialNumber << hwVer
                        << fwVer << strBuildTime << m_kindCode;
     killIdentityTimer();
     m_recordNames.clear();
@@ -277,7 +277,7 @@ void MainWindow::on_cbSelectDevice_currentIndexChanged(int index)
 void MainWindow::on_treeDevice_itemClicked(QTreeWidgetItem* item, int column)
 {
     Q_UNUSED(column);
-    qDebug().noquote() << "# Device Tree Item Clicked";
+    qCDebug(lcVelumin).noquote() << "# Device Tree Item Clicked";
     if (std::find(std::begin(m_deviceItems), std::end(m_deviceItems), item) !=
         std::end(m_deviceItems)) {
         setConnectedUi(true);

@@ -8,15 +8,15 @@
 #include "data/catalogue.h"
 #include "data/detail.h"
 #include "data/intake.h"
+#include "data/logging.h"
 #include "ui_mainwindow.h"
 
-#include <QDebug>
 #include <QProgressBar>
 #include <QTimerEvent>
 
 void MainWindow::on_actionGetData_triggered()
 {
-    qDebug().noquote() << "# Get Data";
+    qCDebug(lcVelumin).noquote() << "# Get Data";
     QTreeWidgetItem* header = ui->treeDetailData->headerItem();
     // Column 1 too: after an MPO meter it would still say "Wavelength" above ITU numbers.
     header->setText(1, tr("ITU Channel #"));
@@ -36,7 +36,7 @@ void MainWindow::on_actionGetData_triggered()
 
 void MainWindow::slotStopData()
 {
-    qDebug().noquote() << "# Stop Data";
+    qCDebug(lcVelumin).noquote() << "# Stop Data";
     stopRetrieval();
 }
 
@@ -147,7 +147,7 @@ void MainWindow::slotRecvedDataVendral8(ushort total, ushort count, const QVecto
     if (!admitReport(m_listVendral8, Kind::Vendral8, total, count))
         return;
     const QString nameText = Intake::reportNameText(name);
-    qDebug().noquote() << "name:" << nameText;
+    qCDebug(lcVelumin).noquote() << "name:" << nameText;
     m_listVendral8.append(Vendral8Record(data, date, time));
     // Kept in step with the list, so that name i always belongs to record i.
     m_recordNames.resize(count);
@@ -188,7 +188,7 @@ void MainWindow::slotRecvedDataTarnex64(ushort total, ushort count, const QVecto
                                         const QByteArray& onOff, uint date, uint time,
                                         const QByteArray& name, int totalIndex)
 {
-    qDebug().noquote() << "slot tarnex 64:";
+    qCDebug(lcVelumin).noquote() << "slot tarnex 64:";
     if (!admitReport(m_listTarnex64, Kind::Tarnex64, total, count))
         return;
     m_listTarnex64.append(Tarnex64Record(data, onOff, date, time, name, totalIndex));
@@ -255,7 +255,7 @@ void MainWindow::on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeW
 {
     Q_UNUSED(previous);
     if (!current) {
-        qDebug().noquote() << "!current return";
+        qCDebug(lcVelumin).noquote() << "!current return";
         return;
     }
     showRecordDetail(ui->treeData->indexOfTopLevelItem(current));
@@ -275,7 +275,7 @@ template <typename R> std::optional<Detail::Source> sourceAt(const QList<R>& lis
 
 void MainWindow::showRecordDetail(int row)
 {
-    qDebug().noquote() << "selectData:" << m_kindCode;
+    qCDebug(lcVelumin).noquote() << "selectData:" << m_kindCode;
     ui->treeDetailData->clear();
     std::optional<Detail::Source> source;
     switch (m_kindCode) {

@@ -5,13 +5,13 @@
 
 #include "app/prompts.h"
 #include "data/catalogue.h"
+#include "data/logging.h"
 #include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -110,7 +110,7 @@ QString MainWindow::saveStartPath() const
 
 void MainWindow::on_actionSaveData_triggered()
 {
-    qDebug().noquote() << "# Save Data";
+    qCDebug(lcVelumin).noquote() << "# Save Data";
     // Checked before the dialog, so that no file is chosen, let alone emptied, for nothing.
     if (isMpoKind(m_kindCode) && !ui->treeData->currentItem()) {
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
@@ -140,7 +140,7 @@ void MainWindow::on_actionSaveData_triggered()
 
 void MainWindow::on_actionOpen_triggered()
 {
-    qDebug().noquote() << "# Open Data";
+    qCDebug(lcVelumin).noquote() << "# Open Data";
     const QString path =
         Prompts::fileName(this, {Prompts::FileRequest::Open, tr("Open Data"),
                                  QCoreApplication::applicationDirPath(), csvFilter, QString()});

@@ -5,12 +5,12 @@
 
 #include "app/prompts.h"
 #include "data/catalogue.h"
+#include "data/logging.h"
 #include "graph/graphtable.h"
 #include "graph/graphwidget.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 
 #include <optional>
 
@@ -36,7 +36,7 @@ std::optional<GraphSource> sourceAt(const QList<R>& list, int row, std::array<do
 
 void MainWindow::on_actionGraphData_triggered()
 {
-    qDebug().noquote() << "# Graph Data" << m_kindCode;
+    qCDebug(lcVelumin).noquote() << "# Graph Data" << m_kindCode;
     QTreeWidgetItem* current = ui->treeData->currentItem();
     const int row = current ? ui->treeData->indexOfTopLevelItem(current) : -1;
     if (row < 0) {

@@ -1,13 +1,13 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
-#include "app/resources.h"
 #include "device/discovery.h"
 #include "dialogs/aboutdialog.h"
 #include "dialogs/displayunit.h"
 #include "dialogs/settingdialog.h"
 #include "files/opendatawidget.h"
 #include "graph/graphwidget.h"
+#include "resources/resources.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>

@@ -4,40 +4,23 @@
 // with "--child main" or "--child bare"), so that both pay the same process, library and Qt
 // start-up costs; the child times from just before its QApplication is constructed to the end of
 // the window's first paint and prints its figures on stdout. The parent also times each child
-// from spawn to its first paint and to its exit. When MainWindow misses its goal, a third kind of
-// child ("--child parts") takes the constructor's steps one by one to show where the time goes.
-// Prints one line per figure and a summary; exits non-zero only when a child fails.
+// from spawn to its first paint and to its exit; the window measured is the application's own,
+// built by its own constructor. Prints one line per figure and a summary; exits non-zero only when a child fails.
 
 #include "app/mainwindow.h"
-#include "app/resources.h"
-#include "device/comports.h"
-#include "device/discovery.h"
-#include "dialogs/displayunit.h"
-#include "ui_mainwindow.h"
 
 #include "quietlog.h"
+#include "velumin_version.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QByteArray>
-#include <QComboBox>
-#include <QFontMetrics>
-#include <QIcon>
-#include <QLabel>
-#include <QList>
 #include <QMainWindow>
-#include <QProgressBar>
-#include <QSerialPortInfo>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -111,7 +94,7 @@ int runWindowChild(int argc, char* argv[], bool mainWindow, qint64 spawnNs)
     QuietLog::install();
     const qint64 entry = monotonicNs();
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(VeluminVersion));
     const qint64 appDone = monotonicNs();
     QMainWindow* window = mainWindow ? new MainWindow : new QMainWindow;
     const qint64 built = monotonicNs();
@@ -131,88 +114,6 @@ int runWindowChild(int argc, char* argv[], bool mainWindow, qint64 spawnNs)
         {"total", paint.paintedNs - entry},
         {"spawn_total", paint.paintedNs - spawnNs},
     });
-    return 0;
-}
-
-// The steps of MainWindow's constructor, in its order, each timed on its own, and then show and
-// first paint. A plain QMainWindow stands in for the window; the icons and forms are the
-// application's own.
-int runPartsChild(int argc, char* argv[])
-{
-    QuietLog::install();
-    std::vector<std::pair<std::string, qint64>> figures;
-    qint64 mark = monotonicNs();
-    const qint64 entry = mark;
-    auto step = [&](const char* name) {
-        const qint64 now = monotonicNs();
-        figures.emplace_back(name, now - mark);
-        mark = now;
-    };
-
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
-    step("app");
-    initVeluminResources();
-    step("resources");
-    // The first text measurement loads the font database, which setupUi would otherwise pay.
-    (void)QFontMetrics(QApplication::font()).height();
-    step("fonts");
-    QMainWindow window;
-    Ui::MainWindow ui;
-    ui.setupUi(&window);
-    step("setupui");
-    const bool freq = DisplayUnit::readDisplayFreq();
-    step("settings");
-    auto* ports = new QComboBox;
-    for (int n = 1; n <= 256; ++n)
-        ports->addItem(QStringLiteral("COM%1").arg(n));
-    ui.toolBarConnect->insertWidget(ui.actionConnect, ports);
-    step("portchooser");
-    const int com = findComPort();
-    ports->setCurrentIndex(
-        ports->findText(QStringLiteral("COM%1").arg(com), Qt::MatchCaseSensitive));
-    step("discovery");
-    auto* unit = new QComboBox;
-    unit->addItem(QStringLiteral("Wavelength (nm)"));
-    unit->addItem(QStringLiteral("Frequency (Thz)"));
-    ui.toolBarControl->addSeparator();
-    ui.toolBarControl->addWidget(unit);
-    unit->setCurrentIndex(freq ? 1 : 0);
-    auto* stop = new QToolButton;
-    stop->setIcon(QIcon(QStringLiteral(":/icon/image/delete.png")));
-    ui.statusBar->insertWidget(0, new QLabel, 2);
-    ui.statusBar->insertWidget(1, new QProgressBar, 4);
-    ui.statusBar->insertWidget(2, stop, 1);
-    for (const char* d :
-         {"NONE", "CWDM-18 (Ruvo 730)", "DWDM-48 (Ruvo 720)", "Vendral-8 (Ruvo 710)"})
-        ui.cbSelectDevice->addItem(QString::fromLatin1(d));
-    ui.treeDevice->hide();
-    ui.customPlot->hide();
-    step("rest");
-    // A second listing, as every discovery tick does it once the first has run.
-    (void)findComPort();
-    step("discovery_again");
-    (void)QSerialPortInfo::availablePorts();
-    step("availableports_again");
-    (void)readPortMap();
-    step("portmap_again");
-
-    qint64 showNs = 0;
-    FirstPaint paint;
-    const qint64 beforeShow = mark;
-    if (!showAndPaint(window, &showNs, &paint)) {
-        std::fprintf(stderr, "the window was not painted within %d ms\n", ChildTimeoutMs);
-        return 1;
-    }
-    figures.emplace_back("show", showNs);
-    figures.emplace_back("paint", paint.paintedNs - beforeShow - showNs);
-    // Without the three repeated listings, which the constructor does not do.
-    qint64 again = 0;
-    for (const auto& f : figures)
-        if (f.first.find("_again") != std::string::npos)
-            again += f.second;
-    figures.emplace_back("total", paint.paintedNs - entry - again);
-    printFigures(figures);
     return 0;
 }
 
@@ -327,8 +228,6 @@ int main(int argc, char* argv[])
             return runWindowChild(argc, argv, true, spawnNs);
         if (std::strcmp(argv[2], "bare") == 0)
             return runWindowChild(argc, argv, false, spawnNs);
-        if (std::strcmp(argv[2], "parts") == 0)
-            return runPartsChild(argc, argv);
         std::fprintf(stderr, "unknown child %s\n", argv[2]);
         return 2;
     }
@@ -402,43 +301,6 @@ int main(int argc, char* argv[])
                 mainExit.bestMs / bareExit.bestMs, mainExit.medianMs / bareExit.medianMs);
     std::fflush(stdout);
 
-    if (bestRatio > RatioGoal || medianRatio > RatioGoal) {
-        std::vector<ChildRun> parts;
-        for (int i = 0; i < Runs && !failed; ++i) {
-            parts.push_back(runChild(self, "parts"));
-            failed = !parts.back().ok;
-        }
-        if (failed) {
-            std::printf("breakdown FAILED: a child did not paint its window\n");
-        } else {
-            std::printf("\nWhere MainWindow's start-up goes: its constructor's steps taken one by "
-                        "one in its order (%d fresh processes; the bare window's median total is "
-                        "%.2f ms)\n",
-                        Runs, bareTotal.medianMs);
-            const struct {
-                const char* key;
-                const char* what;
-            } steps[] = {
-                {"app", "QApplication construction"},
-                {"resources", "initVeluminResources()"},
-                {"fonts", "font database, first text measurement"},
-                {"setupui", "Ui::MainWindow::setupUi()"},
-                {"settings", "DisplayUnit::readDisplayFreq()"},
-                {"portchooser", "port chooser, 256 COM items"},
-                {"discovery", "first discovery pass, findComPort()"},
-                {"rest", "unit chooser, status bar, device chooser"},
-                {"show", "show()"},
-                {"paint", "first paint, flushed"},
-                {"total", "sum (QApplication to first paint)"},
-                {"discovery_again", "later discovery pass, findComPort()"},
-                {"availableports_again", "  of it QSerialPortInfo::availablePorts()"},
-                {"portmap_again", "  of it readPortMap()"},
-            };
-            for (const auto& s : steps)
-                printStats("parts", s.what, stats(column(parts, s.key)));
-        }
-    }
-
     std::printf("\nSummary\n");
     std::printf("  %-48s %9.2f ms (reference)\n", "bare QMainWindow to first paint, median",
                 bareTotal.medianMs);
@@ -450,8 +312,6 @@ int main(int argc, char* argv[])
     for (const Goal& g : goals)
         std::printf("  %-48s %9.3f    goal <= %.1f    %s\n", g.figure.c_str(), g.value, RatioGoal,
                     g.value <= RatioGoal ? "met" : "NOT met");
-    if (failed)
-        std::printf("  breakdown FAILED (see above)\n");
     std::fflush(stdout);
     return failed ? 1 : 0;
 }

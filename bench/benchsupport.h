@@ -4,6 +4,8 @@
 
 #include "app/mainwindow.h"
 #include "metersim.h"
+#include "testsupport.h"
+#include "velumin_version.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,7 +64,7 @@ public:
     Application(int& argc, char** argv)
         : m_app(argc, argv)
     {
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(VeluminVersion));
         QuietLog::install();
     }
 
@@ -76,13 +78,7 @@ const char* const CompletionTitle = "Get Data";
 const char* const CompletionText = "Measurement data retrieving has been completed!!";
 
 // A widget or action by object name; a benchmark of a window without it measures nothing.
-template <typename T> T* child(QWidget& window, const char* name)
-{
-    T* c = window.findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("the window has no %s", name);
-    return c;
-}
+using TestSupport::child;
 
 // CPU time of the calling thread: what the GUI thread itself spent, whoever else ran.
 inline qint64 threadCpuNs()

@@ -1,9 +1,9 @@
 #include "data/detail.h"
 
 #include "data/catalogue.h"
+#include "data/logging.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 
 namespace Detail {
 
@@ -220,7 +220,7 @@ QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QStri
     case Kind::Tarnex56: {
         // Without a total (totalIndex 4) the 56 channels are all there is.
         const int count = t == 4 ? 56 : 57;
-        qDebug() << "totalIndex:" << t << count;
+        qCDebug(lcVelumin) << "totalIndex:" << t << count;
         tarnexRows(b, count, 8, 72, tarnex56Wavelengths(), 56, entry(tarnex56Wavelengths(), 56));
         break;
     }

@@ -1,8 +1,7 @@
 #include "device/discovery.h"
 
+#include "data/logging.h"
 #include "device/comports.h"
-
-#include <QDebug>
 
 namespace {
 DeviceListing& listingOverride()
@@ -39,7 +38,7 @@ int findComPort()
     const std::optional<QStringList> names =
         listingOverride() ? listingOverride()() : listSerialDeviceNames();
     if (!names) {
-        qDebug() << "error 1";
+        qCDebug(lcVelumin) << "error 1";
         return -1;
     }
     return comNumberFromNames(*names);

@@ -1,15 +1,70 @@
 #include "device/serialport.h"
 
+#include "data/logging.h"
+
 #include <QDeadlineTimer>
-#include <QDebug>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#endif
 
 namespace SerialLine {
+
+LineWaker::LineWaker()
+{
+#ifdef Q_OS_UNIX
+    m_fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_fd < 0)
+        qCDebug(lcVelumin).noquote() << "eventfd failed:" << errno;
+#endif
+}
+
+LineWaker::~LineWaker()
+{
+#ifdef Q_OS_UNIX
+    if (m_fd >= 0)
+        ::close(m_fd);
+#endif
+}
+
+void LineWaker::wake()
+{
+#ifdef Q_OS_UNIX
+    const quint64 one = 1;
+    if (m_fd >= 0 && ::write(m_fd, &one, sizeof one) < 0 && errno != EAGAIN)
+        qCDebug(lcVelumin).noquote() << "wake failed:" << errno;
+#endif
+}
+
+bool LineWaker::waitForBytes(QSerialPort& port)
+{
+#ifdef Q_OS_UNIX
+    const int portFd = int(port.handle());
+    if (m_fd >= 0 && portFd >= 0) {
+        pollfd fds[2] = {{portFd, POLLIN, 0}, {m_fd, POLLIN, 0}};
+        while (::poll(fds, 2, -1) < 0) {
+            if (errno != EINTR)
+                return true; // let the read find out what is wrong
+        }
+        if (fds[1].revents & POLLIN) {
+            quint64 count = 0;
+            while (::read(m_fd, &count, sizeof count) > 0) {
+            }
+        }
+        return fds[0].revents != 0;
+    }
+#endif
+    return port.waitForReadyRead(FirstByteWaitMs) || port.error() != QSerialPort::TimeoutError;
+}
 
 namespace {
 
 void logFailure(QSerialPort& port, const char* what)
 {
-    qDebug().noquote() << what << "failed:" << port.errorString();
+    qCDebug(lcVelumin).noquote() << what << "failed:" << port.errorString();
     port.clearError();
 }
 
@@ -19,17 +74,6 @@ bool timedOut(QSerialPort& port)
 {
     const QSerialPort::SerialPortError error = port.error();
     return error == QSerialPort::NoError || error == QSerialPort::TimeoutError;
-}
-
-// A read that holds a whole frame by its length field (L + 2 bytes from a 0x02 start byte) with
-// nothing more waiting is complete: there is no need to wait out the quiet time. A read that
-// does not look like a frame, or is shorter, waits for the line to go quiet as before.
-bool holdsWholeFrame(const QByteArray& read)
-{
-    if (read.size() < 4 || quint8(read.at(0)) != 0x02)
-        return false;
-    const int length = quint8(read.at(2)) * 256 + quint8(read.at(3));
-    return read.size() >= length + 2;
 }
 
 } // namespace
@@ -64,15 +108,21 @@ void applyLineSettings(QSerialPort& port)
         logFailure(port, "setRts");
 }
 
-ReadStatus readFrame(QSerialPort& port, QByteArray& read, const StopRequested& stopRequested)
+ReadStatus readFrame(QSerialPort& port, QByteArray& read, LineWaker* waker,
+                     const StopRequested& stopRequested, const Complete& complete)
 {
     read.clear();
     port.clearError();
-    if (port.bytesAvailable() == 0 && !port.waitForReadyRead(FirstByteWaitMs)) {
-        if (!timedOut(port))
-            return ReadStatus::Error;
-        port.clearError();
-        return ReadStatus::Nothing;
+    if (port.bytesAvailable() == 0) {
+        if (waker && !waker->waitForBytes(port))
+            return ReadStatus::Nothing;
+        // After the waker it returns at once: bytes are there, or the port has failed.
+        if (port.bytesAvailable() == 0 && !port.waitForReadyRead(waker ? 0 : FirstByteWaitMs)) {
+            if (!timedOut(port))
+                return ReadStatus::Error;
+            port.clearError();
+            return ReadStatus::Nothing;
+        }
     }
     const QDeadlineTimer deadline(MaxReadMs);
     read = port.read(MaxRead);
@@ -81,7 +131,7 @@ ReadStatus readFrame(QSerialPort& port, QByteArray& read, const StopRequested& s
             read.clear();
             return ReadStatus::Nothing;
         }
-        if (port.bytesAvailable() == 0 && holdsWholeFrame(read))
+        if (port.bytesAvailable() == 0 && complete && complete(read))
             break;
         if (port.bytesAvailable() == 0 && !port.waitForReadyRead(QuietMs)) {
             if (!timedOut(port) && read.isEmpty())

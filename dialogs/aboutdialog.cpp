@@ -1,6 +1,6 @@
 #include "dialogs/aboutdialog.h"
 
-#include "app/resources.h"
+#include "resources/resources.h"
 #include "ui_aboutdialog.h"
 
 #include <QCoreApplication>

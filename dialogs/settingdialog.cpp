@@ -1,7 +1,7 @@
 #include "dialogs/settingdialog.h"
 
-#include "app/resources.h"
 #include "dialogs/displayunit.h"
+#include "resources/resources.h"
 #include "ui_settingdialog.h"
 
 SettingDialog::SettingDialog(QWidget* parent)

@@ -1,10 +1,10 @@
 #include "graph/graphwidget.h"
 
-#include "app/resources.h"
+#include "data/logging.h"
 #include "graph/graphpicture.h"
 #include "graph/graphtable.h"
+#include "resources/resources.h"
 
-#include <QDebug>
 #include <QIcon>
 #include <QPainter>
 
@@ -31,11 +31,10 @@ void GraphWidget::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
-    qDebug().noquote() << "m_device:" << m_device;
+    qCDebug(lcVelumin).noquote() << "m_device:" << m_device;
     // Black and blue on white whatever the desktop theme, so a dark palette cannot hide them.
     painter.fillRect(rect(), Qt::white);
-    for (double& v : m_readings)
-        v = Graph::clamped(v);
+    // The picture clamps what it draws; the readings stay as they came.
     const Graph::Picture picture = Graph::picture(m_device, m_readings, m_labels, m_displayFreq);
     Graph::paint(painter, picture, Graph::fittedFont(font(), picture, this));
 }

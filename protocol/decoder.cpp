@@ -1,10 +1,9 @@
 #include "protocol/decoder.h"
 
 #include "data/catalogue.h"
+#include "data/logging.h"
 #include "protocol/frames.h"
 #include "protocol/recordlayouts.h"
-
-#include <QDebug>
 
 #include <algorithm>
 
@@ -71,7 +70,7 @@ constexpr int Cwdm18FixedSerialStart = 17;
 Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state)
 {
     const int n = read.size();
-    qDebug() << "$ DATA_RES_SYSINFO (length:" << n << ")";
+    qCDebug(lcVelumin) << "$ DATA_RES_SYSINFO (length:" << n << ")";
     if (n < MinSystemInfoRead)
         return {};
 
@@ -91,9 +90,9 @@ Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state
             break;
         }
     }
-    qDebug().noquote() << "indexPN:" << ProductOffset << "indexSN:" << serialStart
+    qCDebug(lcVelumin).noquote() << "indexPN:" << ProductOffset << "indexSN:" << serialStart
                        << "indexHW:" << hwAt << "indexFW: " << fwAt << "indexTime:" << timeAt;
-    qDebug() << "m_devIndex:" << state.devIndex;
+    qCDebug(lcVelumin) << "m_devIndex:" << state.devIndex;
 
     const Version fw{byteAt(read, fwAt + 2), byteAt(read, fwAt + 1), byteAt(read, fwAt)};
     const Version hw{byteAt(read, hwAt + 2), byteAt(read, hwAt + 1), byteAt(read, hwAt)};
@@ -114,7 +113,7 @@ Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state
         info.serialNumber = text(read, serialStart, hwAt, MaxIdText);
     info.hwVer = u32le(read, hwAt);
     info.fwVer = u32le(read, fwAt);
-    qDebug() << "fwVer:" << info.fwVer << int(byteAt(read, fwAt)) << int(byteAt(read, fwAt + 1))
+    qCDebug(lcVelumin) << "fwVer:" << info.fwVer << int(byteAt(read, fwAt)) << int(byteAt(read, fwAt + 1))
              << int(byteAt(read, fwAt + 2)) << int(byteAt(read, fwAt + 3));
     state.hwVer = hw;
     state.fwVer = fw;
@@ -161,7 +160,7 @@ Decoded decodeHalf96(const QByteArray& read, Record record, DecoderState& state)
 Decoded decodeRecord(const QByteArray& read, int length, DecoderState& state)
 {
     const int n = read.size();
-    qDebug() << "$ DATA_RES_CWDMDATA (length:" << n << ")" << state.kind;
+    qCDebug(lcVelumin) << "$ DATA_RES_CWDMDATA (length:" << n << ")" << state.kind;
     // Fields must lie in the payload, before the end byte at n - 3.
     const int payloadEnd = n - 3;
     if (payloadEnd < ValuesOffset)
@@ -197,20 +196,20 @@ Decoded decodeRecord(const QByteArray& read, int length, DecoderState& state)
 
     switch (state.kind) {
     case Kind::CWDM18:
-        qDebug() << "total:" << record.total << record.count;
+        qCDebug(lcVelumin) << "total:" << record.total << record.count;
         break;
     case Kind::Vendral8:
-        qDebug() << "date:" << int(byteAt(read, layout->date))
+        qCDebug(lcVelumin) << "date:" << int(byteAt(read, layout->date))
                  << int(byteAt(read, layout->date + 1)) << int(byteAt(read, layout->date + 2))
                  << int(byteAt(read, layout->date + 3));
         break;
     case Kind::Tarnex64:
     case Kind::MPO24:
     case Kind::MPO32:
-        qDebug().noquote() << "name:" << nameText(record.name);
+        qCDebug(lcVelumin).noquote() << "name:" << nameText(record.name);
         break;
     case Kind::DWDM49TOTAL:
-        qDebug().noquote() << "name" << nameText(record.name);
+        qCDebug(lcVelumin).noquote() << "name" << nameText(record.name);
         break;
     default:
         break;
@@ -243,11 +242,14 @@ int kindForDeviceIndex(int devIndex)
 
 Decoded decodeRead(const QByteArray& read, DecoderState& state)
 {
-    if (!acceptFrame(read))
-        return {};
+    return acceptFrame(read) ? decodeFrame(read, state) : Decoded{};
+}
+
+Decoded decodeFrame(const QByteArray& read, DecoderState& state)
+{
     const int command = byteAt(read, 1);
     const int length = byteAt(read, 2) * 256 + byteAt(read, 3);
-    qDebug() << "serial received:" << command << length;
+    qCDebug(lcVelumin) << "serial received:" << command << length;
     switch (command) {
     case Frames::DATA_RES_SYSINFO:
         return decodeSystemInfo(read, length, state);

@@ -9,7 +9,7 @@
 #include <variant>
 
 // Turns one read from the meter into a report. Pure: no port, no clock; the only side effects
-// are the diagnostic lines on qDebug() and the updates of the DecoderState handed in.
+// are the debug lines of the velumin log category and the updates of the DecoderState handed in.
 namespace Decoder {
 
 struct Version {
@@ -85,6 +85,9 @@ constexpr int Image96Size = 324;
 // The framing rule: at least 5 bytes, start byte 0x02, the length field L = b2 * 256 + b3 with
 // n == L + 2 or n == L + 1, and the end byte 0x03 exactly three bytes before the end of the read.
 bool acceptFrame(const QByteArray& read);
+
+// Decodes one read that has passed acceptFrame(), as decodeRead() does.
+Decoded decodeFrame(const QByteArray& frame, DecoderState& state);
 
 // Decodes one read taken as one frame. Reads that fail the framing rule, carry another command,
 // are too short for the fields they must hold, arrive before a kind is known, or are DWDM-96

@@ -40,9 +40,6 @@ public:
     Request tick();
 
     bool getting() const { return m_getting; }
-    int recordIndex() const { return m_recordIndex; }
-    int lastIndex() const { return m_lastIndex; }
-    quint8 semiFlag() const { return m_semiFlag; }
 
 private:
     Request current() const;

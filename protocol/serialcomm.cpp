@@ -1,8 +1,8 @@
 #include "protocol/serialcomm.h"
 
+#include "data/logging.h"
 #include "device/serialport.h"
 
-#include <QDebug>
 #include <QSerialPort>
 
 #include <chrono>
@@ -19,10 +19,9 @@ constexpr int WriteWaitMs = 100;
 
 } // namespace
 
-SerialComm::SerialComm(QSerialPort* port, int kind, int deviceSelectionIndex, QObject* parent)
+SerialComm::SerialComm(QSerialPort* port, int deviceSelectionIndex, QObject* parent)
     : QThread(parent), m_port(port), m_home(QThread::currentThread())
 {
-    m_state.kind = kind;
     m_state.devIndex = deviceSelectionIndex;
     m_port->moveToThread(this);
 }
@@ -40,7 +39,7 @@ SerialComm::~SerialComm()
     // QThread::wait() can return through a lock that ThreadSanitizer does not see; taking the
     // mutex that the end of run() took makes the loop's last use of the port visibly finished.
     { std::lock_guard<std::mutex> lock(m_mutex); }
-    qDebug() << "exit";
+    qCDebug(lcVelumin) << "exit";
 }
 
 void SerialComm::post(const QByteArray& frame)
@@ -50,6 +49,7 @@ void SerialComm::post(const QByteArray& frame)
         m_outbox.append(frame);
     }
     m_wake.notify_all();
+    m_waker.wake();
 }
 
 void SerialComm::stop()
@@ -59,6 +59,7 @@ void SerialComm::stop()
         m_stop = true;
     }
     m_wake.notify_all();
+    m_waker.wake();
 }
 
 void SerialComm::pauseUnlessStopped(int ms)
@@ -96,25 +97,25 @@ void SerialComm::writePosted()
 
 void SerialComm::run()
 {
-    qDebug() << "start recv data";
+    qCDebug(lcVelumin) << "start recv data";
     QByteArray read;
     std::optional<std::chrono::steady_clock::time_point> failingSince;
     while (!m_stop) {
         writePosted();
-        const SerialLine::ReadStatus status =
-            SerialLine::readFrame(*m_port, read, [this] { return m_stop.load(); });
+        const SerialLine::ReadStatus status = SerialLine::readFrame(
+            *m_port, read, &m_waker, [this] { return m_stop.load(); }, Decoder::acceptFrame);
         if (status == SerialLine::ReadStatus::Error) {
             const auto now = std::chrono::steady_clock::now();
             // Logged once per run of failures, not once per read.
             if (!failingSince) {
-                qDebug().noquote() << "serial read failed:" << m_port->error()
+                qCDebug(lcVelumin).noquote() << "serial read failed:" << m_port->error()
                                    << m_port->errorString();
                 failingSince = now;
             }
             // Unplugged: the driver says so at once, or every read keeps failing.
             if (m_port->error() == QSerialPort::ResourceError ||
                 now - *failingSince >= std::chrono::milliseconds(GiveUpAfterMs)) {
-                qDebug().noquote() << "serial port lost:" << m_port->errorString();
+                qCDebug(lcVelumin).noquote() << "serial port lost:" << m_port->errorString();
                 Q_EMIT sigPortLost();
                 break;
             }
@@ -126,10 +127,10 @@ void SerialComm::run()
             continue;
         if (!Decoder::acceptFrame(read))
             continue;
-        emitDecoded(Decoder::decodeRead(read, m_state));
+        emitDecoded(Decoder::decodeFrame(read, m_state));
         pauseUnlessStopped(PauseAfterFrameMs);
     }
-    qDebug() << "Stop recv data";
+    qCDebug(lcVelumin) << "Stop recv data";
     m_port->close();
     m_port->moveToThread(m_home);
     std::lock_guard<std::mutex> lock(m_mutex);

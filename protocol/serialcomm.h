@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/serialport.h"
 #include "protocol/decoder.h"
 
 #include <QByteArray>
@@ -28,15 +29,15 @@ class QSerialPort;
 class SerialComm : public QThread {
     Q_OBJECT
 public:
-    // `kind` is the initial kind code (0 until the meter has identified itself);
-    // `deviceSelectionIndex` chooses the kind that the system information answer sets.
-    SerialComm(QSerialPort* port, int kind, int deviceSelectionIndex, QObject* parent = nullptr);
+    // `deviceSelectionIndex` chooses the kind that the system information answer sets; until
+    // that answer the kind is 0 and record answers are ignored.
+    SerialComm(QSerialPort* port, int deviceSelectionIndex, QObject* parent = nullptr);
     ~SerialComm() override;
 
     // Queues one complete request frame; the receiver writes it in a single write. Thread-safe.
     void post(const QByteArray& frame);
-    // Asks the loop to end; it ends within one wait of a read (at most about 10 ms) or of a
-    // write, however busy the line. Thread-safe.
+    // Asks the loop to end; it wakes the receiver, which ends within one wait of a read (a few
+    // milliseconds) or of a write, however busy the line. Thread-safe.
     void stop();
 
     // How long reads may keep failing before the port counts as gone.
@@ -99,4 +100,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     QList<QByteArray> m_outbox;
+    // Wakes the wait for the meter's next byte for a posted request or a stop; between those
+    // the receiver sleeps until a byte arrives.
+    SerialLine::LineWaker m_waker;
 };

@@ -58,6 +58,15 @@ inline bool logged(const QString& line)
     return Detail::lines().contains(line);
 }
 
+// How many lines starting with `prefix` have been logged.
+inline int count(const QString& prefix)
+{
+    std::lock_guard<std::mutex> lock(Detail::mutex());
+    const QStringList& lines = Detail::lines();
+    return int(std::count_if(lines.cbegin(), lines.cend(),
+                             [&prefix](const QString& l) { return l.startsWith(prefix); }));
+}
+
 // Whether a line starting with `prefix` has been logged.
 inline bool loggedStart(const QString& prefix)
 {

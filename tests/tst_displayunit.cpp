@@ -2,6 +2,7 @@
 #include "dialogs/displayunit.h"
 #include "dialogs/settingdialog.h"
 #include "modaldialog.h"
+#include "velumin_version.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -52,7 +53,7 @@ class TestDisplayUnit : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(VeluminVersion));
         QApplication::setQuitOnLastWindowClosed(false);
     }
     void init() { setStored(Absent); }

@@ -2,6 +2,7 @@
 #include "app/prompts.h"
 #include "dialogs/aboutdialog.h"
 #include "modaldialog.h"
+#include "velumin_version.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -67,7 +68,7 @@ class TestMainWindow : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(VeluminVersion));
         // The close tests close the only window; the test run must go on afterwards.
         QApplication::setQuitOnLastWindowClosed(false);
         QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Nuvra"),

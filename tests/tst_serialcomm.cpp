@@ -1,7 +1,9 @@
 #include "device/serialport.h"
+#include "logcapture.h"
 #include "metersim.h"
 #include "protocol/frames.h"
 #include "protocol/serialcomm.h"
+#include "testsupport.h"
 
 #include <QSerialPort>
 #include <QTest>
@@ -12,7 +14,7 @@
 #include <unistd.h>
 
 #include <memory>
-#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -47,32 +49,6 @@ QByteArray simName(int r)
     return r % 3 == 2 ? QByteArray(16, '\0') : QByteArray("REC-" + QByteArray::number(r)).leftJustified(16, '\0');
 }
 
-// Logs from every thread, so that a test can see what the receiver thread wrote.
-std::mutex logMutex;
-QStringList logLines;
-QtMessageHandler previousHandler = nullptr;
-void captureMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    {
-        std::lock_guard<std::mutex> lock(logMutex);
-        logLines.append(text);
-    }
-    previousHandler(type, context, text);
-}
-int logCount(const QString& prefix)
-{
-    std::lock_guard<std::mutex> lock(logMutex);
-    int count = 0;
-    for (const QString& line : logLines)
-        count += line.startsWith(prefix) ? 1 : 0;
-    return count;
-}
-
-// The device selection index that makes the receiver decode `kind` (3 and 4 swapped).
-int deviceIndexFor(int kind)
-{
-    return kind == 3 ? 4 : kind == 4 ? 3 : kind;
-}
 
 } // namespace
 
@@ -114,7 +90,7 @@ private:
         m_port = std::make_unique<QSerialPort>(pty);
         if (!SerialLine::openLine(*m_port))
             return false;
-        m_comm = std::make_unique<SerialComm>(m_port.get(), 0, devIndex);
+        m_comm = std::make_unique<SerialComm>(m_port.get(), devIndex);
         record(&SerialComm::sigRecvedSysInfo, "SysInfo");
         record(&SerialComm::sigRecvedDataCWDM18, "CWDM18");
         record(&SerialComm::sigRecvedDataDWDM48, "DWDM48");
@@ -157,14 +133,10 @@ private Q_SLOTS:
             return;
         }
         ::close(master);
-        previousHandler = qInstallMessageHandler(captureMessage);
+        LogCapture::install();
     }
 
-    void cleanupTestCase()
-    {
-        if (previousHandler)
-            qInstallMessageHandler(previousHandler);
-    }
+    void cleanupTestCase() { LogCapture::uninstall(); }
 
     void cleanup()
     {
@@ -270,7 +242,7 @@ private Q_SLOTS:
         QFETCH(int, onOffSize);
         QFETCH(int, lastArg);
         QVERIFY(connectMeter(QStringList{"--kind", QString::number(kind)} + extraArgs,
-                             deviceIndexFor(kind)));
+                             TestSupport::deviceIndexFor(kind)));
         m_comm->post(Frames::systemInfoRequest());
         QTRY_COMPARE(m_events.size(), 1);
         m_comm->post(Frames::dataRequest(1));
@@ -371,7 +343,7 @@ private Q_SLOTS:
         QVERIFY(connectMeter({"--kind", "1"}, 1));
         m_comm->post(Frames::systemInfoRequest());
         QTRY_COMPARE(m_events.size(), 1);
-        const int failuresBefore = logCount("serial read failed:");
+        const int failuresBefore = LogCapture::count("serial read failed:");
         int lost = 0;
         int finished = 0;
         QObject scope;
@@ -383,8 +355,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(finished, 1, 5000);
         QCOMPARE(lost, 1);
         QVERIFY(m_comm->wait());
-        QCOMPARE(logCount("serial read failed:"), failuresBefore + 1);
-        QCOMPARE(logCount("serial port lost:"), 1);
+        QCOMPARE(LogCapture::count("serial read failed:"), failuresBefore + 1);
+        QCOMPARE(LogCapture::count("serial port lost:"), 1);
         QCOMPARE(m_port->thread(), QThread::currentThread());
         QVERIFY(!m_port->isOpen());
     }
@@ -395,13 +367,13 @@ private Q_SLOTS:
         QVERIFY(connectMeter({"--kind", "1", "--silent"}, 1));
         m_comm->post(Frames::systemInfoRequest());
         QTRY_COMPARE(requests(), QStringList{"sysinfo"});
-        const int stops = logCount("Stop recv data");
+        const int stops = LogCapture::count("Stop recv data");
         int finished = 0;
         QObject scope;
         connect(m_comm.get(), &QThread::finished, &scope, [&finished] { ++finished; });
         m_comm->stop();
         QTRY_COMPARE(finished, 1);
-        QCOMPARE(logCount("Stop recv data"), stops + 1);
+        QCOMPARE(LogCapture::count("Stop recv data"), stops + 1);
         QVERIFY(m_events.isEmpty());
         QCOMPARE(m_port->thread(), QThread::currentThread());
         QVERIFY(!m_port->isOpen());
@@ -422,10 +394,35 @@ private Q_SLOTS:
         int asked = 0;
         auto status = SerialLine::ReadStatus::Data;
         for (QDeadlineTimer deadline(5000); asked == 0 && !deadline.hasExpired();)
-            status = SerialLine::readFrame(*m_port, read, [&asked] { return ++asked > 0; });
+            status = SerialLine::readFrame(*m_port, read, nullptr, [&asked] { return ++asked > 0; });
         QCOMPARE(asked, 1);
         QCOMPARE(status, SerialLine::ReadStatus::Nothing);
         QVERIFY(read.isEmpty());
+    }
+
+    // The receiver sleeps until the meter's byte or a wake-up from another thread; a wake-up
+    // that comes before the wait is not lost.
+    void lineWakerWakesFor_data()
+    {
+        QTest::addColumn<bool>("bytes");
+        QTest::newRow("a wake-up") << false;
+        QTest::newRow("the meter's answer") << true;
+    }
+    void lineWakerWakesFor()
+    {
+        QFETCH(bool, bytes);
+        const QString pty = startSim({"--kind", "1"});
+        QVERIFY(!pty.isEmpty());
+        m_port = std::make_unique<QSerialPort>(pty);
+        QVERIFY(SerialLine::openLine(*m_port));
+        SerialLine::LineWaker waker;
+        if (bytes) {
+            m_port->write(Frames::systemInfoRequest());
+            QVERIFY(m_port->waitForBytesWritten(1000));
+        } else {
+            std::thread([&waker] { waker.wake(); }).join();
+        }
+        QCOMPARE(waker.waitForBytes(*m_port), bytes);
     }
 
     // A receiver destroyed without ever running still gives the port back.
@@ -435,11 +432,11 @@ private Q_SLOTS:
         QVERIFY(!pty.isEmpty());
         m_port = std::make_unique<QSerialPort>(pty);
         QVERIFY(SerialLine::openLine(*m_port));
-        const int exits = logCount("exit");
-        auto comm = std::make_unique<SerialComm>(m_port.get(), 0, 1);
+        const int exits = LogCapture::count("exit");
+        auto comm = std::make_unique<SerialComm>(m_port.get(), 1);
         QCOMPARE(m_port->thread(), static_cast<QThread*>(comm.get()));
         comm.reset();
-        QCOMPARE(logCount("exit"), exits + 1);
+        QCOMPARE(LogCapture::count("exit"), exits + 1);
         QCOMPARE(m_port->thread(), QThread::currentThread());
         QVERIFY(!m_port->isOpen());
     }

@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
 #include "metersim.h"
+#include "testsupport.h"
+#include "velumin_version.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -32,19 +34,14 @@ const QString lostText = QStringLiteral("The meter was disconnected.");
 
 } // namespace
 
+using TestSupport::child;
+
 class TestUnplug : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
     QList<Prompts::Request> m_prompts;
 
-    template <typename T> static T* child(MainWindow& w, const char* name)
-    {
-        T* c = w.findChild<T*>(QLatin1String(name));
-        if (!c)
-            qFatal("no child %s", name);
-        return c;
-    }
     static QAction* action(MainWindow& w, const char* name) { return child<QAction>(w, name); }
     static int rows(MainWindow& w)
     {
@@ -110,7 +107,7 @@ class TestUnplug : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(VeluminVersion));
         if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
             qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
         if (MeterSim::binary().isEmpty()) {

@@ -5,6 +5,8 @@
 #include "dialogs/displayunit.h"
 #include "logcapture.h"
 #include "metersim.h"
+#include "testsupport.h"
+#include "velumin_version.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,21 +23,8 @@
 // so that every such test sets up, connects and counts prompts the same way.
 namespace WindowHarness {
 
-// A widget or action of the window by object name; a test that names a missing one cannot go
-// on, so it stops the run with the name instead of crashing on a null pointer.
-template <typename T> T* child(QWidget& w, const char* name)
-{
-    T* c = w.findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
-
-// The chooser index that makes the receiver decode `kind`: 3 and 4 are swapped.
-inline int deviceIndexFor(int kind)
-{
-    return kind == 3 ? 4 : kind == 4 ? 3 : kind;
-}
+using TestSupport::child;
+using TestSupport::deviceIndexFor;
 
 // Chooses the device type, adding the chooser entries that kinds beyond the three offered
 // need, and connects. Fails the test when the meter's identity did not arrive.
@@ -128,7 +117,7 @@ public:
 private:
     void useOwnSettings()
     {
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
+        QCoreApplication::setApplicationVersion(QString::fromLatin1(VeluminVersion));
         // The simulated meter registers its port in the same per-user store the window reads.
         if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
             qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());

@@ -10,6 +10,7 @@
 #include "app/prompts.h"
 #include "files/opendatawidget.h"
 #include "graph/graphwidget.h"
+#include "velumin_version.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,7 +61,7 @@ bool download(MainWindow& window, int record)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.4.9K"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(VeluminVersion));
 
     QStringList args = QCoreApplication::arguments().mid(1);
     int deviceIndex = 0;

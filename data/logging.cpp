@@ -1,0 +1,3 @@
+#include "data/logging.h"
+
+Q_LOGGING_CATEGORY(lcVelumin, "velumin")
