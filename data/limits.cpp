@@ -1,0 +1,227 @@
+#include "data/limits.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace Limits {
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("Limits", text);
+}
+
+// Reads an optional number; false (with the problem) when the key holds something else.
+bool readNumber(const QJsonObject& o, const char* key, const QString& where,
+                std::optional<double>* out, QString* error)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (v.isUndefined())
+        return true;
+    if (!v.isDouble()) {
+        *error = tr("%1\"%2\" must be a number").arg(where, QLatin1String(key));
+        return false;
+    }
+    *out = v.toDouble();
+    return true;
+}
+
+bool readBool(const QJsonObject& o, const char* key, const QString& where, bool* out,
+              QString* error)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (v.isUndefined())
+        return true;
+    if (!v.isBool()) {
+        *error = tr("%1\"%2\" must be true or false").arg(where, QLatin1String(key));
+        return false;
+    }
+    *out = v.toBool();
+    return true;
+}
+
+bool ordered(const std::optional<double>& min, const std::optional<double>& max,
+             const QString& where, QString* error)
+{
+    if (min && max && *min > *max) {
+        *error = tr("%1the minimum %2 lies above the maximum %3").arg(where).arg(*min).arg(*max);
+        return false;
+    }
+    return true;
+}
+
+// A channel key: a positive decimal integer, nothing else.
+std::optional<int> channelNumber(const QString& key)
+{
+    bool ok = false;
+    const int n = key.toInt(&ok, 10);
+    if (!ok || n <= 0 || QString::number(n) != key)
+        return std::nullopt;
+    return n;
+}
+
+void putOptional(QJsonObject& o, const char* key, const std::optional<double>& v)
+{
+    if (v)
+        o.insert(QLatin1String(key), *v);
+}
+
+} // namespace
+
+QString verdictText(Verdict v)
+{
+    switch (v) {
+    case Verdict::Pass:
+        return QStringLiteral("PASS");
+    case Verdict::Low:
+        return QStringLiteral("LOW");
+    case Verdict::High:
+        return QStringLiteral("HIGH");
+    }
+    return {};
+}
+
+std::optional<ChannelLimits> limitsFor(const LimitSet& limits, int number)
+{
+    ChannelLimits l{limits.min, limits.max};
+    const auto it = limits.channels.constFind(number);
+    if (it != limits.channels.cend()) {
+        if (!it->check)
+            return std::nullopt;
+        if (it->min)
+            l.min = it->min;
+        if (it->max)
+            l.max = it->max;
+    }
+    if (!l.min && !l.max)
+        return std::nullopt;
+    return l;
+}
+
+RecordResult judge(const LimitSet& limits, const QList<Reading>& readings)
+{
+    RecordResult result;
+    double lowest = 0;
+    double highest = 0;
+    for (const Reading& r : readings) {
+        const std::optional<ChannelLimits> l = limitsFor(limits, r.number);
+        if (!l)
+            continue;
+        ChannelResult c{r.number, Verdict::Pass, 0};
+        const double aboveMin = l->min ? r.dbm - *l->min : 0;
+        const double belowMax = l->max ? *l->max - r.dbm : 0;
+        if (l->min && aboveMin < 0) {
+            c.verdict = Verdict::Low;
+            c.margin = aboveMin;
+        } else if (l->max && belowMax < 0) {
+            c.verdict = Verdict::High;
+            c.margin = belowMax;
+        } else {
+            c.margin = l->min && l->max ? std::min(aboveMin, belowMax)
+                       : l->min         ? aboveMin
+                                        : belowMax;
+        }
+        if (c.verdict != Verdict::Pass)
+            result.failing.append(r.number);
+        lowest = result.channels.isEmpty() ? r.dbm : std::min(lowest, r.dbm);
+        highest = result.channels.isEmpty() ? r.dbm : std::max(highest, r.dbm);
+        result.channels.append(c);
+    }
+    if (result.channels.size() >= 2) {
+        result.spread = highest - lowest;
+        result.spreadHolds = !limits.maxSpread || *result.spread <= *limits.maxSpread;
+    }
+    result.pass = result.failing.isEmpty() && result.spreadHolds;
+    return result;
+}
+
+std::optional<LimitSet> fromJson(const QByteArray& json, QString* error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (doc.isNull()) {
+        *error = tr("not JSON: %1 at byte %2").arg(parseError.errorString()).arg(parseError.offset);
+        return std::nullopt;
+    }
+    if (!doc.isObject()) {
+        *error = tr("not a JSON object");
+        return std::nullopt;
+    }
+    const QJsonObject o = doc.object();
+    LimitSet l;
+    const QJsonValue name = o.value(QLatin1String("name"));
+    if (!name.isUndefined() && !name.isString()) {
+        *error = tr("\"name\" must be a text");
+        return std::nullopt;
+    }
+    l.name = name.toString();
+    if (!readBool(o, "enabled", QString(), &l.enabled, error) ||
+        !readNumber(o, "min", QString(), &l.min, error) ||
+        !readNumber(o, "max", QString(), &l.max, error) ||
+        !readNumber(o, "maxSpread", QString(), &l.maxSpread, error) ||
+        !ordered(l.min, l.max, QString(), error))
+        return std::nullopt;
+    if (l.maxSpread && *l.maxSpread < 0) {
+        *error = tr("\"maxSpread\" must not be negative");
+        return std::nullopt;
+    }
+    const QJsonValue channels = o.value(QLatin1String("channels"));
+    if (channels.isUndefined())
+        return l;
+    if (!channels.isObject()) {
+        *error = tr("\"channels\" must be an object");
+        return std::nullopt;
+    }
+    const QJsonObject byNumber = channels.toObject();
+    for (auto it = byNumber.begin(); it != byNumber.end(); ++it) {
+        const std::optional<int> number = channelNumber(it.key());
+        if (!number) {
+            *error = tr("channel \"%1\" is not a positive whole number").arg(it.key());
+            return std::nullopt;
+        }
+        const QString where = tr("channel %1: ").arg(*number);
+        if (!it.value().isObject()) {
+            *error = where + tr("must be an object");
+            return std::nullopt;
+        }
+        const QJsonObject c = it.value().toObject();
+        Override ov;
+        if (!readBool(c, "check", where, &ov.check, error) ||
+            !readNumber(c, "min", where, &ov.min, error) ||
+            !readNumber(c, "max", where, &ov.max, error) ||
+            !ordered(ov.min ? ov.min : l.min, ov.max ? ov.max : l.max, where, error))
+            return std::nullopt;
+        l.channels.insert(*number, ov);
+    }
+    return l;
+}
+
+QByteArray toJson(const LimitSet& limits)
+{
+    QJsonObject o;
+    o.insert(QLatin1String("enabled"), limits.enabled);
+    if (!limits.name.isEmpty())
+        o.insert(QLatin1String("name"), limits.name);
+    putOptional(o, "min", limits.min);
+    putOptional(o, "max", limits.max);
+    putOptional(o, "maxSpread", limits.maxSpread);
+    if (!limits.channels.isEmpty()) {
+        QJsonObject channels;
+        for (auto it = limits.channels.cbegin(); it != limits.channels.cend(); ++it) {
+            QJsonObject c;
+            if (!it->check)
+                c.insert(QLatin1String("check"), false);
+            putOptional(c, "min", it->min);
+            putOptional(c, "max", it->max);
+            channels.insert(QString::number(it.key()), c);
+        }
+        o.insert(QLatin1String("channels"), channels);
+    }
+    return QJsonDocument(o).toJson(QJsonDocument::Indented);
+}
+
+} // namespace Limits

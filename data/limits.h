@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+// Pass/fail limits for the readings of a record, and the verdicts they give. Pure: values in,
+// verdicts out; the limits file is bytes in, bytes out.
+namespace Limits {
+
+// What one channel number is held to instead of the global limits.
+struct Override {
+    bool check = true; // false: the channel is dark on purpose and never fails
+    std::optional<double> min;
+    std::optional<double> max;
+};
+
+struct LimitSet {
+    bool enabled = false;
+    QString name;
+    std::optional<double> min;       // dBm
+    std::optional<double> max;       // dBm
+    std::optional<double> maxSpread; // dB between the strongest and the weakest checked channel
+    QMap<int, Override> channels;    // by the detail view's channel number; kept for any number
+};
+
+enum class Verdict { Pass, Low, High };
+
+// "PASS", "LOW", "HIGH".
+QString verdictText(Verdict v);
+
+// A reading that limits apply to: a channel the record carries, not a total row.
+struct Reading {
+    int number; // the detail view's "No"
+    double dbm;
+};
+
+struct ChannelResult {
+    int number = 0;
+    Verdict verdict = Verdict::Pass;
+    // Distance to the nearer limit, positive inside the limits, negative outside.
+    double margin = 0;
+};
+
+struct RecordResult {
+    bool pass = true;
+    QList<ChannelResult> channels; // the checked channels only, in reading order
+    std::optional<double> spread;  // over the checked channels, when there are two or more
+    bool spreadHolds = true;
+    QList<int> failing; // numbers of the channels that failed
+};
+
+// The limits that hold for channel `number`, or none when it is not checked (switched off, or
+// without any limit).
+struct ChannelLimits {
+    std::optional<double> min;
+    std::optional<double> max;
+};
+std::optional<ChannelLimits> limitsFor(const LimitSet& limits, int number);
+
+// A reading equal to a limit passes, and so does a spread equal to the maximum spread.
+RecordResult judge(const LimitSet& limits, const QList<Reading>& readings);
+
+// A limits file: a JSON object, every key optional:
+//   {"enabled": true, "name": "8-channel mux", "min": -30, "max": 3, "maxSpread": 6,
+//    "channels": {"1": {"check": false}, "7": {"min": -25, "max": 0}}}
+// None, with the problem in `error`, for text that is not such an object, a value of the wrong
+// type, a minimum above its maximum, or a channel number that is not a positive integer.
+std::optional<LimitSet> fromJson(const QByteArray& json, QString* error);
+QByteArray toJson(const LimitSet& limits);
+
+} // namespace Limits
