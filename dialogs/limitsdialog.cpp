@@ -1,0 +1,242 @@
+#include "dialogs/limitsdialog.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const limitsKey = "limits";
+
+QSettings openStore()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Nuvra"),
+                     QCoreApplication::applicationName());
+}
+
+enum Column { NumberColumn, LabelColumn, CheckColumn, MinColumn, MaxColumn };
+
+QString numberText(const std::optional<double>& v)
+{
+    return v ? QString::number(*v) : QString();
+}
+
+// An empty field is no limit; anything else must be a number.
+bool readField(const QString& text, const QString& what, std::optional<double>* out, QString* error)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        out->reset();
+        return true;
+    }
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok) {
+        *error = LimitsDialog::tr("%1 is not a number: %2").arg(what, t);
+        return false;
+    }
+    *out = v;
+    return true;
+}
+
+} // namespace
+
+namespace LimitsStore {
+
+Limits::LimitSet read()
+{
+    const QByteArray json = openStore().value(limitsKey).toByteArray();
+    QString error;
+    if (json.isEmpty())
+        return {};
+    return Limits::fromJson(json, &error).value_or(Limits::LimitSet{});
+}
+
+void store(const Limits::LimitSet& limits)
+{
+    openStore().setValue(limitsKey, QString::fromUtf8(Limits::toJson(limits)));
+}
+
+} // namespace LimitsStore
+
+LimitsDialog::LimitsDialog(const Limits::LimitSet& limits, const QList<int>& numbers,
+                           const QStringList& labels, QWidget* parent)
+    : QDialog(parent)
+    , m_enabled(new QCheckBox(tr("Judge the records against these limits")))
+    , m_name(new QLineEdit)
+    , m_min(new QLineEdit)
+    , m_max(new QLineEdit)
+    , m_spread(new QLineEdit)
+    , m_table(new QTableWidget(int(numbers.size()), 5))
+    , m_numbers(numbers)
+{
+    setObjectName(QStringLiteral("LimitsDialog"));
+    setWindowTitle(tr("Limits"));
+    m_enabled->setObjectName(QStringLiteral("checkEnabled"));
+    m_name->setObjectName(QStringLiteral("editName"));
+    m_min->setObjectName(QStringLiteral("editMin"));
+    m_max->setObjectName(QStringLiteral("editMax"));
+    m_spread->setObjectName(QStringLiteral("editMaxSpread"));
+    m_table->setObjectName(QStringLiteral("tableChannels"));
+    for (QLineEdit* e : {m_min, m_max, m_spread})
+        e->setPlaceholderText(tr("none"));
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("Name:"), m_name);
+    form->addRow(tr("Minimum (dBm):"), m_min);
+    form->addRow(tr("Maximum (dBm):"), m_max);
+    form->addRow(tr("Maximum spread (dB):"), m_spread);
+
+    m_table->setHorizontalHeaderLabels(
+        {tr("No"), tr("Label"), tr("Checked"), tr("Minimum"), tr("Maximum")});
+    m_table->verticalHeader()->hide();
+    for (int row = 0; row < numbers.size(); ++row) {
+        auto* number = new QTableWidgetItem(QString::number(numbers.at(row)));
+        auto* label = new QTableWidgetItem(labels.value(row));
+        for (QTableWidgetItem* fixed : {number, label})
+            fixed->setFlags(Qt::ItemIsEnabled);
+        auto* check = new QTableWidgetItem;
+        check->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        m_table->setItem(row, NumberColumn, number);
+        m_table->setItem(row, LabelColumn, label);
+        m_table->setItem(row, CheckColumn, check);
+        m_table->setItem(row, MinColumn, new QTableWidgetItem);
+        m_table->setItem(row, MaxColumn, new QTableWidgetItem);
+    }
+    m_table->resizeColumnsToContents();
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QPushButton* loadButton = buttons->addButton(tr("Load…"), QDialogButtonBox::ActionRole);
+    QPushButton* saveButton = buttons->addButton(tr("Save…"), QDialogButtonBox::ActionRole);
+    loadButton->setObjectName(QStringLiteral("btnLoad"));
+    saveButton->setObjectName(QStringLiteral("btnSave"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &LimitsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &LimitsDialog::reject);
+    connect(loadButton, &QPushButton::clicked, this, &LimitsDialog::load);
+    connect(saveButton, &QPushButton::clicked, this, &LimitsDialog::save);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_enabled);
+    layout->addLayout(form);
+    layout->addWidget(m_table);
+    layout->addWidget(buttons);
+    resize(460, 520);
+    display(limits);
+}
+
+void LimitsDialog::setFileHandlers(FileChooser chooser, Warn warn)
+{
+    m_chooser = std::move(chooser);
+    m_warn = std::move(warn);
+}
+
+void LimitsDialog::display(const Limits::LimitSet& limits)
+{
+    m_enabled->setChecked(limits.enabled);
+    m_name->setText(limits.name);
+    m_min->setText(numberText(limits.min));
+    m_max->setText(numberText(limits.max));
+    m_spread->setText(numberText(limits.maxSpread));
+    m_hidden = limits.channels;
+    for (int row = 0; row < m_numbers.size(); ++row) {
+        const Limits::Override o = m_hidden.take(m_numbers.at(row));
+        m_table->item(row, CheckColumn)->setCheckState(o.check ? Qt::Checked : Qt::Unchecked);
+        m_table->item(row, MinColumn)->setText(numberText(o.min));
+        m_table->item(row, MaxColumn)->setText(numberText(o.max));
+    }
+}
+
+bool LimitsDialog::limits(Limits::LimitSet* out, QString* error) const
+{
+    Limits::LimitSet l;
+    l.enabled = m_enabled->isChecked();
+    l.name = m_name->text().trimmed();
+    if (!readField(m_min->text(), tr("The minimum"), &l.min, error) ||
+        !readField(m_max->text(), tr("The maximum"), &l.max, error) ||
+        !readField(m_spread->text(), tr("The maximum spread"), &l.maxSpread, error))
+        return false;
+    l.channels = m_hidden;
+    for (int row = 0; row < m_numbers.size(); ++row) {
+        Limits::Override o;
+        o.check = m_table->item(row, CheckColumn)->checkState() == Qt::Checked;
+        const QString where = tr("Channel %1: the %2").arg(m_numbers.at(row));
+        if (!readField(m_table->item(row, MinColumn)->text(), where.arg(tr("minimum")), &o.min,
+                       error) ||
+            !readField(m_table->item(row, MaxColumn)->text(), where.arg(tr("maximum")), &o.max,
+                       error))
+            return false;
+        if (!o.check || o.min || o.max)
+            l.channels.insert(m_numbers.at(row), o);
+    }
+    // The file's own rules decide what is consistent, so that the dialog accepts exactly what
+    // a limits file may hold.
+    const std::optional<Limits::LimitSet> checked = Limits::fromJson(Limits::toJson(l), error);
+    if (!checked)
+        return false;
+    *out = *checked;
+    return true;
+}
+
+void LimitsDialog::accept()
+{
+    Limits::LimitSet l;
+    QString error;
+    if (!limits(&l, &error)) {
+        if (m_warn)
+            m_warn(error);
+        return;
+    }
+    QDialog::accept();
+}
+
+void LimitsDialog::load()
+{
+    const QString path = m_chooser ? m_chooser(false) : QString();
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    QString error;
+    std::optional<Limits::LimitSet> loaded;
+    if (!file.open(QIODevice::ReadOnly))
+        error = file.errorString();
+    else if (file.size() > 1024 * 1024)
+        error = tr("it is larger than 1 MiB");
+    else
+        loaded = Limits::fromJson(file.readAll(), &error);
+    if (!loaded) {
+        if (m_warn)
+            m_warn(tr("The limits in %1 were not loaded: %2.").arg(path, error));
+        return;
+    }
+    display(*loaded);
+}
+
+void LimitsDialog::save()
+{
+    Limits::LimitSet l;
+    QString error;
+    if (!limits(&l, &error)) {
+        if (m_warn)
+            m_warn(error);
+        return;
+    }
+    const QString path = m_chooser ? m_chooser(true) : QString();
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    const QByteArray json = Limits::toJson(l);
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+        if (m_warn)
+            m_warn(tr("The limits were not saved to %1: %2.").arg(path, file.errorString()));
+    }
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "data/limits.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <functional>
+
+class QCheckBox;
+class QLineEdit;
+class QTableWidget;
+
+// The limits in force, kept in the settings store beside the display unit as the key "limits"
+// holding the text of a limits file. Nothing is stored until the user sets limits.
+namespace LimitsStore {
+// Off (not enabled) when nothing, or nothing readable, is stored.
+Limits::LimitSet read();
+void store(const Limits::LimitSet& limits);
+} // namespace LimitsStore
+
+// Edits a set of limits: on or off, a name, the global minimum, maximum and maximum spread, and
+// per-channel overrides in a table of the connected kind's channels. Load… and Save… read and
+// write limits files through the file chooser the caller hands in.
+class LimitsDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `numbers` and `labels`: the channels of the connected kind, as the detail view numbers
+    // and labels them.
+    LimitsDialog(const Limits::LimitSet& limits, const QList<int>& numbers,
+                 const QStringList& labels, QWidget* parent = nullptr);
+
+    // Asked for a file to load (save false) or to save under; an empty answer cancels.
+    using FileChooser = std::function<QString(bool save)>;
+    // Told what went wrong with a file.
+    using Warn = std::function<void(const QString& text)>;
+    void setFileHandlers(FileChooser chooser, Warn warn);
+
+    // What the dialog shows now; false, with the problem in `error`, when a field is not a
+    // number or a minimum lies above its maximum.
+    bool limits(Limits::LimitSet* out, QString* error) const;
+
+public Q_SLOTS:
+    void accept() override;
+
+private:
+    void display(const Limits::LimitSet& limits);
+    void load();
+    void save();
+
+    QCheckBox* m_enabled;
+    QLineEdit* m_name;
+    QLineEdit* m_min;
+    QLineEdit* m_max;
+    QLineEdit* m_spread;
+    QTableWidget* m_table;
+    QList<int> m_numbers;
+    // Overrides for channels this kind lacks: kept, not shown.
+    QMap<int, Limits::Override> m_hidden;
+    FileChooser m_chooser;
+    Warn m_warn;
+};
