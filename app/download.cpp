@@ -8,6 +8,7 @@
 #include "data/catalogue.h"
 #include "data/detail.h"
 #include "data/intake.h"
+#include "data/limits.h"
 #include "data/logging.h"
 #include "ui_mainwindow.h"
 
@@ -117,7 +118,7 @@ void MainWindow::slotRecvedDataDWDM48(ushort total, ushort count, const QVector<
     if (!admitReport(m_listDWDM48, Kind::DWDM48, total, count))
         return;
     // Older meters send neither channel flags nor a total.
-    m_listDWDM48.append(DWDM48Record(dwdmData, QByteArray(52, '\0'), date, time, name, 4));
+    m_listDWDM48.append(DWDM48Record(dwdmData, QByteArray(52, '\0'), date, time, name, NoTotal));
     addReportRow(Kind::DWDM48, total, count, name, date, time);
 }
 

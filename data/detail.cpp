@@ -146,9 +146,9 @@ Source source(const MPO24Record& r)
 
 QString powerText(double dbm, bool highLimit)
 {
-    if (highLimit && dbm > 16.0)
+    if (highLimit && dbm > Limits::High)
         return tr("High");
-    if (dbm < -50.0)
+    if (dbm < Limits::Low)
         return tr("Low");
     return QString::number(dbm, 'g', 6);
 }
@@ -194,11 +194,11 @@ QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QStri
         break;
     }
     case Kind::DWDM48: {
-        // totalIndex 4: an older meter without channel filter or total; every channel shows.
-        const int n = t == 4 ? 48 : 49;
+        // An older meter without channel filter or total: every channel shows.
+        const int n = t == NoTotal ? 48 : 49;
         const QStringList& labels = *labelTable(kind, displayFreq);
         for (int i = 0; i < n; ++i) {
-            if (t != 4 && !b.on(i))
+            if (t != NoTotal && !b.on(i))
                 continue;
             const QString itu = i < 48 ? ituChannelText(DwdmGrid::Grid48, i) : dash;
             b.add(QString::number(i + 1), itu, entry(labels, i), i);
@@ -218,8 +218,8 @@ QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QStri
         break;
     }
     case Kind::Tarnex56: {
-        // Without a total (totalIndex 4) the 56 channels are all there is.
-        const int count = t == 4 ? 56 : 57;
+        // Without a total the 56 channels are all there is.
+        const int count = t == NoTotal ? 56 : 57;
         qCDebug(lcVelumin) << "totalIndex:" << t << count;
         tarnexRows(b, count, 8, 72, tarnex56Wavelengths(), 56, entry(tarnex56Wavelengths(), 56));
         break;

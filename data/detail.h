@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/limits.h"
 #include "data/records.h"
 
 #include <QList>
@@ -16,7 +17,7 @@ struct Source {
     int powerCount = 0;
     const quint8* onOff = nullptr;
     int onOffCount = 0;
-    int totalIndex = 4; // 4: the meter sends no total and no channel filter
+    int totalIndex = NoTotal;
     quint16 mode = 0;
     quint16 polar = 0;
     QString totalLabel;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/limits.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -18,7 +20,7 @@ using RecordName = std::array<char, RecordNameSize>;
 // Conversions every record shares.
 namespace RecordValues {
 // A missing reading: what the receiver hands on where a frame carries no value.
-constexpr double Filler = -99.0;
+constexpr double Filler = FillerHundredths / 100.0;
 
 // raw / 100.0, entry by entry; entries the report does not carry get the filler.
 template <std::size_t N> std::array<double, N> powers(const QVector<qint16>& raw)
@@ -66,7 +68,7 @@ struct DWDM48Record {
     RecordName name;
     qint32 totalIndex;
 
-    // Plain DWDM48 reports carry no on/off block: they come with 52 zero bytes and totalIndex 4.
+    // Plain DWDM48 reports carry no on/off block: they come with 52 zero bytes and NoTotal.
     DWDM48Record(const QVector<qint16>& raw, const QByteArray& onOff, uint dateWord, uint timeWord,
                  const QByteArray& name, int totalIndex);
 };

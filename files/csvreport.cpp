@@ -2,6 +2,7 @@
 
 #include "data/catalogue.h"
 #include "data/detail.h"
+#include "data/limits.h"
 #include "data/metertext.h"
 
 #include <QStringEncoder>
@@ -17,7 +18,6 @@ namespace {
 
 const QByteArray crlf = QByteArrayLiteral("\r\n");
 const QByteArray separator = QByteArrayLiteral("==========================");
-constexpr double HighLimit = 16.0;
 
 enum class Style { Closed, Open };
 
@@ -34,22 +34,24 @@ struct RecordLayout {
 
 // Kinds 1 to 9 in kind-code order.
 const RecordLayout recordLayouts[9] = {
-    {" CWDM-18 Data", 18, cwdm18Wavelengths, nullptr, DwdmGrid::Grid48, false, Style::Closed, -50},
+    {" CWDM-18 Data", 18, cwdm18Wavelengths, nullptr, DwdmGrid::Grid48, false, Style::Closed,
+     Limits::Low},
     {"DWDM-48 Data", 49, dwdm48Wavelengths, dwdm48Frequencies, DwdmGrid::Grid48, true, Style::Open,
-     -50},
+     Limits::Low},
     {"Vendral-8 Data", 5, lanWdmWavelengths, lanWdmFrequencies, DwdmGrid::Grid48, false,
-     Style::Open, -40},
+     Style::Open, Limits::ShortLow},
     {"DWDM-96 Data", 96, dwdm96Wavelengths, dwdm96Frequencies, DwdmGrid::Grid96, false, Style::Open,
-     -50},
-    {" Tarnex-8 Data", 10, tarnex8Wavelengths, nullptr, DwdmGrid::Grid48, false, Style::Open, -40},
+     Limits::Low},
+    {" Tarnex-8 Data", 10, tarnex8Wavelengths, nullptr, DwdmGrid::Grid48, false, Style::Open,
+     Limits::ShortLow},
     {" Caspel(56ch) Data", 57, tarnex56Wavelengths, tarnex56Frequencies, DwdmGrid::Grid48, false,
-     Style::Open, -40},
+     Style::Open, Limits::ShortLow},
     {" Caspel(57ch) Data", 58, tarnex57Wavelengths, tarnex57Frequencies, DwdmGrid::Grid48, false,
-     Style::Open, -40},
+     Style::Open, Limits::ShortLow},
     {" Caspel(64ch) Data", 65, tarnex64Wavelengths, tarnex64Frequencies, DwdmGrid::Grid48, false,
-     Style::Open, -40},
+     Style::Open, Limits::ShortLow},
     {"Pelkin Data", 50, dwdm49Wavelengths, dwdm49Frequencies, DwdmGrid::Grid49, true, Style::Closed,
-     -40},
+     Limits::ShortLow},
 };
 
 struct FibreLayout {
@@ -122,7 +124,7 @@ char* putCell(char* p, double dbm, double low)
 {
     if (dbm < low)
         return put(p, "Low", 3);
-    if (dbm > HighLimit)
+    if (dbm > Limits::High)
         return put(p, "High", 4);
     if (char* end = putHundredths(p, dbm))
         return end;
@@ -280,7 +282,7 @@ double lowLimit(int kind)
 {
     if (kind >= Kind::CWDM18 && kind <= Kind::DWDM49TOTAL)
         return recordLayouts[kind - 1].lowLimit;
-    return isMpoKind(kind) ? -50.0 : 0.0;
+    return isMpoKind(kind) ? Limits::Low : 0.0;
 }
 
 QByteArray recordRows(int kind, const QList<Row>& records)
@@ -345,7 +347,7 @@ QByteArray fibreRows(int kind, const QString& productName, const Row& r)
     const int fibres = channelCount(kind);
     for (int i = 0; i < fibres; ++i) {
         out += QByteArray::number(i + 1) + ',' + mode + ',' + polar + ',';
-        appendCell(out, i < r.valueCount ? r.values[i] : RecordValues::Filler, -50.0);
+        appendCell(out, i < r.valueCount ? r.values[i] : RecordValues::Filler, Limits::Low);
         out += crlf;
     }
     return out;
