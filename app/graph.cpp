@@ -96,7 +96,7 @@ void MainWindow::on_actionGraphData_triggered()
         break;
     }
     // A row the list does not hold is no record to draw: the graph would read past the list.
-    if (!source || source->count < layout->count) {
+    if (!source || source->count < readingsUsed(m_kindCode)) {
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
         return;
     }
@@ -104,8 +104,8 @@ void MainWindow::on_actionGraphData_triggered()
     delete m_graphWidget;
     m_graphWidget = nullptr;
     const QStringList labels = Graph::labels(m_kindCode, m_displayFreq, source->totalLabel);
-    m_graphWidget =
-        new GraphWidget(layout->type, title, source->readings, labels.constData(), m_displayFreq);
+    m_graphWidget = new GraphWidget(Graph::typeOfKind(m_kindCode), title, source->readings,
+                                    labels.constData(), m_displayFreq);
     // A graph left open must not keep the program running once the main window has closed.
     m_graphWidget->setAttribute(Qt::WA_QuitOnClose, false);
     m_graphWidget->setFixedSize(layout->width, layout->height);

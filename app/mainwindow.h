@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/kinds.h"
 #include "data/records.h"
 #include "protocol/retrieval.h"
 
@@ -42,9 +43,6 @@ public:
     void sendSystemInfo();
     void sendData(int index);
     void sendData96(int index, quint8 half);
-
-    // Kinds with an entry in the device tree.
-    static constexpr int DeviceItemCount = 8;
 
     // How often Get Data asks again when no record has arrived. Tests shorten it; the window
     // itself never changes it.
@@ -173,8 +171,9 @@ private:
 
     QSerialPort* m_port = nullptr;
     SerialComm* m_serialComm = nullptr;
-    // Parentless while no meter of their kind is connected, so the window deletes those.
-    QTreeWidgetItem* m_deviceItems[DeviceItemCount] = {};
+    // The device-tree entry of each kind that has a group there, by kind code from Kind::First;
+    // parentless while no meter of their kind is connected, so the window deletes those.
+    QTreeWidgetItem* m_deviceItems[Kind::Count] = {};
 
     int m_kindCode = 0;
     // The device selection handed to the receiver at connection; the records are asked for in

@@ -60,13 +60,14 @@ template <int N> Row row(const MpoRecord<N>& r)
 // the number with at most six significant digits and "." whatever the locale.
 QByteArray readingCell(double dbm, double lowLimit);
 
-// The kind's low limit in the file: -50 or -40 dBm; 0 for a code outside 1..13.
+// The kind's low limit in the file: -50 or -40 dBm; 0 for a code that names no kind.
 double lowLimit(int kind);
 
-// The record-row report of kinds 1 to 9: every record, one line each. Empty for other kinds.
+// The record-row report of a kind that has one: every record, one line each. Empty for other
+// kinds.
 QByteArray recordRows(int kind, const QList<Row>& records);
 
-// The fibre-row report of one MPO record (kinds 10 to 13); empty for other kinds.
+// The fibre-row report of one record of an MPO kind; empty for other kinds.
 // `productName` heads the file.
 QByteArray fibreRows(int kind, const QString& productName, const Row& record);
 

@@ -1,5 +1,6 @@
 #include "graph/graphpicture.h"
 
+#include "data/kinds.h"
 #include "data/limits.h"
 #include "graph/graphtable.h"
 
@@ -135,8 +136,9 @@ Picture picture(int type, const QList<double>& readings, const QStringList& labe
     const Layout* layout = layoutForType(type);
     if (!layout)
         return out;
-    const bool shortAxis = isShortAxis(type);
-    const bool mpo = isMpoType(type);
+    const bool shortAxis = layout->shortAxis;
+    // MPO fibres carry only their number under the bar and no unit at the axis end.
+    const bool mpo = isMpoKind(kindOfType(type));
     for (int p = 0; p < layout->panelCount; ++p) {
         addAxis(out, layout->panels[p], shortAxis, mpo, displayFreq);
         addBars(out, *layout, layout->panels[p], readings, labels, shortAxis, mpo);
