@@ -14,24 +14,6 @@ QString tr(const char* text)
     return QCoreApplication::translate("MainWindow", text);
 }
 
-template <typename Values> Source powersOf(const Values& values)
-{
-    Source s;
-    s.powers = values.data();
-    s.powerCount = int(values.size());
-    return s;
-}
-
-template <typename R> Source filtered(const R& r, const double* powers, int powerCount)
-{
-    Source s;
-    s.powers = powers;
-    s.powerCount = powerCount;
-    s.onOff = r.onOff.data();
-    s.onOffCount = int(r.onOff.size());
-    return s;
-}
-
 // Builds the rows, keeping every read inside the record's arrays.
 class RowBuilder {
 public:
@@ -90,59 +72,6 @@ void mpoRows(RowBuilder& b, const Source& s, int fibres)
 }
 
 } // namespace
-
-Source source(const CWDM18Record& r)
-{
-    return powersOf(r.cwdmData);
-}
-Source source(const DWDM96Record& r)
-{
-    return powersOf(r.dwdmData);
-}
-Source source(const Vendral8Record& r)
-{
-    return powersOf(r.data);
-}
-Source source(const Tarnex8Record& r)
-{
-    return powersOf(r.data);
-}
-
-Source source(const DWDM48Record& r)
-{
-    Source s = filtered(r, r.dwdmData.data(), int(r.dwdmData.size()));
-    s.totalIndex = r.totalIndex;
-    return s;
-}
-
-Source source(const Tarnex56Record& r)
-{
-    Source s = filtered(r, r.data.data(), int(r.data.size()));
-    s.totalIndex = r.totalIndex;
-    return s;
-}
-
-Source source(const Tarnex64Record& r)
-{
-    Source s = filtered(r, r.data.data(), int(r.data.size()));
-    s.totalIndex = r.totalIndex;
-    return s;
-}
-
-Source source(const DWDM49TOTALRecord& r)
-{
-    Source s = filtered(r, r.dwdmData.data(), int(r.dwdmData.size()));
-    s.totalLabel = r.totalLabel;
-    return s;
-}
-
-Source source(const MPO24Record& r)
-{
-    Source s = powersOf(r.mpoData);
-    s.mode = r.mode;
-    s.polar = r.polar;
-    return s;
-}
 
 QString powerText(double dbm, bool highLimit)
 {

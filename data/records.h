@@ -10,6 +10,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <type_traits>
 
 // The in-memory measurement records, one type per device kind, built from the values the
 // receiver decoded out of one answer. Plain values: immutable once stored, copied freely.
@@ -175,3 +176,39 @@ struct MPO24Record {
     MPO24Record(const QVector<qint16>& raw, ushort mode, ushort polar, uint dateWord,
                 uint timeWord);
 };
+
+// What code written once for every record type needs of a type: where its readings are, and
+// which of the fields that only some kinds have it carries.
+namespace RecordFields {
+template <typename R, typename = void> constexpr bool hasName = false;
+template <typename R> constexpr bool hasName<R, std::void_t<decltype(R::name)>> = true;
+template <typename R, typename = void> constexpr bool hasOnOff = false;
+template <typename R> constexpr bool hasOnOff<R, std::void_t<decltype(R::onOff)>> = true;
+template <typename R, typename = void> constexpr bool hasTotalIndex = false;
+template <typename R> constexpr bool hasTotalIndex<R, std::void_t<decltype(R::totalIndex)>> = true;
+template <typename R, typename = void> constexpr bool hasTotalLabel = false;
+template <typename R> constexpr bool hasTotalLabel<R, std::void_t<decltype(R::totalLabel)>> = true;
+// Mode and polarity come together.
+template <typename R, typename = void> constexpr bool hasMode = false;
+template <typename R> constexpr bool hasMode<R, std::void_t<decltype(R::mode)>> = true;
+
+template <typename R, typename = void> constexpr bool hasCwdmData = false;
+template <typename R> constexpr bool hasCwdmData<R, std::void_t<decltype(R::cwdmData)>> = true;
+template <typename R, typename = void> constexpr bool hasDwdmData = false;
+template <typename R> constexpr bool hasDwdmData<R, std::void_t<decltype(R::dwdmData)>> = true;
+template <typename R, typename = void> constexpr bool hasMpoData = false;
+template <typename R> constexpr bool hasMpoData<R, std::void_t<decltype(R::mpoData)>> = true;
+
+// The readings of a record, under whichever name its kind gives them.
+template <typename R> const auto& readings(const R& r)
+{
+    if constexpr (hasCwdmData<R>)
+        return r.cwdmData;
+    else if constexpr (hasDwdmData<R>)
+        return r.dwdmData;
+    else if constexpr (hasMpoData<R>)
+        return r.mpoData;
+    else
+        return r.data;
+}
+} // namespace RecordFields

@@ -151,75 +151,11 @@ QByteArray nameBytes(const RecordName& name)
     return QByteArray(name.data(), qsizetype(n));
 }
 
-namespace {
-
-template <typename Values> Row valuesRow(const Values& values)
-{
-    Row out;
-    out.values = values.data();
-    out.valueCount = int(values.size());
-    return out;
-}
-
-template <typename R> Row namedRow(const R& r, const double* values, int count)
-{
-    Row out;
-    out.date = r.date;
-    out.time = r.time;
-    out.name = MeterText::printable(nameBytes(r.name));
-    out.values = values;
-    out.valueCount = count;
-    return out;
-}
-
-} // namespace
-
-Row row(const CWDM18Record& r)
-{
-    return namedRow(r, r.cwdmData.data(), 18);
-}
-Row row(const DWDM48Record& r)
-{
-    return namedRow(r, r.dwdmData.data(), 50);
-}
-Row row(const DWDM96Record& r)
-{
-    return namedRow(r, r.dwdmData.data(), 96);
-}
-Row row(const Tarnex8Record& r)
-{
-    return namedRow(r, r.data.data(), 10);
-}
-Row row(const Tarnex56Record& r)
-{
-    return namedRow(r, r.data.data(), 58);
-}
-Row row(const Tarnex64Record& r)
-{
-    return namedRow(r, r.data.data(), 65);
-}
-Row row(const DWDM49TOTALRecord& r)
-{
-    return namedRow(r, r.dwdmData.data(), 50);
-}
-
 Row row(const Vendral8Record& r, const QString& name)
 {
-    Row out = valuesRow(r.data);
-    out.date = r.date;
-    out.time = r.time;
+    Row out = row(r);
     // The names were taken in byte for byte; they go out the same way.
     out.name = MeterText::printable(name.toLatin1());
-    return out;
-}
-
-Row row(const MPO24Record& r)
-{
-    Row out = valuesRow(r.mpoData);
-    out.date = r.date;
-    out.time = r.time;
-    out.mode = r.mode;
-    out.polar = r.polar;
     return out;
 }
 
