@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/detail.h"
 #include "data/kinds.h"
 #include "data/records.h"
 #include "protocol/retrieval.h"
@@ -10,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -151,6 +154,12 @@ private:
                       uint time);
     void showRecordDetail(int row);
 
+    // Calls f with the record list of `kind`; false, without calling it, for a code that names
+    // no kind. The one place that knows which list holds which kind.
+    template <typename F> bool withRecords(int kind, F&& f) const;
+    // Row `row` of the connected kind's list; none when the list has no such row.
+    std::optional<Detail::Source> recordSource(int row) const;
+
     // The report file of the current kind; for the MPO kinds of the selected record, and false
     // when none is selected.
     bool buildReport(QByteArray* bytes) const;
@@ -212,3 +221,51 @@ private:
     bool m_portLost = false;
     GraphWidget* m_graphWidget = nullptr;
 };
+
+template <typename F> bool MainWindow::withRecords(int kind, F&& f) const
+{
+    switch (kind) {
+    case Kind::CWDM18:
+        f(m_listCWDM18);
+        break;
+    case Kind::DWDM48:
+        f(m_listDWDM48);
+        break;
+    case Kind::Vendral8:
+        f(m_listVendral8);
+        break;
+    case Kind::DWDM96:
+        f(m_listDWDM96);
+        break;
+    case Kind::Tarnex8:
+        f(m_listTarnex8);
+        break;
+    case Kind::Tarnex56:
+        f(m_listTarnex56);
+        break;
+    case Kind::Tarnex57:
+        f(m_listTarnex57);
+        break;
+    case Kind::Tarnex64:
+        f(m_listTarnex64);
+        break;
+    case Kind::DWDM49TOTAL:
+        f(m_listDWDM49TOTAL);
+        break;
+    case Kind::MPO12:
+        f(m_listMPO12);
+        break;
+    case Kind::MPO24:
+        f(m_listMPO24);
+        break;
+    case Kind::MPO16:
+        f(m_listMPO16);
+        break;
+    case Kind::MPO32:
+        f(m_listMPO32);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
