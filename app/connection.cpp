@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
+#include "data/kinds.h"
 #include "data/logging.h"
 #include "data/metertext.h"
 #include "device/comports.h"
@@ -17,17 +18,6 @@
 #include <QSerialPort>
 
 namespace {
-
-struct DeviceTreeEntry {
-    int kind;
-    int group; // index of the group item in treeDevice
-};
-
-// Kinds that get an entry in the device tree; Tarnex57 and DWDM49TOTAL share Tarnex-56's group.
-constexpr DeviceTreeEntry deviceTreeEntries[] = {
-    {1, 0}, {2, 1}, {3, 3}, {4, 2}, {5, 4}, {6, 5}, {7, 5}, {9, 5},
-};
-static_assert(std::size(deviceTreeEntries) == MainWindow::DeviceItemCount);
 
 QString versionText(uint version)
 {
@@ -109,7 +99,7 @@ void MainWindow::disconnectMeter()
     m_portLost = false;
     ui->actionConnect->setChecked(false);
     for (QTreeWidgetItem* item : m_deviceItems) {
-        if (QTreeWidgetItem* group = item->parent())
+        if (QTreeWidgetItem* group = item ? item->parent() : nullptr)
             group->removeChild(item);
     }
     setConnectedUi(false);
@@ -226,19 +216,16 @@ void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString s
     m_fwVersion = versionText(fwVer);
     m_buildTime = strBuildTime;
 
-    if (device >= 1 && device <= 13) {
+    if (const KindInfo* info = kindInfo(device)) {
         m_kindCode = device;
-        for (int i = 0; i < DeviceItemCount; ++i) {
-            if (deviceTreeEntries[i].kind != device)
-                continue;
-            QTreeWidgetItem* item = m_deviceItems[i];
+        if (QTreeWidgetItem* item = m_deviceItems[device - Kind::First]) {
             item->setText(0, m_productName + QStringLiteral(" (") + m_serialNumber +
                                  QStringLiteral(")"));
             if (!item->parent())
-                ui->treeDevice->topLevelItem(deviceTreeEntries[i].group)->addChild(item);
+                ui->treeDevice->topLevelItem(info->deviceGroup)->addChild(item);
         }
     }
-    if (m_kindCode >= 1 && m_kindCode <= 13) {
+    if (kindInfo(m_kindCode)) {
         setConnectedUi(true);
         ui->tabMain->setCurrentIndex(0);
     } else {

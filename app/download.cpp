@@ -8,6 +8,7 @@
 #include "data/catalogue.h"
 #include "data/detail.h"
 #include "data/intake.h"
+#include "data/limits.h"
 #include "data/logging.h"
 #include "ui_mainwindow.h"
 
@@ -117,7 +118,7 @@ void MainWindow::slotRecvedDataDWDM48(ushort total, ushort count, const QVector<
     if (!admitReport(m_listDWDM48, Kind::DWDM48, total, count))
         return;
     // Older meters send neither channel flags nor a total.
-    m_listDWDM48.append(DWDM48Record(dwdmData, QByteArray(52, '\0'), date, time, name, 4));
+    m_listDWDM48.append(DWDM48Record(dwdmData, QByteArray(52, '\0'), date, time, name, NoTotal));
     addReportRow(Kind::DWDM48, total, count, name, date, time);
 }
 
@@ -261,66 +262,21 @@ void MainWindow::on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeW
     showRecordDetail(ui->treeData->indexOfTopLevelItem(current));
 }
 
-namespace {
-
-// The detail source of row `row` of `list`; none when the list has no such row.
-template <typename R> std::optional<Detail::Source> sourceAt(const QList<R>& list, int row)
+std::optional<Detail::Source> MainWindow::recordSource(int row) const
 {
-    if (row < 0 || row >= list.size())
-        return std::nullopt;
-    return Detail::source(list.at(row));
+    std::optional<Detail::Source> source;
+    withRecords(m_kindCode, [row, &source](const auto& list) {
+        if (row >= 0 && row < list.size())
+            source = Detail::source(list.at(row));
+    });
+    return source;
 }
-
-} // namespace
 
 void MainWindow::showRecordDetail(int row)
 {
     qCDebug(lcVelumin).noquote() << "selectData:" << m_kindCode;
     ui->treeDetailData->clear();
-    std::optional<Detail::Source> source;
-    switch (m_kindCode) {
-    case Kind::CWDM18:
-        source = sourceAt(m_listCWDM18, row);
-        break;
-    case Kind::DWDM48:
-        source = sourceAt(m_listDWDM48, row);
-        break;
-    case Kind::Vendral8:
-        source = sourceAt(m_listVendral8, row);
-        break;
-    case Kind::DWDM96:
-        source = sourceAt(m_listDWDM96, row);
-        break;
-    case Kind::Tarnex8:
-        source = sourceAt(m_listTarnex8, row);
-        break;
-    case Kind::Tarnex56:
-        source = sourceAt(m_listTarnex56, row);
-        break;
-    case Kind::Tarnex57:
-        source = sourceAt(m_listTarnex57, row);
-        break;
-    case Kind::Tarnex64:
-        source = sourceAt(m_listTarnex64, row);
-        break;
-    case Kind::DWDM49TOTAL:
-        source = sourceAt(m_listDWDM49TOTAL, row);
-        break;
-    case Kind::MPO12:
-        source = sourceAt(m_listMPO12, row);
-        break;
-    case Kind::MPO24:
-        source = sourceAt(m_listMPO24, row);
-        break;
-    case Kind::MPO16:
-        source = sourceAt(m_listMPO16, row);
-        break;
-    case Kind::MPO32:
-        source = sourceAt(m_listMPO32, row);
-        break;
-    default:
-        break;
-    }
+    const std::optional<Detail::Source> source = recordSource(row);
     if (!source)
         return;
     QList<QTreeWidgetItem*> items;

@@ -4,7 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
-#include "data/catalogue.h"
+#include "data/kinds.h"
 #include "data/logging.h"
 #include "files/csvreport.h"
 #include "files/opendata.h"
@@ -19,23 +19,15 @@
 
 namespace {
 
-template <typename R> QList<CsvReport::Row> reportRows(const QList<R>& list)
+// Vendral-8 records keep their names beside the list; every other record holds its own.
+template <typename R> CsvReport::Row reportRow(const QList<R>& list, int i, const QStringList&)
 {
-    QList<CsvReport::Row> rows;
-    rows.reserve(list.size());
-    for (const R& record : list)
-        rows.append(CsvReport::row(record));
-    return rows;
+    return CsvReport::row(list.at(i));
 }
 
-template <typename R>
-bool fibreReport(int kind, const QString& product, const QList<R>& list, int row,
-                 QByteArray* bytes)
+CsvReport::Row reportRow(const QList<Vendral8Record>& list, int i, const QStringList& names)
 {
-    if (row < 0 || row >= list.size())
-        return false;
-    *bytes = CsvReport::fibreRows(kind, product, CsvReport::row(list.at(row)));
-    return true;
+    return CsvReport::row(list.at(i), names.value(i));
 }
 
 const QString csvFilter = QStringLiteral("CSV File (*.csv)");
@@ -48,50 +40,24 @@ bool MainWindow::buildReport(QByteArray* bytes) const
     bytes->clear();
     QTreeWidgetItem* current = ui->treeData->currentItem();
     const int row = current ? ui->treeData->indexOfTopLevelItem(current) : -1;
-    switch (m_kindCode) {
-    case Kind::CWDM18:
-        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listCWDM18));
-        return true;
-    case Kind::DWDM48:
-        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listDWDM48));
-        return true;
-    case Kind::Vendral8: {
+    const KindInfo* info = kindInfo(m_kindCode);
+    // No known meter: an empty report.
+    bool built = true;
+    withRecords(m_kindCode, [&](const auto& list) {
+        if (info->report.form == ReportLayout::FibreRows) {
+            built = row >= 0 && row < list.size();
+            if (built)
+                *bytes = CsvReport::fibreRows(m_kindCode, m_productName,
+                                              reportRow(list, row, m_recordNames));
+            return;
+        }
         QList<CsvReport::Row> rows;
-        for (int i = 0; i < m_listVendral8.size(); ++i)
-            rows.append(CsvReport::row(m_listVendral8.at(i), m_recordNames.value(i)));
+        rows.reserve(list.size());
+        for (int i = 0; i < list.size(); ++i)
+            rows.append(reportRow(list, i, m_recordNames));
         *bytes = CsvReport::recordRows(m_kindCode, rows);
-        return true;
-    }
-    case Kind::DWDM96:
-        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listDWDM96));
-        return true;
-    case Kind::Tarnex8:
-        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listTarnex8));
-        return true;
-    case Kind::Tarnex56:
-        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listTarnex56));
-        return true;
-    case Kind::Tarnex57:
-        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listTarnex57));
-        return true;
-    case Kind::Tarnex64:
-        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listTarnex64));
-        return true;
-    case Kind::DWDM49TOTAL:
-        *bytes = CsvReport::recordRows(m_kindCode, reportRows(m_listDWDM49TOTAL));
-        return true;
-    case Kind::MPO12:
-        return fibreReport(m_kindCode, m_productName, m_listMPO12, row, bytes);
-    case Kind::MPO24:
-        return fibreReport(m_kindCode, m_productName, m_listMPO24, row, bytes);
-    case Kind::MPO16:
-        return fibreReport(m_kindCode, m_productName, m_listMPO16, row, bytes);
-    case Kind::MPO32:
-        return fibreReport(m_kindCode, m_productName, m_listMPO32, row, bytes);
-    default:
-        // No known meter: an empty report.
-        return true;
-    }
+    });
+    return built;
 }
 
 QString MainWindow::saveStartPath() const

@@ -25,8 +25,10 @@ MainWindow::MainWindow(QWidget* parent)
     ui->setupUi(this);
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QCoreApplication::applicationVersion());
 
-    for (QTreeWidgetItem*& item : m_deviceItems)
-        item = new QTreeWidgetItem(0);
+    for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
+        if (kindInfo(kind)->deviceGroup >= 0)
+            m_deviceItems[kind - Kind::First] = new QTreeWidgetItem(0);
+    }
 
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
     // File, Save is the same command as Data, Save Data.
@@ -88,7 +90,7 @@ MainWindow::~MainWindow()
     stopReceiver();
     closePort();
     for (QTreeWidgetItem* item : m_deviceItems) {
-        if (!item->parent())
+        if (item && !item->parent())
             delete item;
     }
     delete ui;

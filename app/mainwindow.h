@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/detail.h"
+#include "data/kinds.h"
 #include "data/records.h"
 #include "protocol/retrieval.h"
 
@@ -9,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -42,9 +46,6 @@ public:
     void sendSystemInfo();
     void sendData(int index);
     void sendData96(int index, quint8 half);
-
-    // Kinds with an entry in the device tree.
-    static constexpr int DeviceItemCount = 8;
 
     // How often Get Data asks again when no record has arrived. Tests shorten it; the window
     // itself never changes it.
@@ -153,6 +154,12 @@ private:
                       uint time);
     void showRecordDetail(int row);
 
+    // Calls f with the record list of `kind`; false, without calling it, for a code that names
+    // no kind. The one place that knows which list holds which kind.
+    template <typename F> bool withRecords(int kind, F&& f) const;
+    // Row `row` of the connected kind's list; none when the list has no such row.
+    std::optional<Detail::Source> recordSource(int row) const;
+
     // The report file of the current kind; for the MPO kinds of the selected record, and false
     // when none is selected.
     bool buildReport(QByteArray* bytes) const;
@@ -173,8 +180,9 @@ private:
 
     QSerialPort* m_port = nullptr;
     SerialComm* m_serialComm = nullptr;
-    // Parentless while no meter of their kind is connected, so the window deletes those.
-    QTreeWidgetItem* m_deviceItems[DeviceItemCount] = {};
+    // The device-tree entry of each kind that has a group there, by kind code from Kind::First;
+    // parentless while no meter of their kind is connected, so the window deletes those.
+    QTreeWidgetItem* m_deviceItems[Kind::Count] = {};
 
     int m_kindCode = 0;
     // The device selection handed to the receiver at connection; the records are asked for in
@@ -213,3 +221,51 @@ private:
     bool m_portLost = false;
     GraphWidget* m_graphWidget = nullptr;
 };
+
+template <typename F> bool MainWindow::withRecords(int kind, F&& f) const
+{
+    switch (kind) {
+    case Kind::CWDM18:
+        f(m_listCWDM18);
+        break;
+    case Kind::DWDM48:
+        f(m_listDWDM48);
+        break;
+    case Kind::Vendral8:
+        f(m_listVendral8);
+        break;
+    case Kind::DWDM96:
+        f(m_listDWDM96);
+        break;
+    case Kind::Tarnex8:
+        f(m_listTarnex8);
+        break;
+    case Kind::Tarnex56:
+        f(m_listTarnex56);
+        break;
+    case Kind::Tarnex57:
+        f(m_listTarnex57);
+        break;
+    case Kind::Tarnex64:
+        f(m_listTarnex64);
+        break;
+    case Kind::DWDM49TOTAL:
+        f(m_listDWDM49TOTAL);
+        break;
+    case Kind::MPO12:
+        f(m_listMPO12);
+        break;
+    case Kind::MPO24:
+        f(m_listMPO24);
+        break;
+    case Kind::MPO16:
+        f(m_listMPO16);
+        break;
+    case Kind::MPO32:
+        f(m_listMPO32);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}

@@ -2,38 +2,9 @@
 
 #include <QLatin1String>
 
-#include <array>
 #include <cstdint>
 
 namespace {
-
-constexpr std::array<KindInfo, 13> kKinds{{
-    {Kind::CWDM18, "CWDM18", 18, 18, false, false},
-    {Kind::DWDM48, "DWDM48", 49, 48, true, false},
-    {Kind::Vendral8, "Vendral8", 5, 4, true, false},
-    {Kind::DWDM96, "DWDM96", 96, 96, false, false},
-    {Kind::Tarnex8, "Tarnex8", 10, 10, false, false},
-    {Kind::Tarnex56, "Tarnex56", 57, 56, true, false},
-    {Kind::Tarnex57, "Tarnex57", 58, 57, true, false},
-    {Kind::Tarnex64, "Tarnex64", 65, 64, true, false},
-    {Kind::DWDM49TOTAL, "DWDM49TOTAL", 50, 49, true, false},
-    {Kind::MPO12, "MPO12", 12, 12, false, true},
-    {Kind::MPO24, "MPO24", 24, 24, false, true},
-    {Kind::MPO16, "MPO16", 16, 16, false, true},
-    {Kind::MPO32, "MPO32", 32, 32, false, true},
-}};
-
-static_assert(kKinds.size() == Kind::Last - Kind::First + 1, "one catalogue row per kind code");
-
-constexpr bool rowsFollowCodes()
-{
-    for (std::size_t i = 0; i < kKinds.size(); ++i) {
-        if (kKinds[i].code != Kind::First + static_cast<int>(i))
-            return false;
-    }
-    return true;
-}
-static_assert(rowsFollowCodes(), "catalogue rows must be in kind-code order");
 
 struct GridPlan {
     int firstHundredths;  // frequency of channel 0 in hundredths of a THz
@@ -50,6 +21,8 @@ constexpr GridPlan gridPlan(DwdmGrid grid)
         return {19620, 10, 49};
     case DwdmGrid::Grid96:
         return {19645, 5, 96};
+    case DwdmGrid::None:
+        break;
     }
     return {0, 0, 0};
 }
@@ -130,43 +103,6 @@ const QStringList& tarnex64Cwdm()
 }
 
 } // namespace
-
-const KindInfo* kindInfo(int kind)
-{
-    if (kind < Kind::First || kind > Kind::Last)
-        return nullptr;
-    return &kKinds[static_cast<std::size_t>(kind - Kind::First)];
-}
-
-QString kindName(int kind)
-{
-    const KindInfo* info = kindInfo(kind);
-    return info ? QString::fromLatin1(info->name) : QString();
-}
-
-int readingsUsed(int kind)
-{
-    const KindInfo* info = kindInfo(kind);
-    return info ? info->readings : 0;
-}
-
-int channelCount(int kind)
-{
-    const KindInfo* info = kindInfo(kind);
-    return info ? info->channels : 0;
-}
-
-bool hasTotalReading(int kind)
-{
-    const KindInfo* info = kindInfo(kind);
-    return info && info->hasTotal;
-}
-
-bool isMpoKind(int kind)
-{
-    const KindInfo* info = kindInfo(kind);
-    return info && info->isMpo;
-}
 
 const QStringList& cwdm18Wavelengths()
 {
@@ -288,32 +224,6 @@ const QStringList& tarnex64Frequencies()
     static const QStringList list =
         combined(tarnex64Cwdm(), gridLabels(DwdmGrid::Grid49, Unit::FrequencyTwoDecimals));
     return list;
-}
-
-const QStringList* labelTable(int kind, bool displayFreq)
-{
-    switch (kind) {
-    case Kind::CWDM18:
-        return &cwdm18Wavelengths();
-    case Kind::DWDM48:
-        return displayFreq ? &dwdm48Frequencies() : &dwdm48Wavelengths();
-    case Kind::Vendral8:
-        return displayFreq ? &lanWdmFrequencies() : &lanWdmWavelengths();
-    case Kind::DWDM96:
-        return displayFreq ? &dwdm96Frequencies() : &dwdm96Wavelengths();
-    case Kind::Tarnex8:
-        return &tarnex8Wavelengths();
-    case Kind::Tarnex56:
-        return displayFreq ? &tarnex56Frequencies() : &tarnex56Wavelengths();
-    case Kind::Tarnex57:
-        return displayFreq ? &tarnex57Frequencies() : &tarnex57Wavelengths();
-    case Kind::Tarnex64:
-        return displayFreq ? &tarnex64Frequencies() : &tarnex64Wavelengths();
-    case Kind::DWDM49TOTAL:
-        return displayFreq ? &dwdm49Frequencies() : &dwdm49Wavelengths();
-    default:
-        return nullptr;
-    }
 }
 
 const QStringList& vendral8Labels(const QString& productName, bool displayFreq)

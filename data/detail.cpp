@@ -14,24 +14,6 @@ QString tr(const char* text)
     return QCoreApplication::translate("MainWindow", text);
 }
 
-template <typename Values> Source powersOf(const Values& values)
-{
-    Source s;
-    s.powers = values.data();
-    s.powerCount = int(values.size());
-    return s;
-}
-
-template <typename R> Source filtered(const R& r, const double* powers, int powerCount)
-{
-    Source s;
-    s.powers = powers;
-    s.powerCount = powerCount;
-    s.onOff = r.onOff.data();
-    s.onOffCount = int(r.onOff.size());
-    return s;
-}
-
 // Builds the rows, keeping every read inside the record's arrays.
 class RowBuilder {
 public:
@@ -91,64 +73,11 @@ void mpoRows(RowBuilder& b, const Source& s, int fibres)
 
 } // namespace
 
-Source source(const CWDM18Record& r)
-{
-    return powersOf(r.cwdmData);
-}
-Source source(const DWDM96Record& r)
-{
-    return powersOf(r.dwdmData);
-}
-Source source(const Vendral8Record& r)
-{
-    return powersOf(r.data);
-}
-Source source(const Tarnex8Record& r)
-{
-    return powersOf(r.data);
-}
-
-Source source(const DWDM48Record& r)
-{
-    Source s = filtered(r, r.dwdmData.data(), int(r.dwdmData.size()));
-    s.totalIndex = r.totalIndex;
-    return s;
-}
-
-Source source(const Tarnex56Record& r)
-{
-    Source s = filtered(r, r.data.data(), int(r.data.size()));
-    s.totalIndex = r.totalIndex;
-    return s;
-}
-
-Source source(const Tarnex64Record& r)
-{
-    Source s = filtered(r, r.data.data(), int(r.data.size()));
-    s.totalIndex = r.totalIndex;
-    return s;
-}
-
-Source source(const DWDM49TOTALRecord& r)
-{
-    Source s = filtered(r, r.dwdmData.data(), int(r.dwdmData.size()));
-    s.totalLabel = r.totalLabel;
-    return s;
-}
-
-Source source(const MPO24Record& r)
-{
-    Source s = powersOf(r.mpoData);
-    s.mode = r.mode;
-    s.polar = r.polar;
-    return s;
-}
-
 QString powerText(double dbm, bool highLimit)
 {
-    if (highLimit && dbm > 16.0)
+    if (highLimit && dbm > Limits::High)
         return tr("High");
-    if (dbm < -50.0)
+    if (dbm < Limits::Low)
         return tr("Low");
     return QString::number(dbm, 'g', 6);
 }
@@ -183,7 +112,10 @@ QString mpoPolarText(int polar)
 
 QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QString& productName)
 {
-    RowBuilder b(s, kind != Kind::Tarnex8);
+    const KindInfo* info = kindInfo(kind);
+    if (!info)
+        return {};
+    RowBuilder b(s, info->detailHigh);
     const int t = s.totalIndex;
     switch (kind) {
     case Kind::CWDM18:
@@ -194,54 +126,57 @@ QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QStri
         break;
     }
     case Kind::DWDM48: {
-        // totalIndex 4: an older meter without channel filter or total; every channel shows.
-        const int n = t == 4 ? 48 : 49;
+        // An older meter without channel filter or total: every channel shows.
+        const int n = t == NoTotal ? info->channels : info->readings;
         const QStringList& labels = *labelTable(kind, displayFreq);
         for (int i = 0; i < n; ++i) {
-            if (t != 4 && !b.on(i))
+            if (t != NoTotal && !b.on(i))
                 continue;
-            const QString itu = i < 48 ? ituChannelText(DwdmGrid::Grid48, i) : dash;
+            const QString itu = i < info->channels ? ituChannelText(DwdmGrid::Grid48, i) : dash;
             b.add(QString::number(i + 1), itu, entry(labels, i), i);
         }
         break;
     }
     case Kind::Vendral8: {
         const QStringList& labels = vendral8Labels(productName, displayFreq);
-        for (int i = 0; i < 5; ++i)
-            b.add(i < 4 ? QString::number(i + 1) : QString(), QString(), entry(labels, i), i);
+        for (int i = 0; i < info->readings; ++i) {
+            const QString number = i < info->channels ? QString::number(i + 1) : QString();
+            b.add(number, QString(), entry(labels, i), i);
+        }
         break;
     }
     case Kind::DWDM96: {
         const QStringList& labels = *labelTable(kind, displayFreq);
-        for (int i = 0; i < 96; ++i)
+        for (int i = 0; i < info->readings; ++i)
             b.add(QString::number(i + 1), ituChannelText(DwdmGrid::Grid96, i), entry(labels, i), i);
         break;
     }
     case Kind::Tarnex56: {
-        // Without a total (totalIndex 4) the 56 channels are all there is.
-        const int count = t == 4 ? 56 : 57;
+        // Without a total the 56 channels are all there is.
+        const int count = t == NoTotal ? info->channels : info->readings;
         qCDebug(lcVelumin) << "totalIndex:" << t << count;
-        tarnexRows(b, count, 8, 72, tarnex56Wavelengths(), 56, entry(tarnex56Wavelengths(), 56));
+        const QStringList& labels = info->wavelengths();
+        tarnexRows(b, count, 8, 72, labels, info->channels, entry(labels, info->channels));
         break;
     }
     case Kind::Tarnex57:
-        tarnexRows(b, 58, 8, 70, tarnex57Wavelengths(), 57, totalLabel(t));
+        tarnexRows(b, info->readings, 8, 70, info->wavelengths(), info->channels, totalLabel(t));
         break;
     case Kind::Tarnex64:
-        tarnexRows(b, 65, 15, 77, tarnex64Wavelengths(), 64, totalLabel(t));
+        tarnexRows(b, info->readings, 15, 77, info->wavelengths(), info->channels, totalLabel(t));
         break;
     case Kind::DWDM49TOTAL: {
         const QStringList& labels = *labelTable(kind, displayFreq);
-        for (int i = 0; i < 49; ++i)
+        for (int i = 0; i < info->channels; ++i)
             b.add(QString::number(i + 1), ituChannelText(DwdmGrid::Grid49, i), entry(labels, i), i);
-        b.add(QString::number(50), dash, s.totalLabel, 49);
+        b.add(QString::number(info->readings), dash, s.totalLabel, info->channels);
         break;
     }
     case Kind::MPO12:
     case Kind::MPO24:
     case Kind::MPO16:
     case Kind::MPO32:
-        mpoRows(b, s, channelCount(kind));
+        mpoRows(b, s, info->channels);
         break;
     default:
         break;

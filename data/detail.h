@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/limits.h"
 #include "data/records.h"
 
 #include <QList>
@@ -16,28 +17,33 @@ struct Source {
     int powerCount = 0;
     const quint8* onOff = nullptr;
     int onOffCount = 0;
-    int totalIndex = 4; // 4: the meter sends no total and no channel filter
+    int totalIndex = NoTotal;
     quint16 mode = 0;
     quint16 polar = 0;
     QString totalLabel;
 };
 
-Source source(const CWDM18Record& r);
-Source source(const DWDM48Record& r);
-Source source(const DWDM96Record& r);
-Source source(const Vendral8Record& r);
-Source source(const Tarnex8Record& r);
-Source source(const Tarnex56Record& r);
-Source source(const Tarnex64Record& r);
-Source source(const DWDM49TOTALRecord& r);
-Source source(const MPO24Record& r);
-template <int N> Source source(const MpoRecord<N>& r)
+// The source of any record: its readings, and its channel flags, total index, total label,
+// test wavelength and polarity where its kind has them.
+template <typename R> Source source(const R& r)
 {
+    using namespace RecordFields;
     Source s;
-    s.powers = r.mpoData.data();
-    s.powerCount = N;
-    s.mode = r.mode;
-    s.polar = r.polar;
+    const auto& values = readings(r);
+    s.powers = values.data();
+    s.powerCount = int(values.size());
+    if constexpr (hasOnOff<R>) {
+        s.onOff = r.onOff.data();
+        s.onOffCount = int(r.onOff.size());
+    }
+    if constexpr (hasTotalIndex<R>)
+        s.totalIndex = r.totalIndex;
+    if constexpr (hasTotalLabel<R>)
+        s.totalLabel = r.totalLabel;
+    if constexpr (hasMode<R>) {
+        s.mode = r.mode;
+        s.polar = r.polar;
+    }
     return s;
 }
 

@@ -7,21 +7,6 @@
 // What one accepted record report adds to the record list `treeData`: the texts of its row.
 namespace Intake {
 
-// Which name bytes decide that a record is named; an unnamed record is listed by its number.
-enum class NameTest {
-    FirstByte,     // named when byte 0 is not zero
-    FirstTwoBytes, // named when byte 0 or byte 1 is not zero
-    Always,        // the name column always shows the name, empty or not
-};
-
-struct KindIntake {
-    const char* typeLabel; // column 1 of the row
-    NameTest nameTest;
-};
-
-// nullptr for a code outside 1..13.
-const KindIntake* kindIntake(int kind);
-
 // "%04d-%02d-%02d %02d:%02d:%02d" from the year, month, day and hour, minute, second fields
 // of the two words, whatever values they hold.
 QString dateTimeText(uint date, uint time);

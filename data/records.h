@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/limits.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -8,6 +10,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <type_traits>
 
 // The in-memory measurement records, one type per device kind, built from the values the
 // receiver decoded out of one answer. Plain values: immutable once stored, copied freely.
@@ -18,7 +21,7 @@ using RecordName = std::array<char, RecordNameSize>;
 // Conversions every record shares.
 namespace RecordValues {
 // A missing reading: what the receiver hands on where a frame carries no value.
-constexpr double Filler = -99.0;
+constexpr double Filler = FillerHundredths / 100.0;
 
 // raw / 100.0, entry by entry; entries the report does not carry get the filler.
 template <std::size_t N> std::array<double, N> powers(const QVector<qint16>& raw)
@@ -66,7 +69,7 @@ struct DWDM48Record {
     RecordName name;
     qint32 totalIndex;
 
-    // Plain DWDM48 reports carry no on/off block: they come with 52 zero bytes and totalIndex 4.
+    // Plain DWDM48 reports carry no on/off block: they come with 52 zero bytes and NoTotal.
     DWDM48Record(const QVector<qint16>& raw, const QByteArray& onOff, uint dateWord, uint timeWord,
                  const QByteArray& name, int totalIndex);
 };
@@ -173,3 +176,39 @@ struct MPO24Record {
     MPO24Record(const QVector<qint16>& raw, ushort mode, ushort polar, uint dateWord,
                 uint timeWord);
 };
+
+// What code written once for every record type needs of a type: where its readings are, and
+// which of the fields that only some kinds have it carries.
+namespace RecordFields {
+template <typename R, typename = void> constexpr bool hasName = false;
+template <typename R> constexpr bool hasName<R, std::void_t<decltype(R::name)>> = true;
+template <typename R, typename = void> constexpr bool hasOnOff = false;
+template <typename R> constexpr bool hasOnOff<R, std::void_t<decltype(R::onOff)>> = true;
+template <typename R, typename = void> constexpr bool hasTotalIndex = false;
+template <typename R> constexpr bool hasTotalIndex<R, std::void_t<decltype(R::totalIndex)>> = true;
+template <typename R, typename = void> constexpr bool hasTotalLabel = false;
+template <typename R> constexpr bool hasTotalLabel<R, std::void_t<decltype(R::totalLabel)>> = true;
+// Mode and polarity come together.
+template <typename R, typename = void> constexpr bool hasMode = false;
+template <typename R> constexpr bool hasMode<R, std::void_t<decltype(R::mode)>> = true;
+
+template <typename R, typename = void> constexpr bool hasCwdmData = false;
+template <typename R> constexpr bool hasCwdmData<R, std::void_t<decltype(R::cwdmData)>> = true;
+template <typename R, typename = void> constexpr bool hasDwdmData = false;
+template <typename R> constexpr bool hasDwdmData<R, std::void_t<decltype(R::dwdmData)>> = true;
+template <typename R, typename = void> constexpr bool hasMpoData = false;
+template <typename R> constexpr bool hasMpoData<R, std::void_t<decltype(R::mpoData)>> = true;
+
+// The readings of a record, under whichever name its kind gives them.
+template <typename R> const auto& readings(const R& r)
+{
+    if constexpr (hasCwdmData<R>)
+        return r.cwdmData;
+    else if constexpr (hasDwdmData<R>)
+        return r.dwdmData;
+    else if constexpr (hasMpoData<R>)
+        return r.mpoData;
+    else
+        return r.data;
+}
+} // namespace RecordFields

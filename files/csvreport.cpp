@@ -2,6 +2,7 @@
 
 #include "data/catalogue.h"
 #include "data/detail.h"
+#include "data/limits.h"
 #include "data/metertext.h"
 
 #include <QStringEncoder>
@@ -17,53 +18,6 @@ namespace {
 
 const QByteArray crlf = QByteArrayLiteral("\r\n");
 const QByteArray separator = QByteArrayLiteral("==========================");
-constexpr double HighLimit = 16.0;
-
-enum class Style { Closed, Open };
-
-struct RecordLayout {
-    const char* heading;
-    int columns;
-    const QStringList& (*wavelengths)();
-    const QStringList& (*frequencies)(); // nullptr: no frequency row
-    DwdmGrid itu;
-    bool hasItu;
-    Style style;
-    double lowLimit;
-};
-
-// Kinds 1 to 9 in kind-code order.
-const RecordLayout recordLayouts[9] = {
-    {" CWDM-18 Data", 18, cwdm18Wavelengths, nullptr, DwdmGrid::Grid48, false, Style::Closed, -50},
-    {"DWDM-48 Data", 49, dwdm48Wavelengths, dwdm48Frequencies, DwdmGrid::Grid48, true, Style::Open,
-     -50},
-    {"Vendral-8 Data", 5, lanWdmWavelengths, lanWdmFrequencies, DwdmGrid::Grid48, false,
-     Style::Open, -40},
-    {"DWDM-96 Data", 96, dwdm96Wavelengths, dwdm96Frequencies, DwdmGrid::Grid96, false, Style::Open,
-     -50},
-    {" Tarnex-8 Data", 10, tarnex8Wavelengths, nullptr, DwdmGrid::Grid48, false, Style::Open, -40},
-    {" Caspel(56ch) Data", 57, tarnex56Wavelengths, tarnex56Frequencies, DwdmGrid::Grid48, false,
-     Style::Open, -40},
-    {" Caspel(57ch) Data", 58, tarnex57Wavelengths, tarnex57Frequencies, DwdmGrid::Grid48, false,
-     Style::Open, -40},
-    {" Caspel(64ch) Data", 65, tarnex64Wavelengths, tarnex64Frequencies, DwdmGrid::Grid48, false,
-     Style::Open, -40},
-    {"Pelkin Data", 50, dwdm49Wavelengths, dwdm49Frequencies, DwdmGrid::Grid49, true, Style::Closed,
-     -40},
-};
-
-struct FibreLayout {
-    const char* suffix;
-    bool nameOnLine2;
-};
-
-// Kinds 10 to 13.
-const FibreLayout fibreLayouts[4] = {
-    {"MPO Data", true},
-    {"MPO24 Data", false},
-    {"MPO16 Data", true},
-    {"MPO32 Data", true},
-};
 
 // Fixed texts are ASCII; the product name is written in the system's 8-bit code page.
 QByteArray local8Bit(const QString& text)
@@ -73,7 +27,7 @@ QByteArray local8Bit(const QString& text)
 }
 
 void labelRow(QByteArray& out, const char* title, const QStringList& items, int columns,
-              Style style)
+              ReportLayout::Style style)
 {
     out += ',';
     out += title;
@@ -81,7 +35,7 @@ void labelRow(QByteArray& out, const char* title, const QStringList& items, int 
         out += ',';
         out += i < items.size() ? items.at(i).toLatin1() : QByteArray();
     }
-    if (style == Style::Closed)
+    if (style == ReportLayout::Closed)
         out += ',';
     out += crlf;
 }
@@ -122,7 +76,7 @@ char* putCell(char* p, double dbm, double low)
 {
     if (dbm < low)
         return put(p, "Low", 3);
-    if (dbm > HighLimit)
+    if (dbm > Limits::High)
         return put(p, "High", 4);
     if (char* end = putHundredths(p, dbm))
         return end;
@@ -197,75 +151,11 @@ QByteArray nameBytes(const RecordName& name)
     return QByteArray(name.data(), qsizetype(n));
 }
 
-namespace {
-
-template <typename Values> Row valuesRow(const Values& values)
-{
-    Row out;
-    out.values = values.data();
-    out.valueCount = int(values.size());
-    return out;
-}
-
-template <typename R> Row namedRow(const R& r, const double* values, int count)
-{
-    Row out;
-    out.date = r.date;
-    out.time = r.time;
-    out.name = MeterText::printable(nameBytes(r.name));
-    out.values = values;
-    out.valueCount = count;
-    return out;
-}
-
-} // namespace
-
-Row row(const CWDM18Record& r)
-{
-    return namedRow(r, r.cwdmData.data(), 18);
-}
-Row row(const DWDM48Record& r)
-{
-    return namedRow(r, r.dwdmData.data(), 50);
-}
-Row row(const DWDM96Record& r)
-{
-    return namedRow(r, r.dwdmData.data(), 96);
-}
-Row row(const Tarnex8Record& r)
-{
-    return namedRow(r, r.data.data(), 10);
-}
-Row row(const Tarnex56Record& r)
-{
-    return namedRow(r, r.data.data(), 58);
-}
-Row row(const Tarnex64Record& r)
-{
-    return namedRow(r, r.data.data(), 65);
-}
-Row row(const DWDM49TOTALRecord& r)
-{
-    return namedRow(r, r.dwdmData.data(), 50);
-}
-
 Row row(const Vendral8Record& r, const QString& name)
 {
-    Row out = valuesRow(r.data);
-    out.date = r.date;
-    out.time = r.time;
+    Row out = row(r);
     // The names were taken in byte for byte; they go out the same way.
     out.name = MeterText::printable(name.toLatin1());
-    return out;
-}
-
-Row row(const MPO24Record& r)
-{
-    Row out = valuesRow(r.mpoData);
-    out.date = r.date;
-    out.time = r.time;
-    out.mode = r.mode;
-    out.polar = r.polar;
     return out;
 }
 
@@ -278,31 +168,33 @@ QByteArray readingCell(double dbm, double low)
 
 double lowLimit(int kind)
 {
-    if (kind >= Kind::CWDM18 && kind <= Kind::DWDM49TOTAL)
-        return recordLayouts[kind - 1].lowLimit;
-    return isMpoKind(kind) ? -50.0 : 0.0;
+    const KindInfo* info = kindInfo(kind);
+    return info ? info->report.lowLimit : 0.0;
 }
 
 QByteArray recordRows(int kind, const QList<Row>& records)
 {
-    if (kind < Kind::CWDM18 || kind > Kind::DWDM49TOTAL)
+    const KindInfo* info = kindInfo(kind);
+    if (!info || info->report.form != ReportLayout::RecordRows)
         return {};
-    const RecordLayout& l = recordLayouts[kind - 1];
+    const ReportLayout& l = info->report;
+    // One column per reading.
+    const int columns = info->readings;
     QByteArray out;
     // About eight bytes a reading: enough that the buffer is allocated once.
-    out.reserve(1024 + records.size() * (48 + 8 * l.columns));
+    out.reserve(1024 + records.size() * (48 + 8 * columns));
     out += l.heading + crlf + separator + crlf + crlf;
 
     QStringList numbers;
-    for (int i = 1; i <= l.columns; ++i)
+    for (int i = 1; i <= columns; ++i)
         numbers << QString::number(i);
-    labelRow(out, "Channel", numbers, l.columns, l.style);
-    labelRow(out, "Wavelength[nm]", l.wavelengths(), l.columns, l.style);
-    if (l.frequencies)
-        labelRow(out, "Frequency[THz]", l.frequencies(), l.columns, l.style);
-    if (l.hasItu) {
+    labelRow(out, "Channel", numbers, columns, l.style);
+    labelRow(out, "Wavelength[nm]", info->wavelengths(), columns, l.style);
+    if (info->frequencies)
+        labelRow(out, "Frequency[THz]", info->frequencies(), columns, l.style);
+    if (l.itu != DwdmGrid::None) {
         out += ",ITU Channel #,";
-        for (int k = 0; k < l.columns - 1; ++k)
+        for (int k = 0; k < columns - 1; ++k)
             out += ituChannelText(l.itu, k).toLatin1() + ',';
         out += '-' + crlf;
     }
@@ -312,13 +204,13 @@ QByteArray recordRows(int kind, const QList<Row>& records)
     for (int p = 0; p < records.size(); ++p) {
         const Row& r = records.at(p);
         const QByteArray stamp = dateTimeText(r, '-');
-        line.resize(std::size_t(16 + stamp.size() + r.name.size() + (MaxCell + 1) * l.columns));
+        line.resize(std::size_t(16 + stamp.size() + r.name.size() + (MaxCell + 1) * columns));
         char* at = std::to_chars(line.data(), line.data() + 12, p + 1).ptr;
         *at++ = ',';
         at = put(at, stamp.constData(), std::size_t(stamp.size()));
         *at++ = ' ';
         at = put(at, r.name.constData(), std::size_t(r.name.size()));
-        for (int i = 0; i < l.columns; ++i) {
+        for (int i = 0; i < columns; ++i) {
             *at++ = ',';
             at = putCell(at, i < r.valueCount ? r.values[i] : RecordValues::Filler, l.lowLimit);
         }
@@ -331,10 +223,11 @@ QByteArray recordRows(int kind, const QList<Row>& records)
 
 QByteArray fibreRows(int kind, const QString& productName, const Row& r)
 {
-    if (!isMpoKind(kind))
+    const KindInfo* info = kindInfo(kind);
+    if (!info || info->report.form != ReportLayout::FibreRows)
         return {};
-    const FibreLayout& l = fibreLayouts[kind - Kind::MPO12];
-    QByteArray out = local8Bit(MeterText::printable(productName)) + l.suffix + crlf;
+    const ReportLayout& l = info->report;
+    QByteArray out = local8Bit(MeterText::printable(productName)) + l.heading + crlf;
     out += "Measured: " + dateTimeText(r, '/');
     if (l.nameOnLine2)
         out += ' ' + r.name;
@@ -342,10 +235,9 @@ QByteArray fibreRows(int kind, const QString& productName, const Row& r)
     out += "no, wavelength[nm], polarity, power[dBm]" + crlf;
     const QByteArray mode = Detail::mpoModeText(r.mode).toLatin1();
     const QByteArray polar = Detail::mpoPolarText(r.polar).toLatin1();
-    const int fibres = channelCount(kind);
-    for (int i = 0; i < fibres; ++i) {
+    for (int i = 0; i < info->channels; ++i) {
         out += QByteArray::number(i + 1) + ',' + mode + ',' + polar + ',';
-        appendCell(out, i < r.valueCount ? r.values[i] : RecordValues::Filler, -50.0);
+        appendCell(out, i < r.valueCount ? r.values[i] : RecordValues::Filler, l.lowLimit);
         out += crlf;
     }
     return out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/metertext.h"
 #include "data/records.h"
 
 #include <QByteArray>
@@ -33,40 +34,40 @@ struct Row {
     quint16 polar = 0;
 };
 
-Row row(const CWDM18Record& r);
-Row row(const DWDM48Record& r);
-Row row(const DWDM96Record& r);
-// Vendral-8 records keep their names beside the list.
-Row row(const Vendral8Record& r, const QString& name);
-Row row(const Tarnex8Record& r);
-Row row(const Tarnex56Record& r);
-Row row(const Tarnex64Record& r);
-Row row(const DWDM49TOTALRecord& r);
-Row row(const MPO24Record& r);
-template <int N> Row row(const MpoRecord<N>& r)
+// Any record whose name, where it has one, is its own.
+template <typename R> Row row(const R& r)
 {
+    using namespace RecordFields;
     Row out;
     out.date = r.date;
     out.time = r.time;
-    out.name = nameBytes(r.name);
-    out.values = r.mpoData.data();
-    out.valueCount = N;
-    out.mode = r.mode;
-    out.polar = r.polar;
+    if constexpr (hasName<R>)
+        out.name = MeterText::printable(nameBytes(r.name));
+    const auto& values = readings(r);
+    out.values = values.data();
+    out.valueCount = int(values.size());
+    if constexpr (hasMode<R>) {
+        out.mode = r.mode;
+        out.polar = r.polar;
+    }
     return out;
 }
+
+// Vendral-8 records keep their names beside the list.
+Row row(const Vendral8Record& r, const QString& name);
 
 // A reading as the file writes it: "Low" below the low limit, else "High" above 16 dBm, else
 // the number with at most six significant digits and "." whatever the locale.
 QByteArray readingCell(double dbm, double lowLimit);
 
-// The kind's low limit in the file: -50 or -40 dBm; 0 for a code outside 1..13.
+// The kind's low limit in the file: -50 or -40 dBm; 0 for a code that names no kind.
 double lowLimit(int kind);
 
-// The record-row report of kinds 1 to 9: every record, one line each. Empty for other kinds.
+// The record-row report of a kind that has one: every record, one line each. Empty for other
+// kinds.
 QByteArray recordRows(int kind, const QList<Row>& records);
 
-// The fibre-row report of one MPO record (kinds 10 to 13); empty for other kinds.
+// The fibre-row report of one record of an MPO kind; empty for other kinds.
 // `productName` heads the file.
 QByteArray fibreRows(int kind, const QString& productName, const Row& record);
 

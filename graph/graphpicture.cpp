@@ -1,5 +1,7 @@
 #include "graph/graphpicture.h"
 
+#include "data/kinds.h"
+#include "data/limits.h"
 #include "graph/graphtable.h"
 
 #include <QCoreApplication>
@@ -83,7 +85,7 @@ void addBars(Picture& out, const Layout& layout, const Panel& panel, const QList
     const int y0 = panel.offset;
     const int base = y0 + baseLine(shortAxis);
     // The dBm level at the axis: -50 on the standard scale, -40 on the short one.
-    const double floor = shortAxis ? -40.0 : LowLimit;
+    const double floor = shortAxis ? Limits::ShortLow : Limits::Low;
     // Channel texts read upwards from below the axis and must stop short of it.
     const int channelY = y0 + layout.labelBase + 10;
     const int room = channelY - base - 3;
@@ -115,14 +117,14 @@ void addBars(Picture& out, const Layout& layout, const Panel& panel, const QList
 
 double clamped(double dbm)
 {
-    return dbm > HighLimit ? HighClamp : dbm;
+    return dbm > Limits::High ? Limits::HighClamp : dbm;
 }
 
 QString valueText(double dbm)
 {
-    if (dbm > HighLimit)
+    if (dbm > Limits::High)
         return QCoreApplication::translate("GraphWidget", "High");
-    if (dbm >= LowLimit)
+    if (dbm >= Limits::Low)
         return QString::number(dbm, 'g', 6);
     return QCoreApplication::translate("GraphWidget", "Low");
 }
@@ -134,8 +136,9 @@ Picture picture(int type, const QList<double>& readings, const QStringList& labe
     const Layout* layout = layoutForType(type);
     if (!layout)
         return out;
-    const bool shortAxis = isShortAxis(type);
-    const bool mpo = isMpoType(type);
+    const bool shortAxis = layout->shortAxis;
+    // MPO fibres carry only their number under the bar and no unit at the axis end.
+    const bool mpo = isMpoKind(kindOfType(type));
     for (int p = 0; p < layout->panelCount; ++p) {
         addAxis(out, layout->panels[p], shortAxis, mpo, displayFreq);
         addBars(out, *layout, layout->panels[p], readings, labels, shortAxis, mpo);

@@ -38,13 +38,7 @@ struct Primitive {
 
 using Picture = QList<Primitive>;
 
-// Readings above this draw as "High" bars that stop at HighClamp.
-constexpr double HighLimit = 16.0;
-constexpr double HighClamp = 16.1;
-// Readings below this are written as "Low".
-constexpr double LowLimit = -50.0;
-
-// HighClamp above HighLimit, else the reading itself.
+// Limits::HighClamp above Limits::High, else the reading itself.
 double clamped(double dbm);
 
 // "High", "Low" or the reading with at most six significant digits.

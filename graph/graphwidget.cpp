@@ -1,5 +1,6 @@
 #include "graph/graphwidget.h"
 
+#include "data/kinds.h"
 #include "data/logging.h"
 #include "graph/graphpicture.h"
 #include "graph/graphtable.h"
@@ -14,8 +15,7 @@ GraphWidget::GraphWidget(int type, const QString& title, const double* readings,
     , m_device(type)
     , m_displayFreq(displayFreq)
 {
-    const Graph::Layout* layout = Graph::layoutForType(type);
-    const int count = layout ? layout->count : 0;
+    const int count = readingsUsed(Graph::kindOfType(type));
     if (readings)
         m_readings = QList<double>(readings, readings + count);
     if (labels)

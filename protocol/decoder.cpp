@@ -1,6 +1,7 @@
 #include "protocol/decoder.h"
 
 #include "data/catalogue.h"
+#include "data/limits.h"
 #include "data/logging.h"
 #include "protocol/frames.h"
 #include "protocol/recordlayouts.h"
@@ -123,7 +124,7 @@ Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state
 
 QVector<qint16> powers(const QByteArray& bytes, int at, int values, int entries)
 {
-    QVector<qint16> data(entries, qint16(-9900));
+    QVector<qint16> data(entries, FillerHundredths);
     for (int i = 0; i < values; ++i)
         data[i] = qint16(u16le(bytes, at + 2 * i));
     return data;

@@ -1,6 +1,7 @@
 #include "protocol/recordlayouts.h"
 
 #include "data/catalogue.h"
+#include "data/limits.h"
 
 namespace Decoder {
 
@@ -20,8 +21,8 @@ constexpr RecordLayout Vendral8Named {S::Vendral8, 6, 6, 20, 24, 28, -1, 0, -1, 
 constexpr RecordLayout Tarnex8Plain  {S::Tarnex8, 10, 10, 28, 32, -1, -1, 0, -1, 0, -1, -1};
 constexpr RecordLayout Tarnex8Named  {S::Tarnex8, 10, 10, 28, 32, 36, -1, 0, -1, 0, -1, -1};
 // Early Tarnex56 firmware sends 56 readings and no total index; the record still has 58.
-constexpr RecordLayout Tarnex56EarlyPlain {S::Tarnex56, 56, 58, 176, 180, -1, 120, 60, -1, 4, -1, -1};
-constexpr RecordLayout Tarnex56EarlyNamed {S::Tarnex56, 56, 58, 176, 180, 184, 120, 60, -1, 4, -1, -1};
+constexpr RecordLayout Tarnex56EarlyPlain {S::Tarnex56, 56, 58, 176, 180, -1, 120, 60, -1, NoTotal, -1, -1};
+constexpr RecordLayout Tarnex56EarlyNamed {S::Tarnex56, 56, 58, 176, 180, 184, 120, 60, -1, NoTotal, -1, -1};
 constexpr RecordLayout Tarnex56Late  {S::Tarnex56, 58, 58, 184, 188, 192, 124, 60, 220, 0, -1, -1};
 constexpr RecordLayout Tarnex57      {S::Tarnex57, 58, 58, 184, 188, 192, 124, 60, 220, 0, -1, -1};
 // The on/off block overlaps the last readings; it is read as the meter lays it out.

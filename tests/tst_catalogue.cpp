@@ -11,6 +11,8 @@ private Q_SLOTS:
     void kinds();
     void unknownKinds_data();
     void unknownKinds();
+    void rowsAgree_data();
+    void rowsAgree();
 
     void shortTables_data();
     void shortTables();
@@ -106,6 +108,39 @@ void TestCatalogue::unknownKinds()
     QVERIFY(!isMpoKind(code));
     QVERIFY(!labelTable(code, false));
     QVERIFY(!labelTable(code, true));
+}
+
+void TestCatalogue::rowsAgree_data()
+{
+    QTest::addColumn<int>("code");
+    for (int code = Kind::First; code <= Kind::Last; ++code)
+        QTest::newRow(kindInfo(code)->name) << code;
+}
+
+// The facts of one kind row that depend on each other.
+void TestCatalogue::rowsAgree()
+{
+    QFETCH(int, code);
+    const KindInfo& k = *kindInfo(code);
+    // MPO fibres are numbered, and reported one record at a time.
+    QCOMPARE(k.wavelengths == nullptr, k.isMpo);
+    QCOMPARE(k.report.form == ReportLayout::FibreRows, k.isMpo);
+    for (LabelTable table : {k.wavelengths, k.frequencies}) {
+        if (table)
+            QCOMPARE(table().size(), k.readings);
+    }
+    // An ITU row numbers every channel on its grid.
+    if (k.report.itu != DwdmGrid::None)
+        QCOMPARE(gridChannelCount(k.report.itu), k.channels);
+    // The panels draw every reading once, in order.
+    int next = 0;
+    for (int p = 0; p < k.graph.panelCount; ++p) {
+        const GraphPanel& panel = k.graph.panels[p];
+        QCOMPARE(panel.first, next);
+        QVERIFY(panel.positions >= panel.bars);
+        next += panel.bars;
+    }
+    QCOMPARE(next, k.readings);
 }
 
 void TestCatalogue::shortTables_data()

@@ -23,14 +23,14 @@ Picture pictureOf(int kind, const QList<double>& readings, bool displayFreq = fa
     const Graph::Layout* layout = Graph::layoutForKind(kind);
     if (!layout)
         qFatal("no graph for kind %d", kind);
-    return Graph::picture(layout->type, readings, Graph::labels(kind, displayFreq, totalLabel),
-                          displayFreq);
+    return Graph::picture(Graph::typeOfKind(kind), readings,
+                          Graph::labels(kind, displayFreq, totalLabel), displayFreq);
 }
 
 // `count` readings of -60 dBm, with reading k set to v.
 QList<double> readingsWith(int kind, int k = -1, double v = 0)
 {
-    QList<double> readings(Graph::layoutForKind(kind)->count, -60.0);
+    QList<double> readings(readingsUsed(kind), -60.0);
     if (k >= 0)
         readings[k] = v;
     return readings;
@@ -148,8 +148,8 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         const Graph::Layout* layout = Graph::layoutForKind(kind);
         QVERIFY(layout);
-        QCOMPARE(layout->type, type);
-        QCOMPARE(layout->count, count);
+        QCOMPARE(Graph::typeOfKind(kind), type);
+        QCOMPARE(readingsUsed(kind), count);
         QCOMPARE(QSize(layout->width, layout->height), size);
         QCOMPARE(Graph::layoutForType(type), layout);
         // Every reading is drawn once, panel after panel.

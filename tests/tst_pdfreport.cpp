@@ -23,7 +23,7 @@ PdfReport::Report cwdmReport(int count, bool judged)
         rec.number = r + 1;
         rec.name = QStringLiteral("REC-%1").arg(r);
         rec.dateTime = QStringLiteral("2026-03-01 10:00:%1").arg(r, 2, 10, QLatin1Char('0'));
-        rec.graphType = Graph::layoutForKind(1)->type;
+        rec.graphType = Graph::typeOfKind(1);
         rec.graphLabels = Graph::labels(1, false);
         rec.headers = {"No", "ITU Channel #", "Wavelength (nm)", "Power (dBm)"};
         const bool fails = judged && r == 1;

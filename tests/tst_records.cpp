@@ -597,9 +597,9 @@ void TestRecords::typeLabels()
     QFETCH(int, kind);
     QFETCH(QString, label);
 
-    const Intake::KindIntake* intake = Intake::kindIntake(kind);
-    QVERIFY(intake);
-    QCOMPARE(QString::fromLatin1(intake->typeLabel), label);
+    const KindInfo* info = kindInfo(kind);
+    QVERIFY(info);
+    QCOMPARE(QString::fromLatin1(info->typeLabel), label);
     const QStringList row =
         Intake::rowTexts(kind, 0, QByteArray("X"), dateWord(2026, 3, 1), timeWord(10, 0, 0));
     QCOMPARE(row.size(), 3);
@@ -651,7 +651,7 @@ void TestRecords::unknownKinds()
 {
     QFETCH(int, kind);
 
-    QVERIFY(!Intake::kindIntake(kind));
+    QVERIFY(!kindInfo(kind));
     QVERIFY(Intake::rowTexts(kind, 0, QByteArray("NAMED"), dateWord(2026, 3, 1), timeWord(10, 0, 0))
                 .isEmpty());
 }
