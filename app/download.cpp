@@ -91,6 +91,7 @@ void MainWindow::addReportRow(int kind, ushort total, ushort count, const QByteA
 {
     auto* row = new QTreeWidgetItem(Intake::rowTexts(kind, count, name, date, time));
     ui->treeData->addTopLevelItem(row);
+    markVerdict(ui->treeData->indexOfTopLevelItem(row));
     m_progressBar->setValue(count + 1);
 
     const Retrieval::Request next = m_retrieval.stored(count, total);
@@ -282,5 +283,6 @@ void MainWindow::showRecordDetail(int row)
     QList<QTreeWidgetItem*> items;
     for (const QStringList& texts : Detail::rows(m_kindCode, *source, m_displayFreq, m_productName))
         items.append(new QTreeWidgetItem(texts));
+    markFailingCells(items, Detail::judgedReadings(m_kindCode, *source));
     ui->treeDetailData->addTopLevelItems(items);
 }

@@ -60,7 +60,7 @@ bool MainWindow::buildReport(QByteArray* bytes) const
     return built;
 }
 
-QString MainWindow::saveStartPath() const
+QString MainWindow::saveFolder() const
 {
     // Beside the program, so that a copy run from a stick or a share keeps its reports with it;
     // an installed program's directory is not writable, so the documents folder is proposed then.
@@ -69,6 +69,12 @@ QString MainWindow::saveStartPath() const
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(dir).isDir())
         dir = QDir::homePath();
+    return dir;
+}
+
+QString MainWindow::saveStartPath() const
+{
+    const QString dir = saveFolder();
     return m_productName.isEmpty()
                ? dir
                : dir + QLatin1Char('/') + CsvReport::proposedFileName(m_productName);

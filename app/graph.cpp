@@ -43,5 +43,7 @@ void MainWindow::on_actionGraphData_triggered()
     // A graph left open must not keep the program running once the main window has closed.
     m_graphWidget->setAttribute(Qt::WA_QuitOnClose, false);
     m_graphWidget->setFixedSize(layout->width, layout->height);
+    if (m_limits.enabled)
+        m_graphWidget->setLimitLines(m_limits.min, m_limits.max);
     m_graphWidget->show();
 }

@@ -23,6 +23,7 @@ MainWindow::MainWindow(QWidget* parent)
 {
     initVeluminResources();
     ui->setupUi(this);
+    setUpReportActions();
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QCoreApplication::applicationVersion());
 
     for (int kind = Kind::First; kind <= Kind::Last; ++kind) {

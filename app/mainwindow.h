@@ -2,6 +2,7 @@
 
 #include "data/detail.h"
 #include "data/kinds.h"
+#include "data/limits.h"
 #include "data/records.h"
 #include "protocol/retrieval.h"
 
@@ -14,6 +15,7 @@
 
 #include <optional>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -70,7 +72,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
+    // The limits in force; off unless the user has set them.
+    const Limits::LimitSet& limits() const { return m_limits; }
+
 private Q_SLOTS:
+    // In the record list's context menu: the PDF report and the limits.
+    void slotExportReport();
+    void slotLimits();
+    void slotRecordMenu(const QPoint& at);
     void slotRecvedSysInfo(int device, QString strProductName, QString strSerialNumber, uint hwVer,
                            uint fwVer, QString strBuildTime);
     void on_actionConnect_triggered(bool checked);
@@ -154,6 +163,17 @@ private:
                       uint time);
     void showRecordDetail(int row);
 
+    // The record list's context menu and what it leads to.
+    void setUpReportActions();
+    // Row `row`'s verdict against the limits in force; none when they are off.
+    std::optional<Limits::RecordResult> verdictOf(int row) const;
+    // The pass or fail mark of every row of the record list, or none when the limits are off.
+    void markVerdicts();
+    void markVerdict(int row);
+    // Detail rows whose reading fails: the power cell red, the verdict and margin as its tip.
+    void markFailingCells(const QList<QTreeWidgetItem*>& items,
+                          const QList<std::optional<Limits::Reading>>& readings) const;
+
     // Calls f with the record list of `kind`; false, without calling it, for a code that names
     // no kind. The one place that knows which list holds which kind.
     template <typename F> bool withRecords(int kind, F&& f) const;
@@ -164,6 +184,8 @@ private:
     // when none is selected.
     bool buildReport(QByteArray* bytes) const;
     QString saveStartPath() const;
+    // The folder reports are proposed in.
+    QString saveFolder() const;
 
     Ui::MainWindow* ui;
 
@@ -215,6 +237,9 @@ private:
     QList<MPO32Record> m_listMPO32;
 
     bool m_displayFreq = false;
+    Limits::LimitSet m_limits;
+    QAction* m_actionExportReport = nullptr;
+    QAction* m_actionLimits = nullptr;
 
     OpenDataWidget* m_openDataWidget = nullptr;
     // The meter went away while connected; Connect is still checked.

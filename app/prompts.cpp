@@ -30,6 +30,21 @@ QMessageBox::StandardButton show(QWidget* parent, const Request& request)
 
 void setFileResponder(FileResponder r) { fileResponder() = std::move(r); }
 
+namespace {
+DialogResponder& dialogResponder()
+{
+    static DialogResponder instance;
+    return instance;
+}
+} // namespace
+
+void setDialogResponder(DialogResponder r) { dialogResponder() = std::move(r); }
+
+int exec(QDialog& dialog)
+{
+    return dialogResponder() ? dialogResponder()(dialog) : dialog.exec();
+}
+
 QString withDefaultSuffix(const QString& path, const QString& suffix)
 {
     if (path.isEmpty() || suffix.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))

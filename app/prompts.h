@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QMessageBox>
 #include <QString>
 #include <functional>
@@ -53,6 +54,11 @@ QString withDefaultSuffix(const QString& path, const QString& suffix);
 using FileResponder = std::function<QString(const FileRequest&)>;
 
 void setFileResponder(FileResponder responder);
+
+// Runs a dialog of the application's own; a test's responder fills it in and answers instead.
+using DialogResponder = std::function<int(QDialog&)>;
+void setDialogResponder(DialogResponder responder);
+int exec(QDialog& dialog);
 
 QString fileName(QWidget* parent, const FileRequest& request);
 

@@ -29,15 +29,19 @@ public:
         if (i >= m_source.powerCount)
             return;
         m_rows.append({number, itu, label, powerText(m_source.powers[i], m_highLimit)});
+        m_readings.append(i);
         ++m_added;
     }
     int added() const { return m_added; }
     QList<QStringList> rows() const { return m_rows; }
+    // The reading each row shows, by its index in the record.
+    QList<int> readings() const { return m_readings; }
 
 private:
     const Source& m_source;
     bool m_highLimit;
     QList<QStringList> m_rows;
+    QList<int> m_readings;
     int m_added = 0;
 };
 
@@ -110,12 +114,11 @@ QString mpoPolarText(int polar)
     }
 }
 
-QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QString& productName)
+namespace {
+
+void build(RowBuilder& b, const KindInfo* info, int kind, const Source& s, bool displayFreq,
+           const QString& productName)
 {
-    const KindInfo* info = kindInfo(kind);
-    if (!info)
-        return {};
-    RowBuilder b(s, info->detailHigh);
     const int t = s.totalIndex;
     switch (kind) {
     case Kind::CWDM18:
@@ -181,7 +184,41 @@ QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QStri
     default:
         break;
     }
+}
+
+} // namespace
+
+QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QString& productName)
+{
+    const KindInfo* info = kindInfo(kind);
+    if (!info)
+        return {};
+    RowBuilder b(s, info->detailHigh);
+    build(b, info, kind, s, displayFreq, productName);
     return b.rows();
+}
+
+QList<std::optional<Limits::Reading>> judgedReadings(int kind, const Source& s)
+{
+    const KindInfo* info = kindInfo(kind);
+    if (!info)
+        return {};
+    RowBuilder b(s, info->detailHigh);
+    build(b, info, kind, s, false, QString());
+    const QList<QStringList> shown = b.rows();
+    const QList<int> readings = b.readings();
+    QList<std::optional<Limits::Reading>> out;
+    for (int r = 0; r < shown.size(); ++r) {
+        const int i = readings.at(r);
+        const double dbm = s.powers[i];
+        bool numbered = false;
+        const int number = shown.at(r).at(0).toInt(&numbered);
+        // Totals and readings the record does not carry are never judged.
+        const bool judged = numbered && i < info->channels && dbm != FillerHundredths / 100.0;
+        out.append(judged ? std::optional<Limits::Reading>(Limits::Reading{number, dbm})
+                          : std::nullopt);
+    }
+    return out;
 }
 
 } // namespace Detail

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The detail view of one record: one row per channel (or fibre), four columns: number, ITU
 // channel or test wavelength, label or polarity, power text.
 namespace Detail {
@@ -60,5 +62,9 @@ QString mpoPolarText(int polar);
 // `productName` is the connected meter's: Vendral-8 "-8N-40" meters carry CWDM-4 optics.
 QList<QStringList> rows(int kind, const Source& record, bool displayFreq,
                         const QString& productName);
+
+// For each of those rows, in the same order, the reading that limits judge: the row's number
+// and value, or none for a total row or a reading the record does not carry.
+QList<std::optional<Limits::Reading>> judgedReadings(int kind, const Source& record);
 
 } // namespace Detail

@@ -4,6 +4,8 @@
 #include "data/limits.h"
 #include "graph/graphtable.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QFont>
 #include <QFontInfo>
@@ -146,6 +148,31 @@ Picture picture(int type, const QList<double>& readings, const QStringList& labe
     return out;
 }
 
+Picture limitLines(int type, std::optional<double> min, std::optional<double> max)
+{
+    Picture out;
+    const Layout* layout = layoutForType(type);
+    if (!layout)
+        return out;
+    const double floor = layout->shortAxis ? Limits::ShortLow : Limits::Low;
+    for (int p = 0; p < layout->panelCount; ++p) {
+        const Panel& panel = layout->panels[p];
+        const int base = panel.offset + baseLine(layout->shortAxis);
+        const int end = AxisX + BarPitch * panel.positions;
+        for (const std::optional<double>& limit : {min, max}) {
+            if (!limit)
+                continue;
+            // Kept on the axis: a limit beyond the scale draws at its end.
+            const int y = std::clamp(base - int((*limit - floor) * PixelsPerDb), panel.offset + 20,
+                                     base);
+            Primitive l = line(AxisX, y, end, y, Qt::DashLine);
+            l.colour = LimitColour;
+            out.append(l);
+        }
+    }
+    return out;
+}
+
 QFont fittedFont(const QFont& font, const Picture& picture, QPaintDevice* device)
 {
     // Below this the texts are no longer legible; they may then run into the bars.
@@ -185,7 +212,7 @@ void paint(QPainter& painter, const Picture& picture, const QFont& fittedFont)
     for (const Primitive& p : picture) {
         switch (p.shape) {
         case Primitive::Line:
-            painter.setPen(QPen(QBrush(Qt::black), 1, p.style, Qt::SquareCap, Qt::BevelJoin));
+            painter.setPen(QPen(QBrush(p.colour), 1, p.style, Qt::SquareCap, Qt::BevelJoin));
             painter.drawLine(p.line);
             break;
         case Primitive::Rect:

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QFont;
 class QPaintDevice;
 class QPainter;
@@ -19,7 +21,7 @@ namespace Graph {
 struct Primitive {
     enum Shape { Line, Rect, Text };
     Shape shape = Line;
-    // Line: drawn with a black pen one pixel wide.
+    // Line: drawn one pixel wide, in `colour`.
     QLine line;
     Qt::PenStyle style = Qt::SolidLine;
     // Rect: filled, no outline.
@@ -49,6 +51,13 @@ QString valueText(double dbm);
 // a type outside 0..12.
 Picture picture(int type, const QList<double>& readings, const QStringList& labels,
                 bool displayFreq);
+
+// The colour of the limit lines.
+inline const QColor LimitColour = QColor(220, 0, 0);
+
+// The global minimum and maximum of the limits in force, as dashed lines across every panel of
+// a graph of `type`, to be drawn after its picture.
+Picture limitLines(int type, std::optional<double> min, std::optional<double> max);
 
 // `font`, made smaller where needed so that every text of `picture` that has a room fits it on
 // `device`: the positions leave little room, and desktop fonts vary.

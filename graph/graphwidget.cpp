@@ -27,6 +27,13 @@ GraphWidget::GraphWidget(int type, const QString& title, const double* readings,
 
 GraphWidget::~GraphWidget() = default;
 
+void GraphWidget::setLimitLines(std::optional<double> min, std::optional<double> max)
+{
+    m_limitMin = min;
+    m_limitMax = max;
+    update();
+}
+
 void GraphWidget::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
@@ -35,6 +42,7 @@ void GraphWidget::paintEvent(QPaintEvent* event)
     // Black and blue on white whatever the desktop theme, so a dark palette cannot hide them.
     painter.fillRect(rect(), Qt::white);
     // The picture clamps what it draws; the readings stay as they came.
-    const Graph::Picture picture = Graph::picture(m_device, m_readings, m_labels, m_displayFreq);
+    Graph::Picture picture = Graph::picture(m_device, m_readings, m_labels, m_displayFreq);
+    picture += Graph::limitLines(m_device, m_limitMin, m_limitMax);
     Graph::paint(painter, picture, Graph::fittedFont(font(), picture, this));
 }

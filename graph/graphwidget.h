@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <optional>
+
 // The bar graph of one record in a window of its own. It keeps copies of the readings and
 // labels it was given, so it goes on showing its record when the record lists change.
 class GraphWidget : public QWidget {
@@ -18,9 +20,11 @@ public:
 
     int graphType() const { return m_device; }
     bool displayFreq() const { return m_displayFreq; }
-    // The window's own copies; readings above 16 dBm read 16.1 once they have been painted.
+    // The window's own copies, as they came.
     const QList<double>& readings() const { return m_readings; }
     const QStringList& labels() const { return m_labels; }
+    // Draws the global limits in force as dashed lines; none by default.
+    void setLimitLines(std::optional<double> min, std::optional<double> max);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -30,4 +34,6 @@ private:
     QList<double> m_readings;
     QStringList m_labels;
     bool m_displayFreq;
+    std::optional<double> m_limitMin;
+    std::optional<double> m_limitMax;
 };

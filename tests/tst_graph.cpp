@@ -119,6 +119,39 @@ int indexOf(const Picture& picture, const Primitive& wanted)
 class TestGraph : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The limits in force cross every panel as red dashed lines at their level; a limit beyond
+    // the scale stays on the axis, and without limits nothing is added.
+    void limitLines_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<int>>("heights"); // above each panel's axis, per line
+        QTest::newRow("CWDM18 -40..0") << 1 << QList<int>{40, 200};
+        QTest::newRow("DWDM96, two panels") << 4 << QList<int>{40, 200, 40, 200};
+    }
+    void limitLines()
+    {
+        QFETCH(int, kind);
+        QFETCH(QList<int>, heights);
+        const int type = Graph::typeOfKind(kind);
+        const Graph::Picture lines = Graph::limitLines(type, -40.0, 0.0);
+        QCOMPARE(lines.size(), heights.size());
+        const Graph::Picture axes = Graph::picture(type, {}, {}, false);
+        QList<int> axisY; // the solid horizontal lines: each panel's axis
+        for (const Graph::Primitive& p : axes) {
+            if (p.shape == Graph::Primitive::Line && p.style == Qt::SolidLine &&
+                p.line.y1() == p.line.y2())
+                axisY << p.line.y1();
+        }
+        for (int i = 0; i < lines.size(); ++i) {
+            QCOMPARE(lines.at(i).style, Qt::DashLine);
+            QCOMPARE(lines.at(i).colour, QColor(220, 0, 0));
+            QCOMPARE(axisY.at(i / 2) - lines.at(i).line.y1(), heights.at(i));
+        }
+        QVERIFY(Graph::limitLines(type, std::nullopt, std::nullopt).isEmpty());
+        QCOMPARE(Graph::limitLines(type, std::nullopt, 99.0).first().line.y1(),
+                 Graph::limitLines(type, std::nullopt, 20.0).first().line.y1());
+    }
+
     // Each kind's graph type, readings copied and fixed window size.
     void layoutPerKind_data()
     {

@@ -1,0 +1,263 @@
+// Limits and the PDF report, reached from the record list's context menu: the verdict marks in
+// the record list and the detail view, the limits dialog, and Export Report. These are the main
+// window's report members.
+
+#include "app/mainwindow.h"
+
+#include "app/prompts.h"
+#include "data/logging.h"
+#include "dialogs/limitsdialog.h"
+#include "files/csvreport.h"
+#include "files/pdfreport.h"
+#include "graph/graphpicture.h"
+#include "graph/graphtable.h"
+#include "graph/graphwidget.h"
+#include "ui_mainwindow.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMenu>
+#include <QProgressDialog>
+
+namespace {
+
+QString marginText(double margin)
+{
+    return QStringLiteral("%1%2 dB")
+        .arg(margin > 0 ? QStringLiteral("+") : QString())
+        .arg(margin, 0, 'f', 2);
+}
+
+// "-30 to 3 dBm, spread at most 6 dB, 2 channel overrides"
+QStringList limitsLines(const Limits::LimitSet& l)
+{
+    QStringList parts;
+    const auto n = [](double v) { return QString::number(v); };
+    if (l.min && l.max)
+        parts << MainWindow::tr("%1 to %2 dBm").arg(n(*l.min), n(*l.max));
+    else if (l.min)
+        parts << MainWindow::tr("at least %1 dBm").arg(n(*l.min));
+    else if (l.max)
+        parts << MainWindow::tr("at most %1 dBm").arg(n(*l.max));
+    if (l.maxSpread)
+        parts << MainWindow::tr("spread at most %1 dB").arg(n(*l.maxSpread));
+    if (!l.channels.isEmpty())
+        parts << MainWindow::tr("%n channel override(s)", nullptr, int(l.channels.size()));
+    QString line = parts.join(QStringLiteral(", "));
+    if (!l.name.isEmpty())
+        line = l.name + QStringLiteral(": ") + line;
+    return {line};
+}
+
+} // namespace
+
+void MainWindow::setUpReportActions()
+{
+    m_limits = LimitsStore::read();
+    m_actionExportReport = new QAction(tr("Export Report…"), this);
+    m_actionExportReport->setObjectName(QStringLiteral("actionExportReport"));
+    m_actionLimits = new QAction(tr("Limits…"), this);
+    m_actionLimits->setObjectName(QStringLiteral("actionLimits"));
+    connect(m_actionExportReport, &QAction::triggered, this, &MainWindow::slotExportReport);
+    connect(m_actionLimits, &QAction::triggered, this, &MainWindow::slotLimits);
+    ui->treeData->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->treeData, &QWidget::customContextMenuRequested, this, &MainWindow::slotRecordMenu);
+}
+
+void MainWindow::slotRecordMenu(const QPoint& at)
+{
+    QMenu menu(this);
+    menu.addAction(ui->actionGraphData);
+    menu.addAction(ui->actionSaveData);
+    menu.addSeparator();
+    menu.addAction(m_actionExportReport);
+    menu.addAction(m_actionLimits);
+    menu.exec(ui->treeData->viewport()->mapToGlobal(at));
+}
+
+std::optional<Limits::RecordResult> MainWindow::verdictOf(int row) const
+{
+    if (!m_limits.enabled)
+        return std::nullopt;
+    const std::optional<Detail::Source> source = recordSource(row);
+    if (!source)
+        return std::nullopt;
+    QList<Limits::Reading> readings;
+    for (const std::optional<Limits::Reading>& r : Detail::judgedReadings(m_kindCode, *source)) {
+        if (r)
+            readings.append(*r);
+    }
+    return Limits::judge(m_limits, readings);
+}
+
+void MainWindow::markVerdict(int row)
+{
+    QTreeWidgetItem* item = ui->treeData->topLevelItem(row);
+    if (!item)
+        return;
+    const std::optional<Limits::RecordResult> verdict = verdictOf(row);
+    // No decoration at all, not an empty icon: with limits off the list looks as it always did.
+    if (!verdict)
+        item->setData(0, Qt::DecorationRole, QVariant());
+    else
+        item->setIcon(0, QIcon(verdict->pass ? QStringLiteral(":/icon/image/accept.png")
+                                             : QStringLiteral(":/icon/image/delete.png")));
+}
+
+void MainWindow::markVerdicts()
+{
+    for (int row = 0; row < ui->treeData->topLevelItemCount(); ++row)
+        markVerdict(row);
+    if (QTreeWidgetItem* current = ui->treeData->currentItem())
+        showRecordDetail(ui->treeData->indexOfTopLevelItem(current));
+}
+
+void MainWindow::markFailingCells(const QList<QTreeWidgetItem*>& items,
+                                  const QList<std::optional<Limits::Reading>>& readings) const
+{
+    if (!m_limits.enabled)
+        return;
+    for (int i = 0; i < items.size() && i < readings.size(); ++i) {
+        if (!readings.at(i))
+            continue;
+        const Limits::RecordResult r = Limits::judge(m_limits, {*readings.at(i)});
+        if (r.channels.isEmpty())
+            continue;
+        const Limits::ChannelResult& c = r.channels.first();
+        items.at(i)->setToolTip(
+            3, QStringLiteral("%1, %2").arg(Limits::verdictText(c.verdict), marginText(c.margin)));
+        if (c.verdict != Limits::Verdict::Pass)
+            items.at(i)->setForeground(3, Graph::LimitColour);
+    }
+}
+
+void MainWindow::slotLimits()
+{
+    qCDebug(lcVelumin).noquote() << "# Limits";
+    QList<int> numbers;
+    QStringList labels;
+    if (const KindInfo* info = kindInfo(m_kindCode)) {
+        const QStringList& table = Graph::labels(m_kindCode, m_displayFreq);
+        for (int i = 0; i < info->channels; ++i) {
+            numbers << i + 1;
+            labels << table.value(i);
+        }
+    }
+    LimitsDialog dialog(m_limits, numbers, labels, this);
+    dialog.setFileHandlers(
+        [this](bool save) {
+            const QString filter = tr("Limits File (*.json)");
+            return Prompts::fileName(
+                this, {save ? Prompts::FileRequest::Save : Prompts::FileRequest::Open,
+                       save ? tr("Save Limits") : tr("Load Limits"), saveFolder(), filter,
+                       QStringLiteral("json")});
+        },
+        [this](const QString& text) { Prompts::warning(this, tr("Limits"), text); });
+    if (Prompts::exec(dialog) != QDialog::Accepted)
+        return;
+    Limits::LimitSet chosen;
+    QString error;
+    if (!dialog.limits(&chosen, &error))
+        return;
+    m_limits = chosen;
+    LimitsStore::store(m_limits);
+    markVerdicts();
+    if (m_graphWidget)
+        m_graphWidget->setLimitLines(m_limits.enabled ? m_limits.min : std::nullopt,
+                                     m_limits.enabled ? m_limits.max : std::nullopt);
+}
+
+void MainWindow::slotExportReport()
+{
+    qCDebug(lcVelumin).noquote() << "# Export Report";
+    PdfReport::Report report;
+    report.identity = {m_productName, m_serialNumber, m_hwVersion, m_fwVersion};
+    report.exported = QDateTime::currentDateTime();
+    if (m_limits.enabled)
+        report.limits = limitsLines(m_limits);
+    const int rows = ui->treeData->topLevelItemCount();
+    const QStringList headers = {
+        ui->treeDetailData->headerItem()->text(0), ui->treeDetailData->headerItem()->text(1),
+        ui->treeDetailData->headerItem()->text(2), ui->treeDetailData->headerItem()->text(3)};
+    for (int row = 0; row < rows; ++row) {
+        const std::optional<Detail::Source> source = recordSource(row);
+        if (!source)
+            continue;
+        const QTreeWidgetItem* item = ui->treeData->topLevelItem(row);
+        PdfReport::Record rec;
+        rec.number = row + 1;
+        rec.name = item->text(0);
+        rec.dateTime = item->text(2);
+        rec.graphType = Graph::typeOfKind(m_kindCode);
+        rec.readings = QList<double>(source->powers, source->powers + source->powerCount);
+        rec.graphLabels = Graph::labels(m_kindCode, m_displayFreq, source->totalLabel);
+        rec.displayFreq = m_displayFreq;
+        rec.headers = headers;
+        const QList<QStringList> shown =
+            Detail::rows(m_kindCode, *source, m_displayFreq, m_productName);
+        const QList<std::optional<Limits::Reading>> judged =
+            Detail::judgedReadings(m_kindCode, *source);
+        std::optional<double> lowest;
+        std::optional<double> highest;
+        for (int i = 0; i < shown.size(); ++i) {
+            PdfReport::ChannelRow channel{shown.at(i), QString(), QString()};
+            if (const std::optional<Limits::Reading>& r = judged.value(i)) {
+                lowest = std::min(lowest.value_or(r->dbm), r->dbm);
+                highest = std::max(highest.value_or(r->dbm), r->dbm);
+                if (m_limits.enabled) {
+                    const Limits::RecordResult one = Limits::judge(m_limits, {*r});
+                    if (!one.channels.isEmpty()) {
+                        channel.verdict = Limits::verdictText(one.channels.first().verdict);
+                        channel.margin = marginText(one.channels.first().margin);
+                    }
+                }
+            }
+            rec.channels << channel;
+        }
+        rec.lowest = lowest ? Detail::powerText(*lowest) : QString();
+        rec.highest = highest ? Detail::powerText(*highest) : QString();
+        if (const std::optional<Limits::RecordResult> verdict = verdictOf(row)) {
+            rec.verdict = verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+            for (int n : verdict->failing)
+                rec.failing << QString::number(n);
+            if (!verdict->spreadHolds)
+                rec.failing << tr("spread");
+        }
+        report.records << rec;
+    }
+    if (report.records.isEmpty()) {
+        Prompts::information(this, tr("Export Report"), tr("There are no records to report."));
+        return;
+    }
+    const QString start = saveFolder() + QLatin1Char('/') +
+                          (m_productName.isEmpty() ? QStringLiteral("report")
+                                                   : CsvReport::proposedFileName(m_productName)) +
+                          QStringLiteral(".pdf");
+    const QString path =
+        Prompts::fileName(this, {Prompts::FileRequest::Save, tr("Export Report"), start,
+                                 tr("PDF File (*.pdf)"), QStringLiteral("pdf")});
+    if (path.isEmpty())
+        return;
+    // Long reports show their progress and can be cancelled; short ones never flash a dialog.
+    QProgressDialog progress(tr("Writing the report…"), tr("Cancel"), 0, int(report.records.size()),
+                             this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(1000);
+    QString error;
+    const PdfReport::Outcome outcome =
+        PdfReport::write(path, report, &error, [&progress](int done, int) {
+            progress.setValue(done);
+            return !progress.wasCanceled();
+        });
+    progress.reset();
+    if (outcome == PdfReport::Outcome::Failed)
+        Prompts::warning(this, tr("Warning"),
+                         tr("The report was not written to %1:\n%2").arg(path, error));
+    else if (outcome == PdfReport::Outcome::Written)
+        Prompts::information(this, tr("Export Report"),
+                             tr("The report was written to %1.").arg(path));
+}
