@@ -13,10 +13,13 @@
 #include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
+#include "files/pdfreport.h"
+#include "graph/graphtable.h"
 #include "metersim.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -40,6 +43,8 @@ constexpr int OpenRecords = 100000;
 constexpr int SaveRecords = 10000;
 constexpr double OpenRatioGoal = 2.0;
 constexpr double SaveRatioGoal = 1.5;
+constexpr int PdfRecords = 1000;
+constexpr double PdfGoalMs = 2000;
 
 const char* const SaveTitle = "Complete";
 const char* const SaveText = "Complete Save";
@@ -502,6 +507,38 @@ double percent(double part, double whole)
 
 } // namespace
 
+// The PDF report of PdfRecords CWDM-18 records, every channel judged, as Export Report writes it.
+PdfReport::Report pdfReport()
+{
+    PdfReport::Report report;
+    report.identity = {QStringLiteral("Ruvo730"), QStringLiteral("RV7300123"),
+                       QStringLiteral("V1.2.10"), QStringLiteral("V3.7.4")};
+    report.exported = QDateTime::currentDateTime();
+    report.limits = {QStringLiteral("-40 to 0 dBm")};
+    const QStringList labels = Graph::labels(1, false);
+    for (int r = 0; r < PdfRecords; ++r) {
+        PdfReport::Record rec;
+        rec.number = r + 1;
+        rec.name = QStringLiteral("REC-%1").arg(r);
+        rec.dateTime = QStringLiteral("2026-03-01 10:00:00");
+        rec.graphType = Graph::typeOfKind(1);
+        rec.graphLabels = labels;
+        rec.headers = {QStringLiteral("No"), QStringLiteral("ITU Channel #"),
+                       QStringLiteral("Wavelength (nm)"), QStringLiteral("Power (dBm)")};
+        rec.verdict = QStringLiteral("PASS");
+        for (int c = 0; c < 18; ++c) {
+            const double dbm = -5.0 - 0.37 * ((r + c) % 30);
+            rec.readings << dbm;
+            rec.channels << PdfReport::ChannelRow{
+                {QString::number(c + 1), QString(), labels.at(c), QString::number(dbm)},
+                QStringLiteral("PASS"),
+                QStringLiteral("+%1 dB").arg(-dbm, 0, 'f', 2)};
+        }
+        report.records << rec;
+    }
+    return report;
+}
+
 int main(int argc, char* argv[])
 {
     Bench::Application app(argc, argv);
@@ -609,6 +646,27 @@ int main(int argc, char* argv[])
                                 .arg(s.save.wallMs, 0, 'f', 1)
                                 .arg(building, 0, 'f', 1)
                                 .arg(s.saveFile.cpuMs, 0, 'f', 1));
+        }
+    }
+
+    {
+        const PdfReport::Report report = pdfReport();
+        const QString path = files.path() + QStringLiteral("/report.pdf");
+        QString error;
+        QElapsedTimer t;
+        t.start();
+        const PdfReport::Outcome outcome = PdfReport::write(path, report, &error);
+        const double ms = double(t.nsecsElapsed()) / 1e6;
+        if (outcome != PdfReport::Outcome::Written) {
+            std::printf("PDF report FAILED: %s\n", qPrintable(error));
+            failed = true;
+        } else {
+            const double kb = double(QFile(path).size()) / 1024.0;
+            std::printf("PDF report of %d CWDM18 records, every channel judged: %.0f ms, %.0f KB "
+                        "(%.1f KB per record page)\n",
+                        PdfRecords, ms, kb, kb / PdfRecords);
+            goals.push_back({QStringLiteral("PDF report of 1000 CWDM18 records"), ms, PdfGoalMs,
+                             false, QStringLiteral(" ms")});
         }
     }
 
