@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Renders the README's pictures of the main window and its graph windows, headless, beside the
-# simulated meter.
+# Renders the README's pictures of the main window, its graph windows and the first pages of a
+# PDF report, headless, beside the simulated meter.
 # Usage: tools/screenshots.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
@@ -35,3 +35,17 @@ sim=$!
 for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
 "$build/tools/screenshot/velumin-screenshot" --connect 3 --download 1 --graph 1 \
     docs/screenshots/graph-dwdm96.png
+kill $sim 2>/dev/null || true
+wait $sim 2>/dev/null || true
+rm -f "$XDG_CONFIG_HOME/Nuvra/ports.conf"
+# Last: the limits stay in force in this settings store once they are set.
+"$build/tools/meter-sim/meter-sim" --register COM7 --kind CWDM18 --records 8 >/dev/null &
+sim=$!
+for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
+pdf="$XDG_CONFIG_HOME/report.pdf"
+"$build/tools/screenshot/velumin-screenshot" --limits docs/limits-example.json --connect 1 \
+    --download 2 --report "$pdf" docs/screenshots/limits.png
+"$build/tools/screenshot/velumin-screenshot" --connect 1 --download 2 --graph 2 \
+    docs/screenshots/graph-limits.png
+# The report's first two pages, as a reader sees them.
+pdftoppm -r 60 -f 1 -l 2 -png "$pdf" docs/screenshots/report

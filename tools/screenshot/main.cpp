@@ -1,13 +1,16 @@
-// Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--connect N [--download R [--save F]
-//                                                     [--graph R]]] [--open F] [output.png]
+// Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--limits L.json] [--connect N
+//            [--download R [--save F] [--report F.pdf] [--graph R]]] [--open F] [output.png]
 // Writes a picture of the main window as it looks at start-up, or, with --connect, after
 // choosing device type N and connecting to the meter that discovery preselected; with
 // --download also after Get Data, with record R (counted from 1) selected; --save then saves
 // the report as F. With --open the picture is of the Open Data window showing file F; with
-// --graph it is of the graph window of record R.
+// --graph it is of the graph window of record R. --limits puts the limits file L in force
+// before the window is made; --report exports the PDF report as F.pdf.
 
 #include "app/mainwindow.h"
 #include "app/prompts.h"
+#include "data/limits.h"
+#include "dialogs/limitsdialog.h"
 #include "files/opendatawidget.h"
 #include "graph/graphwidget.h"
 #include "velumin_version.h"
@@ -17,6 +20,7 @@
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPixmap>
@@ -69,6 +73,8 @@ int main(int argc, char* argv[])
     int graphRecord = 0;
     QString saveAs;
     QString open;
+    QString limitsFile;
+    QString reportAs;
     while (args.size() >= 2 && args.at(0).startsWith(QLatin1String("--"))) {
         const QString option = args.takeFirst();
         const QString value = args.takeFirst();
@@ -82,6 +88,24 @@ int main(int argc, char* argv[])
             open = value;
         else if (option == QLatin1String("--graph"))
             graphRecord = value.toInt();
+        else if (option == QLatin1String("--limits"))
+            limitsFile = value;
+        else if (option == QLatin1String("--report"))
+            reportAs = value;
+    }
+    // The limits in force at start-up, as a user who had set them would have them.
+    if (!limitsFile.isEmpty()) {
+        QFile file(limitsFile);
+        QString error;
+        const std::optional<Limits::LimitSet> limits =
+            file.open(QIODevice::ReadOnly) ? Limits::fromJson(file.readAll(), &error)
+                                           : std::nullopt;
+        if (!limits) {
+            QTextStream(stderr) << "cannot read the limits in " << limitsFile << ": " << error
+                                << '\n';
+            return 1;
+        }
+        LimitsStore::store(*limits);
     }
     const QString path = args.isEmpty() ? QStringLiteral("docs/screenshots/main-window.png") : args.at(0);
 
@@ -98,6 +122,10 @@ int main(int argc, char* argv[])
         return 1;
     }
     QWidget* shown = &window;
+    if (!reportAs.isEmpty()) {
+        Prompts::setFileResponder([reportAs](const Prompts::FileRequest&) { return reportAs; });
+        window.findChild<QAction*>(QStringLiteral("actionExportReport"))->trigger();
+    }
     if (!saveAs.isEmpty() || !open.isEmpty()) {
         const QString file = saveAs.isEmpty() ? open : saveAs;
         Prompts::setFileResponder([file](const Prompts::FileRequest&) { return file; });
