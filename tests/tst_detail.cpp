@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <optional>
+
 // The detail rows of hand-built records. Expected texts are typed out as the user reads them on
 // screen; rows are counted from 1 as they appear there.
 
@@ -97,6 +99,62 @@ Q_DECLARE_METATYPE(Cells)
 class TestDetail : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The readings limits judge, row by row: never a total row, never a reading the record does
+    // not carry (the -99 dBm filler); numbered as the "No" column.
+    void judgedReadings_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<int>>("unjudged"); // rows without a reading to judge
+        QTest::newRow("CWDM18: every row") << 1 << 18 << QList<int>{};
+        QTest::newRow("DWDM48 plain: 48 channels, no total row") << 2 << 48 << QList<int>{};
+        QTest::newRow("Vendral8: the total row") << 3 << 5 << QList<int>{4};
+        QTest::newRow("DWDM49TOTAL: the total row") << 9 << 50 << QList<int>{49};
+        QTest::newRow("MPO12: every fibre") << 10 << 12 << QList<int>{};
+    }
+    void judgedReadings()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, rows);
+        QFETCH(QList<int>, unjudged);
+        const QVector<qint16> raw = ramp(50);
+        Detail::Source source;
+        std::optional<CWDM18Record> cwdm;
+        std::optional<DWDM48Record> dwdm48;
+        std::optional<Vendral8Record> vendral;
+        std::optional<DWDM49TOTALRecord> dwdm49;
+        std::optional<MPO12Record> mpo;
+        switch (kind) {
+        case 1:
+            source = Detail::source(cwdm.emplace(raw, kDate, kTime, QByteArray()));
+            break;
+        case 2:
+            // A plain report: 48 readings, the total entry left as the filler.
+            source = Detail::source(dwdm48.emplace(raw.mid(0, 48), QByteArray(52, '\0'), kDate,
+                                                   kTime, QByteArray(), 4));
+            break;
+        case 3:
+            source = Detail::source(vendral.emplace(raw, kDate, kTime));
+            break;
+        case 9:
+            source = Detail::source(
+                dwdm49.emplace(raw, onFlags(52, channels(50)), kDate, kTime, QByteArray(), 1));
+            break;
+        default:
+            source = Detail::source(mpo.emplace(raw, 1, 0, kDate, kTime, QByteArray()));
+            break;
+        }
+        const auto judged = Detail::judgedReadings(kind, source);
+        QCOMPARE(judged.size(), rows);
+        for (int r = 0; r < rows; ++r) {
+            QCOMPARE(!judged.at(r).has_value(), unjudged.contains(r));
+            if (judged.at(r)) {
+                QCOMPARE(judged.at(r)->number, r + 1);
+                QCOMPARE(judged.at(r)->dbm, -0.5 * (r + 1));
+            }
+        }
+    }
+
     void dwdm48Rows_data();
     void dwdm48Rows();
     void tarnexRows_data();

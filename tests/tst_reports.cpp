@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
 #include "dialogs/limitsdialog.h"
+#include "graph/graphwidget.h"
 #include "metermodel.h"
 #include "windowharness.h"
 
@@ -103,6 +104,20 @@ private Q_SLOTS:
         QTreeWidgetItem* first = detail->topLevelItem(0);
         QCOMPARE(first->toolTip(3), QStringLiteral("HIGH, -1.00 dB"));
         QCOMPARE(first->foreground(3).color(), QColor(220, 0, 0));
+
+        // The graph window draws the minimum and the maximum across its panel.
+        child<QAction>(w, "actionGraphData")->trigger();
+        QVERIFY(w.graphWidget());
+        const QImage graph = w.graphWidget()->grab().toImage();
+        QList<int> redRows;
+        for (int y = 0; y < graph.height(); ++y) {
+            int red = 0;
+            for (int x = 0; x < graph.width(); ++x)
+                red += graph.pixelColor(x, y) == QColor(220, 0, 0) ? 1 : 0;
+            if (red > 100)
+                redRows << y;
+        }
+        QCOMPARE(redRows.size(), 2);
         LimitsStore::store({});
     }
 
