@@ -8,40 +8,40 @@ build=${1:-build}
 export QT_QPA_PLATFORM=offscreen
 XDG_CONFIG_HOME=$(mktemp -d)
 export XDG_CONFIG_HOME
+sim=
 trap 'kill $sim 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"' EXIT
 
+# A simulated meter on COM7 with the given options, once its port is registered.
+start_meter() {
+    "$build/tools/meter-sim/meter-sim" --register COM7 "$@" >/dev/null &
+    sim=$!
+    for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
+}
+
+stop_meter() {
+    kill $sim 2>/dev/null || true
+    wait $sim 2>/dev/null || true
+    rm -f "$XDG_CONFIG_HOME/Nuvra/ports.conf"
+}
+
 "$build/tools/screenshot/velumin-screenshot" docs/screenshots/main-window.png
-"$build/tools/meter-sim/meter-sim" --register COM7 >/dev/null &
-sim=$!
-for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
+start_meter
 "$build/tools/screenshot/velumin-screenshot" --connect 1 docs/screenshots/connected.png
-kill $sim 2>/dev/null || true
-wait $sim 2>/dev/null || true
-rm -f "$XDG_CONFIG_HOME/Nuvra/ports.conf"
-"$build/tools/meter-sim/meter-sim" --register COM7 --kind CWDM18 --records 8 >/dev/null &
-sim=$!
-for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
+stop_meter
+start_meter --kind CWDM18 --records 8
 report="$XDG_CONFIG_HOME/Ruvo730.csv"
 "$build/tools/screenshot/velumin-screenshot" --connect 1 --download 2 --save "$report" \
     docs/screenshots/download.png
 "$build/tools/screenshot/velumin-screenshot" --open "$report" docs/screenshots/open-data.png
 "$build/tools/screenshot/velumin-screenshot" --connect 1 --download 2 --graph 2 \
     docs/screenshots/graph-cwdm18.png
-kill $sim 2>/dev/null || true
-wait $sim 2>/dev/null || true
-rm -f "$XDG_CONFIG_HOME/Nuvra/ports.conf"
-"$build/tools/meter-sim/meter-sim" --register COM7 --kind DWDM96 --records 3 >/dev/null &
-sim=$!
-for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
+stop_meter
+start_meter --kind DWDM96 --records 3
 "$build/tools/screenshot/velumin-screenshot" --connect 3 --download 1 --graph 1 \
     docs/screenshots/graph-dwdm96.png
-kill $sim 2>/dev/null || true
-wait $sim 2>/dev/null || true
-rm -f "$XDG_CONFIG_HOME/Nuvra/ports.conf"
+stop_meter
 # Last: the limits stay in force in this settings store once they are set.
-"$build/tools/meter-sim/meter-sim" --register COM7 --kind CWDM18 --records 8 >/dev/null &
-sim=$!
-for _ in $(seq 50); do [ -s "$XDG_CONFIG_HOME/Nuvra/ports.conf" ] && break; sleep 0.1; done
+start_meter --kind CWDM18 --records 8
 pdf="$XDG_CONFIG_HOME/report.pdf"
 "$build/tools/screenshot/velumin-screenshot" --limits docs/limits-example.json --connect 1 \
     --download 2 --report "$pdf" docs/screenshots/limits.png
