@@ -187,16 +187,26 @@ bool LimitsDialog::limits(Limits::LimitSet* out, QString* error) const
     return true;
 }
 
+void LimitsDialog::warn(const QString& text) const
+{
+    if (m_warn)
+        m_warn(text);
+}
+
+bool LimitsDialog::shownLimits(Limits::LimitSet* out) const
+{
+    QString error;
+    if (limits(out, &error))
+        return true;
+    warn(error);
+    return false;
+}
+
 void LimitsDialog::accept()
 {
     Limits::LimitSet l;
-    QString error;
-    if (!limits(&l, &error)) {
-        if (m_warn)
-            m_warn(error);
-        return;
-    }
-    QDialog::accept();
+    if (shownLimits(&l))
+        QDialog::accept();
 }
 
 void LimitsDialog::load()
@@ -214,8 +224,7 @@ void LimitsDialog::load()
     else
         loaded = Limits::fromJson(file.readAll(), &error);
     if (!loaded) {
-        if (m_warn)
-            m_warn(tr("The limits in %1 were not loaded: %2.").arg(path, error));
+        warn(tr("The limits in %1 were not loaded: %2.").arg(path, error));
         return;
     }
     display(*loaded);
@@ -224,19 +233,13 @@ void LimitsDialog::load()
 void LimitsDialog::save()
 {
     Limits::LimitSet l;
-    QString error;
-    if (!limits(&l, &error)) {
-        if (m_warn)
-            m_warn(error);
+    if (!shownLimits(&l))
         return;
-    }
     const QString path = m_chooser ? m_chooser(true) : QString();
     if (path.isEmpty())
         return;
     QSaveFile file(path);
     const QByteArray json = Limits::toJson(l);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-        if (m_warn)
-            m_warn(tr("The limits were not saved to %1: %2.").arg(path, file.errorString()));
-    }
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
+        warn(tr("The limits were not saved to %1: %2.").arg(path, file.errorString()));
 }

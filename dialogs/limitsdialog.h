@@ -45,6 +45,9 @@ public Q_SLOTS:
 
 private:
     void display(const Limits::LimitSet& limits);
+    // What the dialog shows, or false after telling the user what is wrong with it.
+    bool shownLimits(Limits::LimitSet* out) const;
+    void warn(const QString& text) const;
     void load();
     void save();
 
