@@ -207,7 +207,7 @@ void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString s
     qCDebug(lcVelumin).noquote() << "slotRecvedSysInfo:" << strProductName << strSerialNumber << hwVer
                        << fwVer << strBuildTime << m_kindCode;
     killIdentityTimer();
-    m_recordNames.clear();
+    m_download.clearRecordNames();
     if (strProductName == QLatin1String("Quibrant"))
         strProductName = QStringLiteral("Quibrant-48-100");
     m_productName = strProductName;

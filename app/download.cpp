@@ -30,7 +30,7 @@ void MainWindow::on_actionGetData_triggered()
     killDataTimer();
     // The form of the meter that is connected: the receiver decodes with the kind it was given
     // then, and index 3 is the 96-channel one.
-    const Retrieval::Request first = m_retrieval.start(m_linkDevIndex == 3);
+    const Retrieval::Request first = m_download.start(m_linkDevIndex == 3);
     m_dataTimer = startTimer(m_retryIntervalMs);
     send(first);
 }
@@ -43,7 +43,7 @@ void MainWindow::slotStopData()
 
 void MainWindow::stopRetrieval()
 {
-    m_retrieval.stop();
+    m_download.stop();
     killDataTimer();
 }
 
@@ -64,39 +64,27 @@ void MainWindow::send(const Retrieval::Request& request)
         sendData(request.index);
 }
 
-template <typename R>
-bool MainWindow::admitReport(QList<R>& list, int kind, ushort total, ushort count)
+void MainWindow::takeReport(int kind, const Download::Taken& taken, ushort total, ushort count,
+                            const QByteArray& name, uint date, uint time)
 {
-    const Retrieval::Admission admission = m_retrieval.admit(count);
-    if (admission == Retrieval::Admission::Drop)
-        return false;
-    if (admission == Retrieval::Admission::First) {
+    if (taken.first) {
         ui->treeData->clear();
         ui->treeDetailData->clear();
-        list.clear();
-        if (kind == Kind::Vendral8)
-            m_recordNames.clear();
         m_progressBar->reset();
         m_progressBar->setMaximum(total);
         // The window has a single page; the call stays for meters that expect their own.
         if (isMpoKind(kind))
             ui->tabMain->setCurrentIndex(1);
     }
-    // Records are stored in the order the meter numbers them, so position i is record i.
-    return count < total && list.size() == count;
-}
-
-void MainWindow::addReportRow(int kind, ushort total, ushort count, const QByteArray& name,
-                              uint date, uint time)
-{
+    if (!taken.stored)
+        return;
     auto* row = new QTreeWidgetItem(Intake::rowTexts(kind, count, name, date, time));
     ui->treeData->addTopLevelItem(row);
     markVerdict(ui->treeData->indexOfTopLevelItem(row));
     m_progressBar->setValue(count + 1);
 
-    const Retrieval::Request next = m_retrieval.stored(count, total);
-    if (next.send) {
-        send(next);
+    if (!taken.complete) {
+        send(taken.next);
         return;
     }
     killDataTimer();
@@ -107,20 +95,15 @@ void MainWindow::addReportRow(int kind, ushort total, ushort count, const QByteA
 void MainWindow::slotRecvedDataCWDM18(ushort total, ushort count, const QVector<qint16>& cwdmData,
                                       uint date, uint time, const QByteArray& name)
 {
-    if (!admitReport(m_listCWDM18, Kind::CWDM18, total, count))
-        return;
-    m_listCWDM18.append(CWDM18Record(cwdmData, date, time, name));
-    addReportRow(Kind::CWDM18, total, count, name, date, time);
+    takeReport(Kind::CWDM18, m_download.takeCWDM18(total, count, cwdmData, date, time, name), total,
+               count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataDWDM48(ushort total, ushort count, const QVector<qint16>& dwdmData,
                                       uint date, uint time, const QByteArray& name)
 {
-    if (!admitReport(m_listDWDM48, Kind::DWDM48, total, count))
-        return;
-    // Older meters send neither channel flags nor a total.
-    m_listDWDM48.append(DWDM48Record(dwdmData, QByteArray(52, '\0'), date, time, name, NoTotal));
-    addReportRow(Kind::DWDM48, total, count, name, date, time);
+    takeReport(Kind::DWDM48, m_download.takeDWDM48(total, count, dwdmData, date, time, name), total,
+               count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataDWDM48Big(ushort total, ushort count,
@@ -128,62 +111,51 @@ void MainWindow::slotRecvedDataDWDM48Big(ushort total, ushort count,
                                          uint date, uint time, const QByteArray& name,
                                          int totalIndex)
 {
-    if (!admitReport(m_listDWDM48, Kind::DWDM48, total, count))
-        return;
-    m_listDWDM48.append(DWDM48Record(dwdmData, onOff, date, time, name, totalIndex));
-    addReportRow(Kind::DWDM48, total, count, name, date, time);
+    takeReport(
+        Kind::DWDM48,
+        m_download.takeDWDM48Big(total, count, dwdmData, onOff, date, time, name, totalIndex),
+        total, count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataDWDM96(ushort total, ushort count, const QVector<qint16>& dwdmData,
                                       uint date, uint time, const QByteArray& name)
 {
-    if (!admitReport(m_listDWDM96, Kind::DWDM96, total, count))
-        return;
-    m_listDWDM96.append(DWDM96Record(dwdmData, date, time, name));
-    addReportRow(Kind::DWDM96, total, count, name, date, time);
+    takeReport(Kind::DWDM96, m_download.takeDWDM96(total, count, dwdmData, date, time, name), total,
+               count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataVendral8(ushort total, ushort count, const QVector<qint16>& data,
                                         uint date, uint time, const QByteArray& name)
 {
-    if (!admitReport(m_listVendral8, Kind::Vendral8, total, count))
-        return;
-    const QString nameText = Intake::reportNameText(name);
-    qCDebug(lcVelumin).noquote() << "name:" << nameText;
-    m_listVendral8.append(Vendral8Record(data, date, time));
-    // Kept in step with the list, so that name i always belongs to record i.
-    m_recordNames.resize(count);
-    m_recordNames.append(nameText);
-    addReportRow(Kind::Vendral8, total, count, name, date, time);
+    takeReport(Kind::Vendral8, m_download.takeVendral8(total, count, data, date, time, name), total,
+               count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataTarnex8(ushort total, ushort count, const QVector<qint16>& data,
                                        uint date, uint time, const QByteArray& name)
 {
-    if (!admitReport(m_listTarnex8, Kind::Tarnex8, total, count))
-        return;
-    m_listTarnex8.append(Tarnex8Record(data, date, time, name));
-    addReportRow(Kind::Tarnex8, total, count, name, date, time);
+    takeReport(Kind::Tarnex8, m_download.takeTarnex8(total, count, data, date, time, name), total,
+               count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataTarnex56(ushort total, ushort count, const QVector<qint16>& data,
                                         const QByteArray& onOff, uint date, uint time,
                                         const QByteArray& name, int totalIndex)
 {
-    if (!admitReport(m_listTarnex56, Kind::Tarnex56, total, count))
-        return;
-    m_listTarnex56.append(Tarnex56Record(data, onOff, date, time, name, totalIndex));
-    addReportRow(Kind::Tarnex56, total, count, name, date, time);
+    takeReport(Kind::Tarnex56,
+               m_download.takeTarnex(Kind::Tarnex56, total, count, data, onOff, date, time, name,
+                                     totalIndex),
+               total, count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataTarnex57(ushort total, ushort count, const QVector<qint16>& data,
                                         const QByteArray& onOff, uint date, uint time,
                                         const QByteArray& name, int totalIndex)
 {
-    if (!admitReport(m_listTarnex57, Kind::Tarnex57, total, count))
-        return;
-    m_listTarnex57.append(Tarnex57Record(data, onOff, date, time, name, totalIndex));
-    addReportRow(Kind::Tarnex57, total, count, name, date, time);
+    takeReport(Kind::Tarnex57,
+               m_download.takeTarnex(Kind::Tarnex57, total, count, data, onOff, date, time, name,
+                                     totalIndex),
+               total, count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataTarnex64(ushort total, ushort count, const QVector<qint16>& data,
@@ -191,10 +163,10 @@ void MainWindow::slotRecvedDataTarnex64(ushort total, ushort count, const QVecto
                                         const QByteArray& name, int totalIndex)
 {
     qCDebug(lcVelumin).noquote() << "slot tarnex 64:";
-    if (!admitReport(m_listTarnex64, Kind::Tarnex64, total, count))
-        return;
-    m_listTarnex64.append(Tarnex64Record(data, onOff, date, time, name, totalIndex));
-    addReportRow(Kind::Tarnex64, total, count, name, date, time);
+    takeReport(Kind::Tarnex64,
+               m_download.takeTarnex(Kind::Tarnex64, total, count, data, onOff, date, time, name,
+                                     totalIndex),
+               total, count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataDWDM49TOTAL(ushort total, ushort count,
@@ -202,55 +174,55 @@ void MainWindow::slotRecvedDataDWDM49TOTAL(ushort total, ushort count,
                                            uint date, uint time, const QByteArray& name,
                                            int totalWav)
 {
-    if (!admitReport(m_listDWDM49TOTAL, Kind::DWDM49TOTAL, total, count))
-        return;
-    m_listDWDM49TOTAL.append(DWDM49TOTALRecord(dwdmData, onOff, date, time, name, totalWav));
-    addReportRow(Kind::DWDM49TOTAL, total, count, name, date, time);
+    takeReport(
+        Kind::DWDM49TOTAL,
+        m_download.takeDWDM49TOTAL(total, count, dwdmData, onOff, date, time, name, totalWav),
+        total, count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataMPO12(ushort total, ushort count, const QVector<qint16>& mpoData,
                                      ushort mode, ushort polar, uint date, uint time,
                                      const QByteArray& name)
 {
-    if (!admitReport(m_listMPO12, Kind::MPO12, total, count))
-        return;
-    m_listMPO12.append(MPO12Record(mpoData, mode, polar, date, time, name));
-    addReportRow(Kind::MPO12, total, count, name, date, time);
+    takeReport(
+        Kind::MPO12,
+        m_download.takeMpo(Kind::MPO12, total, count, mpoData, mode, polar, date, time, name),
+        total, count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataMPO24(ushort total, ushort count, const QVector<qint16>& mpoData,
                                      ushort mode, ushort polar, uint date, uint time,
                                      const QByteArray& name)
 {
-    if (!admitReport(m_listMPO24, Kind::MPO24, total, count))
-        return;
-    m_listMPO24.append(MPO24Record(mpoData, mode, polar, date, time));
-    addReportRow(Kind::MPO24, total, count, name, date, time);
+    takeReport(
+        Kind::MPO24,
+        m_download.takeMpo(Kind::MPO24, total, count, mpoData, mode, polar, date, time, name),
+        total, count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataMPO16(ushort total, ushort count, const QVector<qint16>& mpoData,
                                      ushort mode, ushort polar, uint date, uint time,
                                      const QByteArray& name)
 {
-    if (!admitReport(m_listMPO16, Kind::MPO16, total, count))
-        return;
-    m_listMPO16.append(MPO16Record(mpoData, mode, polar, date, time, name));
-    addReportRow(Kind::MPO16, total, count, name, date, time);
+    takeReport(
+        Kind::MPO16,
+        m_download.takeMpo(Kind::MPO16, total, count, mpoData, mode, polar, date, time, name),
+        total, count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataMPO32(ushort total, ushort count, const QVector<qint16>& mpoData,
                                      ushort mode, ushort polar, uint date, uint time,
                                      const QByteArray& name)
 {
-    if (!admitReport(m_listMPO32, Kind::MPO32, total, count))
-        return;
-    m_listMPO32.append(MPO32Record(mpoData, mode, polar, date, time, name));
-    addReportRow(Kind::MPO32, total, count, name, date, time);
+    takeReport(
+        Kind::MPO32,
+        m_download.takeMpo(Kind::MPO32, total, count, mpoData, mode, polar, date, time, name),
+        total, count, name, date, time);
 }
 
 void MainWindow::slotRecvedDataDWDM96Semi(ushort count, uchar flag)
 {
-    send(m_retrieval.firstHalfArrived(count, flag));
+    send(m_download.firstHalfArrived(count, flag));
 }
 
 void MainWindow::on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)

@@ -19,17 +19,6 @@
 
 namespace {
 
-// Vendral-8 records keep their names beside the list; every other record holds its own.
-template <typename R> CsvReport::Row reportRow(const QList<R>& list, int i, const QStringList&)
-{
-    return CsvReport::row(list.at(i));
-}
-
-CsvReport::Row reportRow(const QList<Vendral8Record>& list, int i, const QStringList& names)
-{
-    return CsvReport::row(list.at(i), names.value(i));
-}
-
 const QString csvFilter = QStringLiteral("CSV File (*.csv)");
 const QString csvSuffix = QStringLiteral("csv");
 
@@ -40,22 +29,10 @@ bool MainWindow::buildReport(QByteArray* bytes) const
     bytes->clear();
     QTreeWidgetItem* current = ui->treeData->currentItem();
     const int row = current ? ui->treeData->indexOfTopLevelItem(current) : -1;
-    const KindInfo* info = kindInfo(m_kindCode);
     // No known meter: an empty report.
     bool built = true;
     withRecords(m_kindCode, [&](const auto& list) {
-        if (info->report.form == ReportLayout::FibreRows) {
-            built = row >= 0 && row < list.size();
-            if (built)
-                *bytes = CsvReport::fibreRows(m_kindCode, m_productName,
-                                              reportRow(list, row, m_recordNames));
-            return;
-        }
-        QList<CsvReport::Row> rows;
-        rows.reserve(list.size());
-        for (int i = 0; i < list.size(); ++i)
-            rows.append(reportRow(list, i, m_recordNames));
-        *bytes = CsvReport::recordRows(m_kindCode, rows);
+        built = CsvReport::report(m_kindCode, m_productName, list, recordNames(), row, bytes);
     });
     return built;
 }

@@ -128,7 +128,7 @@ void MainWindow::timerEvent(QTimerEvent* event)
             m_discoveryTimer = 0;
         }
     } else if (m_dataTimer != 0 && event->timerId() == m_dataTimer) {
-        send(m_retrieval.tick());
+        send(m_download.tick());
     } else if (m_identityTimer != 0 && event->timerId() == m_identityTimer) {
         sendSystemInfo();
     }

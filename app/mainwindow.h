@@ -4,7 +4,7 @@
 #include "data/kinds.h"
 #include "data/limits.h"
 #include "data/records.h"
-#include "protocol/retrieval.h"
+#include "protocol/download.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,6 +14,7 @@
 #include <QVector>
 
 #include <optional>
+#include <utility>
 
 class QAction;
 class QComboBox;
@@ -57,12 +58,12 @@ public:
     void setRetryIntervalMs(int ms) { m_retryIntervalMs = ms; }
     int retryIntervalMs() const { return m_retryIntervalMs; }
     // A Get Data retrieval is running.
-    bool isGettingData() const { return m_retrieval.getting(); }
+    bool isGettingData() const { return m_download.getting(); }
     // The port is open and read; false once the meter has gone away, while Connect stays
     // checked until the user unchecks it.
     bool isLinked() const { return m_serialComm != nullptr; }
     // The names of the Vendral-8 records downloaded last, by record position.
-    const QStringList& recordNames() const { return m_recordNames; }
+    const QStringList& recordNames() const { return m_download.recordNames(); }
     // The window Open Data made last; null when there is none.
     OpenDataWidget* openDataWidget() const { return m_openDataWidget; }
     // The window Graph Data made last; null when there is none.
@@ -155,12 +156,11 @@ private:
     void killDataTimer();
     // Ends a running retrieval, as the stop button does.
     void stopRetrieval();
-    // The common front of every intake slot: whether the report of record `count` is stored.
-    // Record 0 of a retrieval first empties the record list and `list`.
-    template <typename R> bool admitReport(QList<R>& list, int kind, ushort total, ushort count);
-    // The common end: the row in treeData, the progress bar and the next request.
-    void addReportRow(int kind, ushort total, ushort count, const QByteArray& name, uint date,
-                      uint time);
+    // What every intake slot does with the report it handed to the download: nothing when it was
+    // dropped; else record 0 first empties the record list, then the row in treeData, the
+    // progress bar and the next request.
+    void takeReport(int kind, const Download::Taken& taken, ushort total, ushort count,
+                    const QByteArray& name, uint date, uint time);
     void showRecordDetail(int row);
 
     // The record list's context menu and what it leads to.
@@ -215,26 +215,10 @@ private:
     QString m_hwVersion;
     QString m_fwVersion;
     QString m_buildTime;
-    // Names of the Vendral-8 records, whose records hold none: entry i belongs to record i.
-    QStringList m_recordNames;
-
-    Retrieval m_retrieval;
+    // The records of each kind and the retrieval that asks for them.
+    Download m_download;
     int m_dataTimer = 0;
     int m_retryIntervalMs = DefaultRetryIntervalMs;
-
-    QList<CWDM18Record> m_listCWDM18;
-    QList<DWDM48Record> m_listDWDM48;
-    QList<DWDM96Record> m_listDWDM96;
-    QList<Vendral8Record> m_listVendral8;
-    QList<Tarnex8Record> m_listTarnex8;
-    QList<Tarnex56Record> m_listTarnex56;
-    QList<Tarnex57Record> m_listTarnex57;
-    QList<Tarnex64Record> m_listTarnex64;
-    QList<DWDM49TOTALRecord> m_listDWDM49TOTAL;
-    QList<MPO12Record> m_listMPO12;
-    QList<MPO24Record> m_listMPO24;
-    QList<MPO16Record> m_listMPO16;
-    QList<MPO32Record> m_listMPO32;
 
     bool m_displayFreq = false;
     Limits::LimitSet m_limits;
@@ -249,48 +233,5 @@ private:
 
 template <typename F> bool MainWindow::withRecords(int kind, F&& f) const
 {
-    switch (kind) {
-    case Kind::CWDM18:
-        f(m_listCWDM18);
-        break;
-    case Kind::DWDM48:
-        f(m_listDWDM48);
-        break;
-    case Kind::Vendral8:
-        f(m_listVendral8);
-        break;
-    case Kind::DWDM96:
-        f(m_listDWDM96);
-        break;
-    case Kind::Tarnex8:
-        f(m_listTarnex8);
-        break;
-    case Kind::Tarnex56:
-        f(m_listTarnex56);
-        break;
-    case Kind::Tarnex57:
-        f(m_listTarnex57);
-        break;
-    case Kind::Tarnex64:
-        f(m_listTarnex64);
-        break;
-    case Kind::DWDM49TOTAL:
-        f(m_listDWDM49TOTAL);
-        break;
-    case Kind::MPO12:
-        f(m_listMPO12);
-        break;
-    case Kind::MPO24:
-        f(m_listMPO24);
-        break;
-    case Kind::MPO16:
-        f(m_listMPO16);
-        break;
-    case Kind::MPO32:
-        f(m_listMPO32);
-        break;
-    default:
-        return false;
-    }
-    return true;
+    return m_download.withRecords(kind, std::forward<F>(f));
 }

@@ -95,7 +95,7 @@ private:
     int m_longStalls = 0;
 };
 
-struct Download {
+struct DownloadCase {
     const char* label;
     const char* simKind;
     int records;
@@ -113,14 +113,14 @@ struct DownloadResult : Bench::Outcome {
     double guiCpuMsPerRecord = 0;
 };
 
-double floorRecordsPerSecond(const Download& d)
+double floorRecordsPerSecond(const DownloadCase& d)
 {
     return 1000.0 / (PauseAfterFrameMs * d.framesPerRecord);
 }
 
 // Downloads every record as a user would: device type, Connect, wait for the identity, Get
 // Data, wait for the completion message.
-DownloadResult runDownload(const Download& d)
+DownloadResult runDownload(const DownloadCase& d)
 {
     DownloadResult result;
     MeterSim sim;
@@ -331,11 +331,11 @@ int main(int argc, char* argv[])
     bool failed = false;
     std::vector<Bench::Goal> goals;
 
-    const Download downloads[] = {
+    const DownloadCase downloads[] = {
         {"CWDM18", "CWDM18", 1000, 1, 1},
         {"DWDM96", "DWDM96", 200, 3, 2},
     };
-    for (const Download& d : downloads) {
+    for (const DownloadCase& d : downloads) {
         const DownloadResult r = runDownload(d);
         const QByteArray label = d.label;
         if (!r.ok) {

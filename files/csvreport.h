@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/kinds.h"
 #include "data/metertext.h"
 #include "data/records.h"
 
@@ -7,6 +8,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 // The CSV report that Save Data writes: a heading, label rows from the channel tables, and the
@@ -26,8 +28,8 @@ QByteArray nameBytes(const RecordName& name);
 struct Row {
     QDate date;
     QTime time;
-    QByteArray name;  // the name's bytes as the meter sent them, without padding, control
-                      // characters as spaces
+    QByteArray name; // the name's bytes as the meter sent them, without padding, control
+                     // characters as spaces
     const double* values = nullptr;
     int valueCount = 0;
     quint16 mode = 0;
@@ -70,5 +72,41 @@ QByteArray recordRows(int kind, const QList<Row>& records);
 // The fibre-row report of one record of an MPO kind; empty for other kinds.
 // `productName` heads the file.
 QByteArray fibreRows(int kind, const QString& productName, const Row& record);
+
+// Row i of a kind's list: Vendral-8 records keep their names beside the list, every other record
+// holds its own.
+template <typename R> Row rowAt(const QList<R>& list, int i, const QStringList&)
+{
+    return row(list.at(i));
+}
+inline Row rowAt(const QList<Vendral8Record>& list, int i, const QStringList& names)
+{
+    return row(list.at(i), names.value(i));
+}
+
+// The file Save Data writes of the records of `kind` in `list`: every record one line, or for
+// the fibre-row kinds record `selected` alone. False, and no bytes, when there is no such record;
+// a code that names no kind gives an empty file.
+template <typename R>
+bool report(int kind, const QString& productName, const QList<R>& list,
+            const QStringList& vendral8Names, int selected, QByteArray* bytes)
+{
+    bytes->clear();
+    const KindInfo* info = kindInfo(kind);
+    if (!info)
+        return true;
+    if (info->report.form == ReportLayout::FibreRows) {
+        if (selected < 0 || selected >= list.size())
+            return false;
+        *bytes = fibreRows(kind, productName, rowAt(list, selected, vendral8Names));
+        return true;
+    }
+    QList<Row> rows;
+    rows.reserve(list.size());
+    for (int i = 0; i < list.size(); ++i)
+        rows.append(rowAt(list, i, vendral8Names));
+    *bytes = recordRows(kind, rows);
+    return true;
+}
 
 } // namespace CsvReport
