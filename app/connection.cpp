@@ -4,9 +4,9 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
+#include "data/identity.h"
 #include "data/kinds.h"
 #include "data/logging.h"
-#include "data/metertext.h"
 #include "device/comports.h"
 #include "device/serialport.h"
 #include "graph/graphwidget.h"
@@ -18,14 +18,6 @@
 #include <QSerialPort>
 
 namespace {
-
-QString versionText(uint version)
-{
-    return QStringLiteral("V%1.%2.%3")
-        .arg((version >> 16) & 0xFF)
-        .arg((version >> 8) & 0xFF)
-        .arg(version & 0xFF);
-}
 
 void logOpenState(const QSerialPort& port)
 {
@@ -200,21 +192,17 @@ void MainWindow::sendRequest(const QByteArray& frame)
 void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString strSerialNumber,
                                    uint hwVer, uint fwVer, QString strBuildTime)
 {
-    // Shown in one-line fields and written into reports and file names: no control characters.
-    strProductName = MeterText::printable(strProductName);
-    strSerialNumber = MeterText::printable(strSerialNumber);
-    strBuildTime = MeterText::printable(strBuildTime);
-    qCDebug(lcVelumin).noquote() << "slotRecvedSysInfo:" << strProductName << strSerialNumber << hwVer
-                       << fwVer << strBuildTime << m_kindCode;
+    const MeterIdentity id =
+        meterIdentity(strProductName, strSerialNumber, hwVer, fwVer, strBuildTime);
+    qCDebug(lcVelumin).noquote() << "slotRecvedSysInfo:" << id.product << id.serial << hwVer
+                                 << fwVer << id.buildTime << m_kindCode;
     killIdentityTimer();
     m_download.clearRecordNames();
-    if (strProductName == QLatin1String("Quibrant"))
-        strProductName = QStringLiteral("Quibrant-48-100");
-    m_productName = strProductName;
-    m_serialNumber = strSerialNumber;
-    m_hwVersion = versionText(hwVer);
-    m_fwVersion = versionText(fwVer);
-    m_buildTime = strBuildTime;
+    m_productName = id.product;
+    m_serialNumber = id.serial;
+    m_hwVersion = id.hardware;
+    m_fwVersion = id.firmware;
+    m_buildTime = id.buildTime;
 
     if (const KindInfo* info = kindInfo(device)) {
         m_kindCode = device;
@@ -235,7 +223,8 @@ void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString s
 
 void MainWindow::setConnectedUi(bool on)
 {
-    for (QWidget* w : {static_cast<QWidget*>(ui->tabMain), static_cast<QWidget*>(ui->gbSystemInfor)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(ui->tabMain), static_cast<QWidget*>(ui->gbSystemInfor)})
         w->setEnabled(on);
     for (QAction* a : {ui->actionGetData, ui->actionSaveData, ui->actionGraphData, ui->actionSave})
         a->setEnabled(on);

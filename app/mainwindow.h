@@ -52,7 +52,7 @@ public:
 
     // How often Get Data asks again when no record has arrived. Tests shorten it; the window
     // itself never changes it.
-    static constexpr int DefaultRetryIntervalMs = 2000;
+    static constexpr int DefaultRetryIntervalMs = Retrieval::RetryIntervalMs;
     // How often a connected meter that has not identified itself is asked again.
     static constexpr int IdentityRetryMs = 1000;
     void setRetryIntervalMs(int ms) { m_retryIntervalMs = ms; }

@@ -9,6 +9,7 @@
 #include "dialogs/limitsdialog.h"
 #include "files/csvreport.h"
 #include "files/pdfreport.h"
+#include "files/reportcontent.h"
 #include "graph/graphpicture.h"
 #include "graph/graphtable.h"
 #include "graph/graphwidget.h"
@@ -22,38 +23,6 @@
 #include <QIcon>
 #include <QMenu>
 #include <QProgressDialog>
-
-namespace {
-
-QString marginText(double margin)
-{
-    return QStringLiteral("%1%2 dB")
-        .arg(margin > 0 ? QStringLiteral("+") : QString())
-        .arg(margin, 0, 'f', 2);
-}
-
-// "-30 to 3 dBm, spread at most 6 dB, 2 channel overrides"
-QStringList limitsLines(const Limits::LimitSet& l)
-{
-    QStringList parts;
-    const auto n = [](double v) { return QString::number(v); };
-    if (l.min && l.max)
-        parts << MainWindow::tr("%1 to %2 dBm").arg(n(*l.min), n(*l.max));
-    else if (l.min)
-        parts << MainWindow::tr("at least %1 dBm").arg(n(*l.min));
-    else if (l.max)
-        parts << MainWindow::tr("at most %1 dBm").arg(n(*l.max));
-    if (l.maxSpread)
-        parts << MainWindow::tr("spread at most %1 dB").arg(n(*l.maxSpread));
-    if (!l.channels.isEmpty())
-        parts << MainWindow::tr("%n channel override(s)", nullptr, int(l.channels.size()));
-    QString line = parts.join(QStringLiteral(", "));
-    if (!l.name.isEmpty())
-        line = l.name + QStringLiteral(": ") + line;
-    return {line};
-}
-
-} // namespace
 
 void MainWindow::setUpReportActions()
 {
@@ -81,17 +50,10 @@ void MainWindow::slotRecordMenu(const QPoint& at)
 
 std::optional<Limits::RecordResult> MainWindow::verdictOf(int row) const
 {
-    if (!m_limits.enabled)
-        return std::nullopt;
     const std::optional<Detail::Source> source = recordSource(row);
     if (!source)
         return std::nullopt;
-    QList<Limits::Reading> readings;
-    for (const std::optional<Limits::Reading>& r : Detail::judgedReadings(m_kindCode, *source)) {
-        if (r)
-            readings.append(*r);
-    }
-    return Limits::judge(m_limits, readings);
+    return ReportContent::recordVerdict(m_limits, m_kindCode, *source);
 }
 
 void MainWindow::markVerdict(int row)
@@ -124,13 +86,14 @@ void MainWindow::markFailingCells(const QList<QTreeWidgetItem*>& items,
     for (int i = 0; i < items.size() && i < readings.size(); ++i) {
         if (!readings.at(i))
             continue;
-        const Limits::RecordResult r = Limits::judge(m_limits, {*readings.at(i)});
-        if (r.channels.isEmpty())
+        const std::optional<Limits::ChannelResult> c =
+            ReportContent::channelVerdict(m_limits, *readings.at(i));
+        if (!c)
             continue;
-        const Limits::ChannelResult& c = r.channels.first();
-        items.at(i)->setToolTip(
-            3, QStringLiteral("%1, %2").arg(Limits::verdictText(c.verdict), marginText(c.margin)));
-        if (c.verdict != Limits::Verdict::Pass)
+        items.at(i)->setToolTip(3,
+                                QStringLiteral("%1, %2").arg(Limits::verdictText(c->verdict),
+                                                             ReportContent::marginText(c->margin)));
+        if (c->verdict != Limits::Verdict::Pass)
             items.at(i)->setForeground(3, Graph::LimitColour);
     }
 }
@@ -178,7 +141,7 @@ void MainWindow::slotExportReport()
     report.identity = {m_productName, m_serialNumber, m_hwVersion, m_fwVersion};
     report.exported = QDateTime::currentDateTime();
     if (m_limits.enabled)
-        report.limits = limitsLines(m_limits);
+        report.limits = ReportContent::limitsLines(m_limits);
     const int rows = ui->treeData->topLevelItemCount();
     const QStringList headers = {
         ui->treeDetailData->headerItem()->text(0), ui->treeDetailData->headerItem()->text(1),
@@ -188,45 +151,9 @@ void MainWindow::slotExportReport()
         if (!source)
             continue;
         const QTreeWidgetItem* item = ui->treeData->topLevelItem(row);
-        PdfReport::Record rec;
-        rec.number = row + 1;
-        rec.name = item->text(0);
-        rec.dateTime = item->text(2);
-        rec.graphType = Graph::typeOfKind(m_kindCode);
-        rec.readings = QList<double>(source->powers, source->powers + source->powerCount);
-        rec.graphLabels = Graph::labels(m_kindCode, m_displayFreq, source->totalLabel);
-        rec.displayFreq = m_displayFreq;
-        rec.headers = headers;
-        const QList<QStringList> shown =
-            Detail::rows(m_kindCode, *source, m_displayFreq, m_productName);
-        const QList<std::optional<Limits::Reading>> judged =
-            Detail::judgedReadings(m_kindCode, *source);
-        std::optional<double> lowest;
-        std::optional<double> highest;
-        for (int i = 0; i < shown.size(); ++i) {
-            PdfReport::ChannelRow channel{shown.at(i), QString(), QString()};
-            if (const std::optional<Limits::Reading>& r = judged.value(i)) {
-                lowest = std::min(lowest.value_or(r->dbm), r->dbm);
-                highest = std::max(highest.value_or(r->dbm), r->dbm);
-                if (m_limits.enabled) {
-                    const Limits::RecordResult one = Limits::judge(m_limits, {*r});
-                    if (!one.channels.isEmpty()) {
-                        channel.verdict = Limits::verdictText(one.channels.first().verdict);
-                        channel.margin = marginText(one.channels.first().margin);
-                    }
-                }
-            }
-            rec.channels << channel;
-        }
-        rec.lowest = lowest ? Detail::powerText(*lowest) : QString();
-        rec.highest = highest ? Detail::powerText(*highest) : QString();
-        if (const std::optional<Limits::RecordResult> verdict = verdictOf(row)) {
-            rec.verdict = verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
-            for (int n : verdict->failing)
-                rec.failing << QString::number(n);
-            if (!verdict->spreadHolds)
-                rec.failing << tr("spread");
-        }
+        const PdfReport::Record rec =
+            ReportContent::pdfRecord(m_kindCode, *source, {row, item->text(0), item->text(2)},
+                                     m_displayFreq, m_productName, headers, m_limits);
         report.records << rec;
     }
     if (report.records.isEmpty()) {

@@ -21,6 +21,9 @@ public:
         Next,  // the next record of this retrieval
     };
 
+    // How long a front end waits for a record before it asks again (tick()).
+    static constexpr int RetryIntervalMs = 2000;
+
     // Starts (or restarts) a retrieval at record 0; `by96` asks for 96-channel halves.
     Request start(bool by96);
     void stop();

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "data/detail.h"
+#include "data/limits.h"
+#include "files/pdfreport.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What a record's report says, from its values and the limits in force: the window's Export
+// Report and velumin-export build their reports and verdicts here.
+namespace ReportContent {
+
+// "+2.50 dB", "-1.25 dB".
+QString marginText(double margin);
+
+// The lines that describe the limits in a report: "name: -30 to 3 dBm, spread at most 6 dB, ...".
+QStringList limitsLines(const Limits::LimitSet& limits);
+
+// The verdict of one reading alone; none when the limits are off or do not check its channel.
+std::optional<Limits::ChannelResult> channelVerdict(const Limits::LimitSet& limits,
+                                                    const Limits::Reading& reading);
+
+// The verdict of a whole record of `kind`; none when the limits are off.
+std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits, int kind,
+                                                  const Detail::Source& source);
+
+// The detail view's column titles for `kind`.
+QStringList detailHeaders(int kind, bool displayFreq);
+
+// What identifies a record in a report: its position from 0, and the record list's name and
+// date-time texts.
+struct RecordTexts {
+    int index = 0;
+    QString name;
+    QString dateTime;
+};
+
+// A record's section of the PDF report: its graph, its channel table with the detail view's
+// `headers`, and the verdicts where the limits are on.
+PdfReport::Record pdfRecord(int kind, const Detail::Source& source, const RecordTexts& texts,
+                            bool displayFreq, const QString& productName,
+                            const QStringList& headers, const Limits::LimitSet& limits);
+
+} // namespace ReportContent
