@@ -41,8 +41,8 @@ MainWindow::MainWindow(QWidget* parent)
     ui->treeDetailData->setColumnWidth(1, 110);
     ui->treeDetailData->setColumnWidth(2, 130);
     ui->treeData->setColumnWidth(0, 150);
-    ui->treeDetailData->headerItem()->setText(
-        2, m_displayFreq ? tr("Frequency (THz)") : tr("Wavelength (nm)"));
+    ui->treeDetailData->headerItem()->setText(2, m_displayFreq ? tr("Frequency (THz)")
+                                                               : tr("Wavelength (nm)"));
 
     // Every port name is offered, so the user can pick one that discovery did not find.
     m_cbPort = new QComboBox;
@@ -72,10 +72,7 @@ MainWindow::MainWindow(QWidget* parent)
     ui->statusBar->insertWidget(2, m_stopButton, 1);
     connect(m_stopButton, &QToolButton::clicked, this, &MainWindow::slotStopData);
 
-    ui->cbSelectDevice->addItem(QStringLiteral("NONE"));
-    ui->cbSelectDevice->addItem(QStringLiteral("CWDM-18 (Ruvo 730)"));
-    ui->cbSelectDevice->addItem(QStringLiteral("DWDM-48 (Ruvo 720)"));
-    ui->cbSelectDevice->addItem(QStringLiteral("Vendral-8 (Ruvo 710)"));
+    ui->cbSelectDevice->addItems(deviceChooserEntries());
 
     // The device tree is kept up to date but not shown; graphs open in a window of their own.
     ui->treeDevice->hide();

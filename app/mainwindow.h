@@ -5,6 +5,7 @@
 #include "data/limits.h"
 #include "data/records.h"
 #include "protocol/download.h"
+#include "protocol/serialcomm.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,7 +26,6 @@ class QToolButton;
 class QTreeWidgetItem;
 class GraphWidget;
 class OpenDataWidget;
-class SerialComm;
 
 namespace Ui {
 class MainWindow;
@@ -54,7 +54,7 @@ public:
     // itself never changes it.
     static constexpr int DefaultRetryIntervalMs = Retrieval::RetryIntervalMs;
     // How often a connected meter that has not identified itself is asked again.
-    static constexpr int IdentityRetryMs = 1000;
+    static constexpr int IdentityRetryMs = SerialComm::IdentityRetryMs;
     void setRetryIntervalMs(int ms) { m_retryIntervalMs = ms; }
     int retryIntervalMs() const { return m_retryIntervalMs; }
     // A Get Data retrieval is running.

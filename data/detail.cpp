@@ -221,4 +221,14 @@ QList<std::optional<Limits::Reading>> judgedReadings(int kind, const Source& s)
     return out;
 }
 
+QList<int> rowReadings(int kind, const Source& s)
+{
+    const KindInfo* info = kindInfo(kind);
+    if (!info)
+        return {};
+    RowBuilder b(s, info->detailHigh);
+    build(b, info, kind, s, false, QString());
+    return b.readings();
+}
+
 } // namespace Detail

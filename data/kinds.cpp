@@ -144,3 +144,11 @@ const QStringList* labelTable(int kind, bool displayFreq)
         return nullptr;
     return displayFreq && info->frequencies ? &info->frequencies() : &info->wavelengths();
 }
+
+const QStringList& deviceChooserEntries()
+{
+    static const QStringList entries = {
+        QStringLiteral("NONE"), QStringLiteral("CWDM-18 (Ruvo 730)"),
+        QStringLiteral("DWDM-48 (Ruvo 720)"), QStringLiteral("Vendral-8 (Ruvo 710)")};
+    return entries;
+}

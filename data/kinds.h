@@ -108,3 +108,7 @@ bool isMpoKind(int kind);
 
 // The label table of a kind in the given display unit; nullptr for MPO kinds and unknown codes.
 const QStringList* labelTable(int kind, bool displayFreq);
+
+// The entries of the window's device type chooser, "NONE" first; entry i is device selection
+// index i, which the receiver decodes by.
+const QStringList& deviceChooserEntries();

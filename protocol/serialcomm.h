@@ -42,6 +42,9 @@ public:
 
     // How long reads may keep failing before the port counts as gone.
     static constexpr int GiveUpAfterMs = 1000;
+    // How often a front end asks a connected meter that has not identified itself again: what
+    // waited in the line at the open, or a lost answer, must not leave it without an identity.
+    static constexpr int IdentityRetryMs = 1000;
 
 Q_SIGNALS:
     void sigRecvedSysInfo(int device, QString strProductNumber, QString strSerialNumber, uint hwVer,
@@ -56,8 +59,8 @@ Q_SIGNALS:
                              QByteArray name);
     void sigRecvedDataVendral8(ushort total, ushort count, QVector<qint16> data, uint date,
                                uint time, QByteArray name);
-    void sigRecvedDataTarnex8(ushort total, ushort count, QVector<qint16> data, uint date, uint time,
-                              QByteArray name);
+    void sigRecvedDataTarnex8(ushort total, ushort count, QVector<qint16> data, uint date,
+                              uint time, QByteArray name);
     void sigRecvedDataTarnex56(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
                                uint date, uint time, QByteArray name, int totalIndex);
     void sigRecvedDataTarnex57(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
@@ -91,7 +94,7 @@ private:
 
     std::atomic<bool> m_stop{false};
     QSerialPort* m_port;
-    QThread* m_home;  // the creating thread, which gets the port back after the loop
+    QThread* m_home; // the creating thread, which gets the port back after the loop
     // m_kind, m_devIndex, m_hwVer and m_fwVer of the receiver live here; receiver thread only
     // once started.
     Decoder::DecoderState m_state;

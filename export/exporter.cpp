@@ -1,0 +1,502 @@
+#include "export/exporter.h"
+
+#include "data/intake.h"
+#include "data/kinds.h"
+#include "device/comports.h"
+#include "device/serialport.h"
+#include "dialogs/displayunit.h"
+#include "export/meterjson.h"
+#include "files/csvreport.h"
+#include "files/pdfreport.h"
+#include "files/reportcontent.h"
+#include "protocol/frames.h"
+#include "protocol/serialcomm.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSerialPort>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+std::atomic<bool> Exporter::interruptRequested{false};
+
+namespace {
+
+const QString standardOutput = QStringLiteral("-");
+
+bool writeToStandardOutput(const QByteArray& bytes)
+{
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) ==
+               size_t(bytes.size()) &&
+           std::fflush(stdout) == 0;
+}
+
+// How to get at a port the user may not open.
+QString accessAdvice()
+{
+    return QStringLiteral(
+        "To use the meter without root, install the velumin package (its udev rule gives the user "
+        "at the seat the meter's port) or add yourself to the dialout group: sudo adduser "
+        "\"$USER\" "
+        "dialout, then log in again.");
+}
+
+} // namespace
+
+Exporter::Exporter(ExportOptions options, QObject* parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+    , m_progress(stderr,
+#ifdef Q_OS_UNIX
+                 isatty(STDERR_FILENO) == 1,
+#else
+                 false,
+#endif
+                 m_options.quiet)
+{
+    m_identityRetry.setInterval(SerialComm::IdentityRetryMs);
+    connect(&m_identityRetry, &QTimer::timeout, this,
+            [this] { m_comm->post(Frames::systemInfoRequest()); });
+    m_retry.setInterval(Retrieval::RetryIntervalMs);
+    connect(&m_retry, &QTimer::timeout, this, [this] { send(m_download.tick()); });
+    m_deadline.setSingleShot(true);
+    m_deadline.setInterval(m_options.timeoutSeconds * 1000);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        if (!m_identified)
+            finish(NoIdentity, QStringLiteral("no answer from the meter on %1 within %2 s: is it "
+                                              "switched on, and is it of the type given?")
+                                   .arg(m_options.port)
+                                   .arg(m_options.timeoutSeconds));
+        else
+            finish(MeterGone,
+                   QStringLiteral("the meter stopped answering after %1 of %2 records; no report "
+                                  "was written")
+                       .arg(m_rows.size())
+                       .arg(m_total));
+    });
+}
+
+Exporter::~Exporter()
+{
+    closeLink();
+}
+
+void Exporter::start()
+{
+    m_displayFreq = m_options.displayFreq.value_or(DisplayUnit::readDisplayFreq());
+    if (!loadLimits() || !checkOutputs() || !openPort())
+        return;
+    m_comm = new SerialComm(m_port, m_options.deviceIndex, nullptr);
+    connectReceiver();
+    m_comm->start();
+    m_comm->post(Frames::systemInfoRequest());
+    m_identityRetry.start();
+    m_deadline.start();
+}
+
+void Exporter::interrupt()
+{
+    finish(Interrupted, QStringLiteral("interrupted; no report was written"));
+}
+
+bool Exporter::loadLimits()
+{
+    if (m_options.limitsFile.isEmpty())
+        return true;
+    QFile file(m_options.limitsFile);
+    QString error;
+    std::optional<Limits::LimitSet> limits;
+    // A limits file is a few hundred bytes; anything much larger is not one.
+    if (!file.open(QIODevice::ReadOnly))
+        error = file.errorString();
+    else if (file.size() > 1024 * 1024)
+        error = QStringLiteral("it is larger than 1 MiB");
+    else
+        limits = Limits::fromJson(file.readAll(), &error);
+    if (!limits) {
+        finish(Usage, QStringLiteral("the limits file %1 cannot be used: %2")
+                          .arg(m_options.limitsFile, error));
+        return false;
+    }
+    m_limits = *limits;
+    // Given on the command line, the limits apply whatever the file says of "enabled".
+    m_limits.enabled = true;
+    return true;
+}
+
+bool Exporter::checkOutputs()
+{
+    // Found out now rather than after the download: a typing error must not cost a meter's worth
+    // of waiting.
+    for (const QString& path : {m_options.csv, m_options.pdf, m_options.json}) {
+        if (path.isEmpty() || path == standardOutput)
+            continue;
+        const QFileInfo info(path);
+        const QFileInfo folder(info.absolutePath());
+        QString problem;
+        if (info.isDir())
+            problem = QStringLiteral("it is a folder");
+        else if (!folder.isDir())
+            problem = QStringLiteral("its folder does not exist");
+        else if (!folder.isWritable())
+            problem = QStringLiteral("its folder is not writable");
+        if (!problem.isEmpty()) {
+            finish(WriteFailed, QStringLiteral("cannot write %1: %2").arg(path, problem));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Exporter::openPort()
+{
+    const QString& port = m_options.port;
+    const QString path = port.contains(QLatin1Char('/')) ? port : devicePathForPort(port);
+    if (path.isEmpty()) {
+        finish(PortUnavailable,
+               QStringLiteral("%1 is neither a COM name (COM1 to COM256) nor a device path")
+                   .arg(port));
+        return false;
+    }
+    const QString shown = path == port ? port : QStringLiteral("%1 (%2)").arg(port, path);
+#ifndef Q_OS_WIN
+    if (!QFileInfo::exists(path)) {
+        finish(
+            PortUnavailable,
+            QStringLiteral("%1 does not exist: is the meter plugged in? (--list shows the ports)")
+                .arg(shown));
+        return false;
+    }
+#endif
+    m_port = new QSerialPort(path);
+    if (SerialLine::openLine(*m_port))
+        return true;
+    QString line = QStringLiteral("%1 cannot be opened: %2").arg(shown, m_port->errorString());
+    if (m_port->error() == QSerialPort::PermissionError) {
+#ifdef Q_OS_UNIX
+        const bool mayOpen = ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0;
+#else
+        const bool mayOpen = false;
+#endif
+        line += mayOpen ? QStringLiteral(". Another program has it open; close the port there.")
+                        : QStringLiteral(". ") + accessAdvice();
+    }
+    delete m_port;
+    m_port = nullptr;
+    finish(PortUnavailable, line);
+    return false;
+}
+
+void Exporter::connectReceiver()
+{
+    SerialComm* r = m_comm;
+    connect(r, &SerialComm::sigRecvedSysInfo, this, &Exporter::identified);
+    connect(r, &SerialComm::sigPortLost, this, &Exporter::portLost);
+    connect(r, &SerialComm::sigRecvedDataDWDM96Semi, this,
+            [this](ushort count, uchar flag) { send(m_download.firstHalfArrived(count, flag)); });
+    // Every report goes to the download as the window hands it there; only what follows differs.
+    using V = const QVector<qint16>&;
+    using B = const QByteArray&;
+    Download& d = m_download;
+    const auto plain = [this, r, &d](auto signal, int kind, auto takeFn) {
+        connect(r, signal, this,
+                [this, &d, kind, takeFn](ushort t, ushort c, V v, uint dt, uint tm, B n) {
+                    took(kind, (d.*takeFn)(t, c, v, dt, tm, n), t, c, n, dt, tm);
+                });
+    };
+    plain(&SerialComm::sigRecvedDataCWDM18, Kind::CWDM18, &Download::takeCWDM18);
+    plain(&SerialComm::sigRecvedDataDWDM48, Kind::DWDM48, &Download::takeDWDM48);
+    plain(&SerialComm::sigRecvedDataDWDM96, Kind::DWDM96, &Download::takeDWDM96);
+    plain(&SerialComm::sigRecvedDataVendral8, Kind::Vendral8, &Download::takeVendral8);
+    plain(&SerialComm::sigRecvedDataTarnex8, Kind::Tarnex8, &Download::takeTarnex8);
+    connect(r, &SerialComm::sigRecvedDataDWDM48Big, this,
+            [this, &d](ushort t, ushort c, V v, B onOff, uint dt, uint tm, B n, int total) {
+                took(Kind::DWDM48, d.takeDWDM48Big(t, c, v, onOff, dt, tm, n, total), t, c, n, dt,
+                     tm);
+            });
+    connect(r, &SerialComm::sigRecvedDataDWDM49TOTAL, this,
+            [this, &d](ushort t, ushort c, V v, B onOff, uint dt, uint tm, B n, int total) {
+                took(Kind::DWDM49TOTAL, d.takeDWDM49TOTAL(t, c, v, onOff, dt, tm, n, total), t, c,
+                     n, dt, tm);
+            });
+    const auto tarnex = [this, r, &d](auto signal, int kind) {
+        connect(
+            r, signal, this,
+            [this, &d, kind](ushort t, ushort c, V v, B onOff, uint dt, uint tm, B n, int total) {
+                took(kind, d.takeTarnex(kind, t, c, v, onOff, dt, tm, n, total), t, c, n, dt, tm);
+            });
+    };
+    tarnex(&SerialComm::sigRecvedDataTarnex56, Kind::Tarnex56);
+    tarnex(&SerialComm::sigRecvedDataTarnex57, Kind::Tarnex57);
+    tarnex(&SerialComm::sigRecvedDataTarnex64, Kind::Tarnex64);
+    const auto mpo = [this, r, &d](auto signal, int kind) {
+        connect(r, signal, this,
+                [this, &d, kind](ushort t, ushort c, V v, ushort mode, ushort polar, uint dt,
+                                 uint tm, B n) {
+                    took(kind, d.takeMpo(kind, t, c, v, mode, polar, dt, tm, n), t, c, n, dt, tm);
+                });
+    };
+    mpo(&SerialComm::sigRecvedDataMPO12, Kind::MPO12);
+    mpo(&SerialComm::sigRecvedDataMPO24, Kind::MPO24);
+    mpo(&SerialComm::sigRecvedDataMPO16, Kind::MPO16);
+    mpo(&SerialComm::sigRecvedDataMPO32, Kind::MPO32);
+}
+
+void Exporter::identified(int device, const QString& product, const QString& serial, uint hwVer,
+                          uint fwVer, const QString& buildTime)
+{
+    if (m_identified)
+        return;
+    m_identified = true;
+    m_identityRetry.stop();
+    m_identity = meterIdentity(product, serial, hwVer, fwVer, buildTime);
+    // The receiver decodes by the type given, whatever the meter calls itself.
+    Q_UNUSED(device);
+    if (!m_options.downloads()) {
+        const QByteArray text =
+            QStringLiteral("product: %1\nserial: %2\nhardware: %3\nfirmware: %4\nbuild: %5\n"
+                           "kind: %6\n")
+                .arg(m_identity.product, m_identity.serial, m_identity.hardware,
+                     m_identity.firmware, m_identity.buildTime, kindName(m_options.kind))
+                .toUtf8();
+        if (!writeToStandardOutput(text))
+            finish(WriteFailed, QStringLiteral("cannot write to standard output"));
+        else
+            finish(Done, QString());
+        return;
+    }
+    m_progress.start();
+    m_deadline.start();
+    m_retry.start();
+    // The 96-channel selection asks for every record in two halves.
+    send(m_download.start(m_options.deviceIndex == 3));
+}
+
+void Exporter::send(const Retrieval::Request& request)
+{
+    if (!request.send || !m_comm)
+        return;
+    m_comm->post(request.half96 ? Frames::data96Request(request.index, request.half)
+                                : Frames::dataRequest(request.index));
+}
+
+void Exporter::took(int kind, const Download::Taken& taken, ushort total, ushort count,
+                    const QByteArray& name, uint date, uint time)
+{
+    if (m_finished || kind != m_options.kind)
+        return;
+    if (taken.first) {
+        m_rows.clear();
+        m_total = total;
+        // A meter without records answers record 0 with a total of none.
+        if (total == 0) {
+            downloaded();
+            return;
+        }
+    }
+    if (!taken.stored)
+        return;
+    m_rows.append(Intake::rowTexts(kind, count, name, date, time));
+    m_progress.update(count + 1, total);
+    m_deadline.start();
+    if (taken.complete)
+        downloaded();
+    else
+        send(taken.next);
+}
+
+void Exporter::downloaded()
+{
+    m_download.stop();
+    m_progress.finish();
+    // The port is free before the reports are written.
+    closeLink();
+    if (!writeReports())
+        return;
+    const int status = verdictStatus();
+    if (status == Done && !m_options.quiet)
+        finish(Done,
+               QStringLiteral("%1 records of %2 %3%4")
+                   .arg(m_rows.size())
+                   .arg(m_identity.product, m_identity.serial,
+                        m_options.limitsFile.isEmpty() ? QString()
+                                                       : QStringLiteral(", every one passed")));
+    else if (status == Done)
+        finish(Done, QString());
+}
+
+int Exporter::verdictStatus()
+{
+    if (m_options.limitsFile.isEmpty())
+        return Done;
+    QStringList failed;
+    m_download.withRecords(m_options.kind, [&](const auto& list) {
+        for (int i = 0; i < list.size(); ++i) {
+            const auto verdict =
+                ReportContent::recordVerdict(m_limits, m_options.kind, Detail::source(list.at(i)));
+            if (verdict && !verdict->pass)
+                failed << QString::number(i);
+        }
+    });
+    if (failed.isEmpty())
+        return Done;
+    finish(LimitsFailed, QStringLiteral("%1 of %2 records failed their limits (index %3)")
+                             .arg(failed.size())
+                             .arg(m_rows.size())
+                             .arg(failed.join(QStringLiteral(", "))));
+    return LimitsFailed;
+}
+
+bool Exporter::writeReports()
+{
+    const int kind = m_options.kind;
+    if (!m_options.csv.isEmpty()) {
+        bool written = true;
+        m_download.withRecords(kind, [&](const auto& list) {
+            const QStringList& names = m_download.recordNames();
+            QByteArray bytes;
+            if (!isMpoKind(kind)) {
+                CsvReport::report(kind, m_identity.product, list, names, -1, &bytes);
+                written = writeOutput(m_options.csv, bytes);
+                return;
+            }
+            if (m_options.record) {
+                const int n = *m_options.record;
+                if (!CsvReport::report(kind, m_identity.product, list, names, n, &bytes)) {
+                    finish(Usage, QStringLiteral("--record %1: the meter holds %2 records")
+                                      .arg(n)
+                                      .arg(list.size()));
+                    written = false;
+                    return;
+                }
+                written = writeOutput(m_options.csvFileFor(n), bytes);
+                return;
+            }
+            for (int i = 0; i < list.size() && written; ++i) {
+                CsvReport::report(kind, m_identity.product, list, names, i, &bytes);
+                written = writeOutput(m_options.csvFileFor(i), bytes);
+            }
+        });
+        if (!written)
+            return false;
+    }
+    if (!m_options.json.isEmpty() &&
+        !writeOutput(m_options.json, MeterJson::document(m_identity, kind, m_download, m_rows,
+                                                         m_displayFreq, m_limits)))
+        return false;
+    return m_options.pdf.isEmpty() || writePdf(m_options.pdf);
+}
+
+bool Exporter::writeOutput(const QString& path, const QByteArray& bytes)
+{
+    if (m_finished)
+        return false;
+    if (path == standardOutput) {
+        if (writeToStandardOutput(bytes))
+            return true;
+        finish(WriteFailed, QStringLiteral("cannot write to standard output"));
+        return false;
+    }
+    // Written beside the target and renamed over it only when complete: a failure leaves an
+    // existing file as it was.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    finish(WriteFailed, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    return false;
+}
+
+bool Exporter::writePdf(const QString& path)
+{
+    PdfReport::Report report;
+    report.identity = {m_identity.product, m_identity.serial, m_identity.hardware,
+                       m_identity.firmware};
+    report.exported = QDateTime::currentDateTime();
+    if (!m_options.limitsFile.isEmpty())
+        report.limits = ReportContent::limitsLines(m_limits);
+    const QStringList headers = ReportContent::detailHeaders(m_options.kind, m_displayFreq);
+    m_download.withRecords(m_options.kind, [&](const auto& list) {
+        for (int i = 0; i < list.size(); ++i) {
+            const QStringList row = m_rows.value(i);
+            report.records << ReportContent::pdfRecord(
+                m_options.kind, Detail::source(list.at(i)), {i, row.value(0), row.value(2)},
+                m_displayFreq, m_identity.product, headers, m_limits);
+        }
+    });
+    // Standard output gets the finished file's bytes.
+    QTemporaryDir scratch;
+    const QString target =
+        path == standardOutput ? scratch.filePath(QStringLiteral("report.pdf")) : path;
+    QString error;
+    const PdfReport::Outcome outcome = PdfReport::write(
+        target, report, &error, [](int, int) { return !interruptRequested.load(); });
+    if (outcome == PdfReport::Outcome::Cancelled) {
+        interrupt();
+        return false;
+    }
+    if (outcome == PdfReport::Outcome::Failed) {
+        finish(WriteFailed, QStringLiteral("cannot write %1: %2").arg(path, error));
+        return false;
+    }
+    if (path != standardOutput)
+        return true;
+    QFile written(target);
+    if (!written.open(QIODevice::ReadOnly)) {
+        finish(WriteFailed,
+               QStringLiteral("cannot write the report: %1").arg(written.errorString()));
+        return false;
+    }
+    return writeOutput(standardOutput, written.readAll());
+}
+
+void Exporter::portLost()
+{
+    finish(MeterGone, QStringLiteral("the meter went away after %1 of %2 records; no report was "
+                                     "written")
+                          .arg(m_rows.size())
+                          .arg(m_total));
+}
+
+void Exporter::finish(int status, const QString& line)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_progress.finish();
+    closeLink();
+    if (!line.isEmpty())
+        std::fprintf(stderr, "velumin-export: %s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+    Q_EMIT finished(status);
+}
+
+void Exporter::closeLink()
+{
+    m_identityRetry.stop();
+    m_retry.stop();
+    m_deadline.stop();
+    m_download.stop();
+    if (m_comm) {
+        disconnect(m_comm, nullptr, this, nullptr);
+        m_comm->stop();
+        m_comm->wait();
+        // Reports it queued before it stopped belong to the link that is going away.
+        QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+        delete m_comm;
+        m_comm = nullptr;
+    }
+    if (m_port) {
+        m_port->close();
+        delete m_port;
+        m_port = nullptr;
+    }
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "data/identity.h"
+#include "data/limits.h"
+#include "export/exportoptions.h"
+#include "export/progressmeter.h"
+#include "protocol/download.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <atomic>
+
+class QSerialPort;
+class SerialComm;
+
+// velumin-export's run: opens the port, identifies the meter, downloads every record through the
+// same Download the window uses, writes the reports and judges the records. Lives in the thread
+// that runs the event loop; finished() comes once, after the port has been closed.
+class Exporter : public QObject {
+    Q_OBJECT
+public:
+    // The process's exit status.
+    enum Status {
+        Done = 0,
+        LimitsFailed = 1,
+        Usage = 2,
+        PortUnavailable = 3,
+        NoIdentity = 4,
+        MeterGone = 5,
+        WriteFailed = 6,
+        Interrupted = 130,
+    };
+
+    explicit Exporter(ExportOptions options, QObject* parent = nullptr);
+    ~Exporter() override;
+
+    // Begins the run; finished() follows, possibly before the event loop has run.
+    void start();
+    // Ends the run at once with Interrupted; nothing more is written.
+    void interrupt();
+
+    // Set from a signal handler: a report being written stops and leaves no file.
+    static std::atomic<bool> interruptRequested;
+
+Q_SIGNALS:
+    void finished(int status);
+
+private:
+    bool loadLimits();
+    bool checkOutputs();
+    bool openPort();
+    void connectReceiver();
+    void identified(int device, const QString& product, const QString& serial, uint hwVer,
+                    uint fwVer, const QString& buildTime);
+    void took(int kind, const Download::Taken& taken, ushort total, ushort count,
+              const QByteArray& name, uint date, uint time);
+    void send(const Retrieval::Request& request);
+    void downloaded();
+    bool writeReports();
+    bool writeOutput(const QString& path, const QByteArray& bytes);
+    bool writePdf(const QString& path);
+    int verdictStatus();
+    void portLost();
+    // Closes the port and reports `status`, with `line` on standard error unless it is empty.
+    void finish(int status, const QString& line);
+    void closeLink();
+
+    ExportOptions m_options;
+    Limits::LimitSet m_limits;
+    bool m_displayFreq = false;
+    QSerialPort* m_port = nullptr;
+    SerialComm* m_comm = nullptr;
+    bool m_finished = false;
+
+    MeterIdentity m_identity;
+    bool m_identified = false;
+    Download m_download;
+    // The record list's texts of each record: name, type, date and time.
+    QList<QStringList> m_rows;
+    int m_total = 0;
+
+    QTimer m_identityRetry;
+    QTimer m_retry;
+    // Runs out when the meter says nothing useful for --timeout seconds.
+    QTimer m_deadline;
+    ProgressMeter m_progress;
+};

@@ -1,0 +1,178 @@
+#include "export/exportoptions.h"
+
+#include "data/kinds.h"
+#include "protocol/decoder.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QString csvPattern = QStringLiteral("%n");
+
+QString usageLine()
+{
+    return QStringLiteral("usage: velumin-export --list | --port PORT --type TYPE [--csv FILE] "
+                          "[--pdf FILE] [--json FILE] [--limits FILE] [--record N] "
+                          "[--unit nm|thz] [--timeout SECONDS] [--quiet]");
+}
+
+} // namespace
+
+QString ExportOptions::csvFileFor(int index) const
+{
+    QString file = csv;
+    return file.replace(csvPattern, QString::number(index));
+}
+
+namespace ExportCommandLine {
+
+int deviceIndexForType(const QString& type)
+{
+    const QString t = type.trimmed();
+    bool numeric = false;
+    const int index = t.toInt(&numeric);
+    const QStringList& entries = deviceChooserEntries();
+    if (numeric)
+        return index >= 1 && index < entries.size() ? index : 0;
+    for (int i = 1; i < entries.size(); ++i) {
+        if (t.compare(entries.at(i), Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
+        if (t.compare(kindName(kind), Qt::CaseInsensitive) != 0)
+            continue;
+        // The selection whose identity makes the receiver decode this kind.
+        for (int index = Kind::First; index <= Kind::Last; ++index) {
+            if (Decoder::kindForDeviceIndex(index) == kind)
+                return index;
+        }
+    }
+    return 0;
+}
+
+QString helpText()
+{
+    QStringList kinds;
+    for (int kind = Kind::First; kind <= Kind::Last; ++kind)
+        kinds << kindName(kind);
+    return usageLine() + QString::fromUtf8(R"help(
+
+Downloads every record of an optical power meter and writes the reports Velumin writes.
+
+  --list             list the serial ports (COM name, device, description, "meter" for a
+                     port that looks like a meter) and exit
+  --port PORT        the meter's port: a COM name (COM7) or a device path (/dev/ttyACM0)
+  --type TYPE        the meter's type: %1,
+                     a chooser entry such as "CWDM-18 (Ruvo 730)", or its index 1 to 3
+                     Alone, --port and --type print the meter's identity.
+  --csv FILE         the CSV report Save Data writes; MPO meters: the record of --record, or
+                     one file per record when FILE holds %n (the record's index from 0)
+  --pdf FILE         the PDF report
+  --json FILE        the identity and every record as JSON
+  --limits FILE      judge every record against a limits file; exit status 1 when one fails
+                     (alone, without a report, only the verdict)
+  --record N         MPO meters: the record the CSV report holds, from 0
+  --unit nm|thz      label channels by wavelength or frequency (default: Velumin's setting)
+  --timeout SECONDS  how long to wait for the meter's identity, and for each record (default 5)
+  --quiet            no progress on standard error
+  FILE "-" is standard output.
+
+Exit status: 0 done (and every record passed its limits), 1 a record failed its limits,
+2 wrong usage, 3 the port cannot be opened, 4 no identity within the timeout, 5 the meter went
+away during the download, 6 a file could not be written, 130 interrupted.
+)help")
+                             .arg(kinds.join(QStringLiteral(", ")));
+}
+
+Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
+{
+    QCommandLineParser p;
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption list(QStringLiteral("list"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"));
+    const auto valued = [](const char* name) {
+        return QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+    };
+    const QCommandLineOption port = valued("port"), type = valued("type"), csv = valued("csv"),
+                             pdf = valued("pdf"), json = valued("json"), limits = valued("limits"),
+                             record = valued("record"), unit = valued("unit"),
+                             timeout = valued("timeout");
+    p.addOptions(
+        {help, version, list, quiet, port, type, csv, pdf, json, limits, record, unit, timeout});
+    const auto fail = [error](const QString& text) {
+        *error = text;
+        return Parsed::Error;
+    };
+    if (!p.parse(arguments))
+        return fail(p.errorText());
+    if (p.isSet(help))
+        return Parsed::Help;
+    if (p.isSet(version))
+        return Parsed::Version;
+    if (!p.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument: %1").arg(p.positionalArguments().first()));
+    for (const QCommandLineOption* once :
+         {&port, &type, &csv, &pdf, &json, &limits, &record, &unit, &timeout}) {
+        if (p.values(*once).size() > 1)
+            return fail(QStringLiteral("--%1 given more than once").arg(once->names().first()));
+    }
+    o->list = p.isSet(list);
+    o->quiet = p.isSet(quiet);
+    if (o->list) {
+        if (arguments.size() > 2 + (o->quiet ? 1 : 0))
+            return fail(QStringLiteral("--list takes no other option"));
+        return Parsed::Run;
+    }
+    o->port = p.value(port);
+    if (o->port.isEmpty())
+        return fail(QStringLiteral("--port is missing (--list shows the ports)"));
+    if (!p.isSet(type))
+        return fail(QStringLiteral("--type is missing"));
+    o->deviceIndex = deviceIndexForType(p.value(type));
+    o->kind = Decoder::kindForDeviceIndex(o->deviceIndex);
+    if (o->deviceIndex == 0 || o->kind <= 0)
+        return fail(
+            QStringLiteral("--type %1: not a meter type (--help lists them)").arg(p.value(type)));
+    o->csv = p.value(csv);
+    o->pdf = p.value(pdf);
+    o->json = p.value(json);
+    o->limitsFile = p.value(limits);
+    const QStringList outputs = {o->csv, o->pdf, o->json};
+    if (outputs.count(QStringLiteral("-")) > 1)
+        return fail(QStringLiteral("only one report can go to standard output"));
+    if (p.isSet(record)) {
+        bool ok = false;
+        const int n = p.value(record).toInt(&ok);
+        if (!ok || n < 0)
+            return fail(
+                QStringLiteral("--record %1: not a record index (0, 1, ...)").arg(p.value(record)));
+        o->record = n;
+    }
+    const bool fibreRows = isMpoKind(o->kind);
+    if (o->record && (!fibreRows || o->csv.isEmpty()))
+        return fail(QStringLiteral("--record chooses the record of an MPO meter's CSV report"));
+    if (fibreRows && !o->csv.isEmpty() && !o->record && !o->csv.contains(csvPattern))
+        return fail(QStringLiteral("an MPO meter's CSV report holds one record: give --record N, "
+                                   "or a file name with %n for one file per record"));
+    if (fibreRows && o->csv == QStringLiteral("-") && !o->record)
+        return fail(QStringLiteral("give --record N to write an MPO record to standard output"));
+    if (p.isSet(unit)) {
+        const QString u = p.value(unit).toLower();
+        if (u != QStringLiteral("nm") && u != QStringLiteral("thz"))
+            return fail(QStringLiteral("--unit %1: use nm or thz").arg(p.value(unit)));
+        o->displayFreq = u == QStringLiteral("thz");
+    }
+    if (p.isSet(timeout)) {
+        bool ok = false;
+        const int s = p.value(timeout).toInt(&ok);
+        if (!ok || s < 1 || s > 3600)
+            return fail(
+                QStringLiteral("--timeout %1: seconds from 1 to 3600").arg(p.value(timeout)));
+        o->timeoutSeconds = s;
+    }
+    return Parsed::Run;
+}
+
+} // namespace ExportCommandLine

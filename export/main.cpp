@@ -1,0 +1,113 @@
+// velumin-export: downloads a meter's records and writes Velumin's reports, for scripts.
+
+#include "device/comports.h"
+#include "export/exporter.h"
+#include "export/exportoptions.h"
+#include "export/portlist.h"
+#include "velumin_version.h"
+
+#include <QGuiApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+int interruptPipe[2] = {-1, -1};
+
+void onInterrupt(int)
+{
+    Exporter::interruptRequested = true;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(interruptPipe[1], &byte, 1);
+}
+
+// Ctrl-C, a hang-up and a kill end the run through the event loop, so that the port is closed
+// and no report is left half written.
+void watchInterrupts(Exporter& exporter)
+{
+    if (::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, &exporter);
+    QObject::connect(notifier, &QSocketNotifier::activated, &exporter,
+                     [&exporter] { exporter.interrupt(); });
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(s, &action, nullptr);
+}
+} // namespace
+#else
+namespace {
+void watchInterrupts(Exporter&) {}
+} // namespace
+#endif
+
+namespace {
+// Standard error is the script's: it carries this program's own lines, and of Qt's messages only
+// the critical ones (the platform's notes on a session without a runtime folder are noise there).
+void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "velumin-export: %s\n", text.toLocal8Bit().constData());
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qInstallMessageHandler(onQtMessage);
+    // Nothing is shown: the PDF report needs fonts and a painter, not a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velumin-export"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(VeluminVersion));
+
+    ExportOptions options;
+    QString error;
+    switch (ExportCommandLine::parse(QCoreApplication::arguments(), &options, &error)) {
+    case ExportCommandLine::Parsed::Help:
+        std::fputs(ExportCommandLine::helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case ExportCommandLine::Parsed::Version:
+        std::printf("velumin-export %s\n", VeluminVersion);
+        return 0;
+    case ExportCommandLine::Parsed::Error:
+        std::fprintf(stderr, "velumin-export: %s\n(velumin-export --help tells more)\n",
+                     error.toLocal8Bit().constData());
+        return Exporter::Usage;
+    case ExportCommandLine::Parsed::Run:
+        break;
+    }
+
+    if (options.list) {
+        const std::optional<QStringList> names = listSerialDeviceNames();
+        if (!names) {
+            std::fprintf(stderr, "velumin-export: the serial ports cannot be listed\n");
+            return Exporter::PortUnavailable;
+        }
+        const QByteArray text = PortList::text(PortList::fromFriendlyNames(*names));
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        return std::fflush(stdout) == 0 ? 0 : int(Exporter::WriteFailed);
+    }
+
+    Exporter exporter(options);
+    int status = Exporter::Done;
+    bool done = false;
+    QObject::connect(&exporter, &Exporter::finished, &app, [&status, &done](int s) {
+        status = s;
+        done = true;
+        QCoreApplication::exit(s);
+    });
+    watchInterrupts(exporter);
+    exporter.start();
+    // A run that ends at once (a bad limits file, a port that cannot be opened) has finished
+    // before the loop could be told to end.
+    if (!done)
+        app.exec();
+    return status;
+}

@@ -1,0 +1,78 @@
+#include "export/meterjson.h"
+
+#include "data/detail.h"
+#include "data/kinds.h"
+#include "files/reportcontent.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace MeterJson {
+
+namespace {
+
+QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
+                    const QString& productName, const Limits::LimitSet& limits)
+{
+    const QList<QStringList> shown = Detail::rows(kind, source, displayFreq, productName);
+    const QList<int> indexes = Detail::rowReadings(kind, source);
+    const QList<std::optional<Limits::Reading>> judged = Detail::judgedReadings(kind, source);
+    // The wavelength or frequency: the fibres of an MPO record carry the test wavelength.
+    const int labelColumn = isMpoKind(kind) ? 1 : 2;
+    QJsonArray out;
+    for (int r = 0; r < shown.size() && r < indexes.size(); ++r) {
+        const QStringList& cells = shown.at(r);
+        const int i = indexes.at(r);
+        QJsonObject c;
+        bool numbered = false;
+        const int number = cells.value(0).toInt(&numbered);
+        c.insert(QStringLiteral("number"), numbered ? QJsonValue(number) : QJsonValue());
+        c.insert(QStringLiteral("label"), cells.value(labelColumn));
+        c.insert(QStringLiteral("value"), i >= 0 && i < source.powerCount ? source.powers[i] : 0.0);
+        c.insert(QStringLiteral("text"), cells.value(3));
+        if (i >= channelCount(kind))
+            c.insert(QStringLiteral("total"), true);
+        if (const std::optional<Limits::Reading>& reading = judged.value(r)) {
+            if (const auto verdict = ReportContent::channelVerdict(limits, *reading))
+                c.insert(QStringLiteral("verdict"), Limits::verdictText(verdict->verdict));
+        }
+        out.append(c);
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray document(const MeterIdentity& identity, int kind, const Download& download,
+                    const QList<QStringList>& listRows, bool displayFreq,
+                    const Limits::LimitSet& limits)
+{
+    const QJsonObject meter{{QStringLiteral("product"), identity.product},
+                            {QStringLiteral("serial"), identity.serial},
+                            {QStringLiteral("hardware"), identity.hardware},
+                            {QStringLiteral("firmware"), identity.firmware},
+                            {QStringLiteral("kind"), kindName(kind)}};
+    QJsonArray records;
+    download.withRecords(kind, [&](const auto& list) {
+        for (int i = 0; i < list.size(); ++i) {
+            const Detail::Source source = Detail::source(list.at(i));
+            const QStringList row = listRows.value(i);
+            const QString dateTime = row.value(2);
+            QJsonObject record{{QStringLiteral("index"), i},
+                               {QStringLiteral("name"), row.value(0)},
+                               {QStringLiteral("date"), dateTime.section(QLatin1Char(' '), 0, 0)},
+                               {QStringLiteral("time"), dateTime.section(QLatin1Char(' '), 1)}};
+            if (const auto verdict = ReportContent::recordVerdict(limits, kind, source))
+                record.insert(QStringLiteral("verdict"),
+                              verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+            record.insert(QStringLiteral("channels"),
+                          channels(kind, source, displayFreq, identity.product, limits));
+            records.append(record);
+        }
+    });
+    const QJsonObject root{{QStringLiteral("meter"), meter}, {QStringLiteral("records"), records}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+} // namespace MeterJson
