@@ -2,9 +2,10 @@
 # Builds Velumin's Debian package in Release and checks it.
 #   packaging/build-deb.sh [build-dir]     build-dir defaults to build-deb, beside the sources
 #   packaging/build-deb.sh --check DEB     only the checks below, on a package made before
-# Configures a Release build (Debian's hardening flags from dpkg-buildflags), builds the target
-# velumin, runs cpack -G DEB, lists the package, checks that it holds the program, the desktop
-# entry, the icons and the udev rule, that its Depends (from dpkg-shlibdeps) names Qt 6, and that
+# Configures a Release build (Debian's hardening flags from dpkg-buildflags), builds the targets
+# velumin and velumin-export, runs cpack -G DEB, lists the package, checks that it holds the two
+# programs (stripped) and no other, their manual pages, the desktop entry, the icons and the udev
+# rule, that its Depends (from dpkg-shlibdeps) names Qt 6, and that
 # lintian finds no error (its warnings are shown, not fatal). Prints the package's path last.
 # Exits non-zero when any step or check fails. Installs nothing and never asks for root; it needs
 # these Debian packages beforehand, besides the build's own (cmake, ninja-build, g++, Qt 6, ...):
@@ -54,8 +55,8 @@ build_package() {  # build_package BUILD-DIR: sets deb
     cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
           -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
           -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-    echo "== Building velumin"
-    cmake --build "$BUILD" -j "$JOBS" --target velumin
+    echo "== Building velumin and velumin-export"
+    cmake --build "$BUILD" -j "$JOBS" --target velumin velumin-export
 
     echo "== Packaging"
     rm -f "$BUILD"/velumin_*.deb
@@ -67,17 +68,19 @@ build_package() {  # build_package BUILD-DIR: sets deb
 }
 
 check_package() {  # check_package DEB
-    local deb=$1 contents paths path size unexpected png rules want depends
+    local deb=$1 contents paths path size unexpected png rules want depends program
+    local programs=(/usr/bin/velumin /usr/bin/velumin-export)
     local expected=()
     echo "== Contents of $deb"
     contents=$(dpkg-deb -c "$deb")
     echo "$contents"
     paths=$(echo "$contents" | awk '{ print $NF }' | sed 's|^\./|/|')
-    expected=(/usr/bin/velumin
+    expected=("${programs[@]}"
               /usr/share/applications/velumin.desktop
               /usr/share/icons/hicolor/scalable/apps/velumin.svg
               /usr/lib/udev/rules.d/70-velumin.rules
               /usr/share/man/man1/velumin.1.gz
+              /usr/share/man/man1/velumin-export.1.gz
               /usr/share/doc/velumin/copyright
               /usr/share/doc/velumin/changelog.gz)
     for size in 16 32 48 64 128 256; do
@@ -86,8 +89,9 @@ check_package() {  # check_package DEB
     for path in "${expected[@]}"; do
         grep -qxF "$path" <<<"$paths" || fail "the package lacks $path"
     done
-    # Only the application: no test, tool or benchmark.
-    unexpected=$(grep -E '^/usr/(bin|sbin|libexec)/.+[^/]$' <<<"$paths" | grep -vxF /usr/bin/velumin || true)
+    # Only the two programs: no test, tool or benchmark.
+    unexpected=$(grep -E '^/usr/(bin|sbin|libexec)/.+[^/]$' <<<"$paths" |
+                 grep -vxF "${programs[@]/#/-e}" || true)
     [ -z "$unexpected" ] || fail "the package holds other programs: $unexpected"
     if grep -q '^/usr/local' <<<"$paths"; then fail "the package installs under /usr/local"; fi
 
@@ -110,7 +114,10 @@ check_package() {  # check_package DEB
             grep -v '^#' "$rules" | grep -qF "$want" || fail "the udev rule lacks $want"
         done
     fi
-    file -b "$unpacked/usr/bin/velumin" | grep -q 'ELF.*, stripped' || fail "usr/bin/velumin is not stripped"
+    for program in "${programs[@]}"; do
+        file -b "$unpacked$program" | grep -q 'ELF.*, stripped' ||
+            fail "${program#/} is not stripped"
+    done
 
     depends=$(dpkg-deb -f "$deb" Depends)
     echo "Depends: $depends"
