@@ -21,6 +21,7 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -163,8 +164,10 @@ bool Exporter::openPort()
     const QString path = port.contains(QLatin1Char('/')) ? port : devicePathForPort(port);
     if (path.isEmpty()) {
         finish(PortUnavailable,
-               QStringLiteral("%1 is neither a COM name (COM1 to COM256) nor a device path")
-                   .arg(port));
+               comNumber(port) > 0
+                   ? QStringLiteral("%1 names no device here (--list shows the ports)").arg(port)
+                   : QStringLiteral("%1 is neither a COM name (COM1 to COM256) nor a device path")
+                         .arg(port));
         return false;
     }
     const QString shown = path == port ? port : QStringLiteral("%1 (%2)").arg(port, path);
@@ -275,6 +278,10 @@ void Exporter::identified(int device, const QString& product, const QString& ser
         return;
     }
     m_progress.start();
+    // A lossy line may need a few retries for one record: the meter counts as gone only when
+    // neither the timeout nor that many retries brought the next one.
+    m_deadline.setInterval(
+        std::max(m_options.timeoutSeconds * 1000, DownloadRetries * Retrieval::RetryIntervalMs));
     m_deadline.start();
     m_retry.start();
     // The 96-channel selection asks for every record in two halves.

@@ -35,6 +35,10 @@ public:
         Interrupted = 130,
     };
 
+    // During the download the meter counts as gone when no record came in this many retry
+    // intervals (or in the timeout, when that is longer).
+    static constexpr int DownloadRetries = 4;
+
     explicit Exporter(ExportOptions options, QObject* parent = nullptr);
     ~Exporter() override;
 

@@ -73,7 +73,8 @@ Downloads every record of an optical power meter and writes the reports Velumin 
                      (alone, without a report, only the verdict)
   --record N         MPO meters: the record the CSV report holds, from 0
   --unit nm|thz      label channels by wavelength or frequency (default: Velumin's setting)
-  --timeout SECONDS  how long to wait for the meter's identity, and for each record (default 5)
+  --timeout SECONDS  how long to wait for the meter's identity (default 5), and at least how
+                     long for each record before the meter counts as gone (at least 8 s)
   --quiet            no progress on standard error
   FILE "-" is standard output.
 

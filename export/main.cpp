@@ -77,7 +77,7 @@ int main(int argc, char* argv[])
         std::printf("velumin-export %s\n", VeluminVersion);
         return 0;
     case ExportCommandLine::Parsed::Error:
-        std::fprintf(stderr, "velumin-export: %s\n(velumin-export --help tells more)\n",
+        std::fprintf(stderr, "velumin-export: %s (see velumin-export --help)\n",
                      error.toLocal8Bit().constData());
         return Exporter::Usage;
     case ExportCommandLine::Parsed::Run:

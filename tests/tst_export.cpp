@@ -1,0 +1,418 @@
+#include "app/mainwindow.h"
+#include "app/prompts.h"
+#include "data/kinds.h"
+#include "dialogs/displayunit.h"
+#include "metersim.h"
+#include "windowharness.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <signal.h>
+
+using WindowHarness::child;
+using WindowHarness::connectAs;
+using WindowHarness::deviceIndexFor;
+using WindowHarness::startMeter;
+
+// velumin-export end to end against the simulated meter: its reports hold what the window shows
+// and saves for the same meter, and every way a run can end gives its exit status, one line on
+// standard error and no half-written file.
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A run of velumin-export.
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// What the window shows and saves after downloading every record.
+struct WindowView {
+    QByteArray csv;
+    QStringList identity;      // product, serial, hardware, firmware
+    QList<QStringList> list;   // the record list's rows
+    QList<QStringList> detail; // the detail rows of the selected record
+};
+
+} // namespace
+
+class tst_export : public QObject {
+    Q_OBJECT
+
+    WindowHarness::Session m_session;
+    QString m_saveAnswer;
+
+    static QString program() { return qEnvironmentVariable("VELUMIN_EXPORT"); }
+
+    static void startExport(QProcess& p, const QStringList& args)
+    {
+        p.setProgram(program());
+        p.setArguments(args);
+        p.start();
+    }
+
+    static Run finish(QProcess& p)
+    {
+        Run r;
+        if (!p.waitForFinished(60000))
+            return r;
+        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = p.readAllStandardOutput();
+        r.err = p.readAllStandardError();
+        return r;
+    }
+
+    static Run runExport(const QStringList& args)
+    {
+        QProcess p;
+        startExport(p, args);
+        return finish(p);
+    }
+
+    // Downloads every record in the window, selects record `selected` and saves the report.
+    WindowView windowView(int kind, int selected, const QString& csvPath)
+    {
+        WindowView v;
+        MainWindow w;
+        // Retries come sooner than the window's own, so that the fault rows stay short.
+        w.setRetryIntervalMs(300);
+        connectAs(w, deviceIndexFor(kind));
+        if (QTest::currentTestFailed())
+            return v;
+        child<QAction>(w, "actionGetData")->trigger();
+        [&] { QTRY_COMPARE_WITH_TIMEOUT(m_session.completions(), 1, 20000); }();
+        auto* list = child<QTreeWidget>(w, "treeData");
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            v.list << QStringList{list->topLevelItem(i)->text(0), list->topLevelItem(i)->text(2)};
+        list->setCurrentItem(list->topLevelItem(selected));
+        auto* detail = child<QTreeWidget>(w, "treeDetailData");
+        for (int i = 0; i < detail->topLevelItemCount(); ++i) {
+            QStringList cells;
+            for (int c = 0; c < 4; ++c)
+                cells << detail->topLevelItem(i)->text(c);
+            v.detail << cells;
+        }
+        for (const char* name : {"editProductNum", "editSerialNum", "editHwVer", "editFwVer"})
+            v.identity << child<QLineEdit>(w, name)->text();
+        m_saveAnswer = csvPath;
+        child<QAction>(w, "actionSaveData")->trigger();
+        v.csv = contents(csvPath);
+        return v;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_session.startWithMeter();
+        if (program().isEmpty())
+            QSKIP("VELUMIN_EXPORT is not set");
+        QApplication::setQuitOnLastWindowClosed(false);
+        Prompts::setFileResponder([this](const Prompts::FileRequest&) { return m_saveAnswer; });
+    }
+    void cleanupTestCase()
+    {
+        m_session.stop();
+        Prompts::setFileResponder({});
+    }
+    void init() { m_session.beginTest(); }
+
+    // For every kind, and through faults on the line: the CSV report has the bytes of the
+    // window's Save Data, and the JSON document holds the identity, the record list and the
+    // detail rows the window shows.
+    void reportsMatchTheWindow_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QStringList>("exportArgs");
+        QTest::addColumn<bool>("storedFreq");
+        for (int kind = Kind::First; kind <= Kind::Last; ++kind)
+            QTest::addRow("%s", qPrintable(kindName(kind)))
+                << kind << QStringList{"--records", "4"} << QStringList() << false;
+        QTest::newRow("DWDM48 with totals, by frequency")
+            << int(Kind::DWDM48) << QStringList{"--records", "4", "--dwdm48-big"}
+            << QStringList{"--unit", "thz"} << true;
+        QTest::newRow("CWDM18, the stored unit THz")
+            << int(Kind::CWDM18) << QStringList{"--records", "3"} << QStringList() << true;
+        QTest::newRow("CWDM18, every third answer dropped")
+            << int(Kind::CWDM18) << QStringList{"--records", "4", "--drop-every", "3"}
+            << QStringList() << false;
+        QTest::newRow("DWDM96, garbage between answers")
+            << int(Kind::DWDM96) << QStringList{"--records", "2", "--garbage"} << QStringList()
+            << false;
+        QTest::newRow("Tarnex64, a slow meter")
+            << int(Kind::Tarnex64) << QStringList{"--records", "3", "--delay", "300"}
+            << QStringList() << false;
+    }
+    void reportsMatchTheWindow()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, simArgs);
+        QFETCH(QStringList, exportArgs);
+        QFETCH(bool, storedFreq);
+        DisplayUnit::storeIndex(storedFreq ? 1 : 0);
+        QTemporaryDir dir;
+        MeterSim sim;
+        QVERIFY(startMeter(sim, kind, simArgs));
+        const int selected = 2;
+        const WindowView window = windowView(kind, selected, dir.filePath("window.csv"));
+        if (QTest::currentTestFailed())
+            return;
+
+        const QString csv = dir.filePath("export.csv");
+        const QString json = dir.filePath("export.json");
+        QStringList args{"--port", "COM7", "--type", kindName(kind).toLower(),
+                         "--csv",  csv,    "--json", json};
+        if (isMpoKind(kind))
+            args << "--record" << QString::number(selected);
+        const Run run = runExport(args + exportArgs);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(contents(csv), window.csv);
+
+        const QJsonObject doc = QJsonDocument::fromJson(contents(json)).object();
+        const QJsonObject meter = doc.value("meter").toObject();
+        QCOMPARE(
+            (QStringList{meter.value("product").toString(), meter.value("serial").toString(),
+                         meter.value("hardware").toString(), meter.value("firmware").toString()}),
+            window.identity);
+        QCOMPARE(meter.value("kind").toString(), kindName(kind));
+        const QJsonArray records = doc.value("records").toArray();
+        QCOMPARE(records.size(), window.list.size());
+        for (int i = 0; i < records.size(); ++i) {
+            const QJsonObject r = records.at(i).toObject();
+            QCOMPARE(r.value("index").toInt(), i);
+            QCOMPARE(r.value("name").toString(), window.list.at(i).at(0));
+            QCOMPARE(r.value("date").toString() + ' ' + r.value("time").toString(),
+                     window.list.at(i).at(1));
+            QVERIFY(!r.contains("verdict"));
+        }
+        const QJsonArray channels = records.at(selected).toObject().value("channels").toArray();
+        QCOMPARE(channels.size(), window.detail.size());
+        const int labelColumn = isMpoKind(kind) ? 1 : 2;
+        for (int i = 0; i < channels.size(); ++i) {
+            const QJsonObject c = channels.at(i).toObject();
+            const QStringList& shown = window.detail.at(i);
+            QCOMPARE(c.value("number").isNull() ? QString()
+                                                : QString::number(c.value("number").toInt()),
+                     shown.at(0));
+            QCOMPARE(c.value("label").toString(), shown.at(labelColumn));
+            QCOMPARE(c.value("text").toString(), shown.at(3));
+            if (shown.at(3) != "Low" && shown.at(3) != "High")
+                QCOMPARE(QString::number(c.value("value").toDouble(), 'g', 6), shown.at(3));
+            QVERIFY(!c.contains("verdict"));
+        }
+    }
+
+    // Limits judge every record: the exit status says whether all passed, the JSON says which
+    // channel failed, and a failure to write wins over a failed record.
+    void limits_data()
+    {
+        QTest::addColumn<QByteArray>("limits");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("every record passes")
+            << QByteArray(R"({"min": -70, "max": 5})") << true << 0 << "every one passed";
+        QTest::newRow("records fail")
+            << QByteArray(R"({"min": -20, "max": 0, "channels": {"2": {"check": false}}})") << true
+            << 1 << "3 of 3 records failed their limits (index 0, 1, 2)";
+        QTest::newRow("failed, and the report cannot be written")
+            << QByteArray(R"({"min": -20})") << false << 6 << "cannot write";
+    }
+    void limits()
+    {
+        QFETCH(QByteArray, limits);
+        QFETCH(bool, writable);
+        QFETCH(int, status);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        const QString limitsFile = dir.filePath("limits.json");
+        QVERIFY(writeFile(limitsFile, limits));
+        const QString json = dir.filePath(writable ? "out.json" : "missing/out.json");
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "3"}));
+        const Run run = runExport(
+            {"--port", "COM7", "--type", "CWDM18", "--limits", limitsFile, "--json", json});
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains(line.toUtf8()), run.err.constData());
+        if (!writable)
+            return;
+        const QJsonArray records =
+            QJsonDocument::fromJson(contents(json)).object().value("records").toArray();
+        QCOMPARE(records.size(), 3);
+        for (const QJsonValue& record : records) {
+            const QJsonObject r = record.toObject();
+            bool failed = false;
+            for (const QJsonValue& channel : r.value("channels").toArray()) {
+                const QJsonObject c = channel.toObject();
+                const double dbm = c.value("value").toDouble();
+                // Channel 2 is not checked; the others against -20..0 dBm.
+                const QString expected = c.value("number").toInt() == 2 && status != 0 ? QString()
+                                         : status == 0 ? QStringLiteral("PASS")
+                                         : dbm < -20   ? QStringLiteral("LOW")
+                                         : dbm > 0     ? QStringLiteral("HIGH")
+                                                       : QStringLiteral("PASS");
+                QCOMPARE(c.value("verdict").toString(), expected);
+                QCOMPARE(c.contains("verdict"), !expected.isEmpty());
+                failed = failed || (expected != "PASS" && !expected.isEmpty());
+            }
+            QCOMPARE(r.value("verdict").toString(), failed ? "FAIL" : "PASS");
+        }
+    }
+
+    // Runs that end before a report: the status, and the one line that says why.
+    void endsEarly_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("line");
+        const QStringList meter{"--port", "COM7", "--type", "CWDM18"};
+        QTest::newRow("no options") << QStringList() << QStringList() << 2 << "--port is missing";
+        QTest::newRow("unknown type")
+            << QStringList() << QStringList{"--port", "COM7", "--type", "X9"} << 2
+            << "--type X9: not a meter type";
+        QTest::newRow("MPO report without a record")
+            << QStringList() << QStringList{"--port", "COM7", "--type", "MPO12", "--csv", "x.csv"}
+            << 2 << "an MPO meter's CSV report holds one record";
+        QTest::newRow("limits file not JSON")
+            << QStringList() << meter + QStringList{"--limits", "/etc/hostname"} << 2
+            << "the limits file /etc/hostname cannot be used";
+        QTest::newRow("no such port")
+            << QStringList() << QStringList{"--port", "COM90", "--type", "1"} << 3
+            << "COM90 (/dev/ttyACM25) does not exist";
+        QTest::newRow("not a serial port")
+            << QStringList() << QStringList{"--port", "/dev/null", "--type", "1"} << 3
+            << "/dev/null cannot be opened";
+        QTest::newRow("silent meter")
+            << QStringList{"--silent"} << meter + QStringList{"--timeout", "1"} << 4
+            << "no answer from the meter on COM7 within 1 s";
+        QTest::newRow("report into a missing folder")
+            << QStringList() << meter + QStringList{"--csv", "/nonexistent/x.csv"} << 6
+            << "cannot write /nonexistent/x.csv: its folder does not exist";
+        QTest::newRow("the identity, on the chooser's third entry")
+            << QStringList() << QStringList{"--port", "COM7", "--type", "Vendral-8 (Ruvo 710)"} << 0
+            << "";
+    }
+    void endsEarly()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, line);
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::CWDM18, simArgs));
+        const Run run = runExport(args);
+        QCOMPARE(run.status, status);
+        if (status == 0) {
+            QCOMPARE(run.out, QByteArray("product: Ruvo730\nserial: RV7300123\nhardware: V1.2.10\n"
+                                         "firmware: V3.7.4\nbuild: 2026-03-14 10:22:31\n"
+                                         "kind: DWDM96\n"));
+            QCOMPARE(run.err, QByteArray());
+            return;
+        }
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY2(run.err.startsWith("velumin-export: " + line.toUtf8()), run.err.constData());
+    }
+
+    // Ended during the download, by the meter going away or by an interrupt: the status, the
+    // port free again, and an existing report as it was.
+    void endsDuringTheDownload_data()
+    {
+        QTest::addColumn<bool>("interrupt");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("meter gone") << false << 5 << "the meter went away after";
+        QTest::newRow("interrupted") << true << 130 << "interrupted; no report was written";
+    }
+    void endsDuringTheDownload()
+    {
+        QFETCH(bool, interrupt);
+        QFETCH(int, status);
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("report.csv");
+        QVERIFY(writeFile(csv, "earlier report\n"));
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "40", "--delay", "20"}));
+        QProcess p;
+        startExport(p, {"--port", "COM7", "--type", "CWDM18", "--csv", csv, "--pdf",
+                        dir.filePath("report.pdf")});
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("10%"), 10000);
+        if (interrupt)
+            ::kill(pid_t(p.processId()), SIGINT);
+        else
+            sim.stop();
+        const Run run = finish(p);
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains("velumin-export: " + line.toUtf8()), run.err.constData());
+        QCOMPARE(contents(csv), QByteArray("earlier report\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"report.csv"});
+        if (interrupt) {
+            // The port was closed: the meter can be read again at once.
+            const Run again = runExport({"--port", "COM7", "--type", "CWDM18", "--quiet"});
+            QCOMPARE(again.status, 0);
+        }
+    }
+
+    // MPO meters: one CSV file per record from a pattern, and a record on standard output.
+    void mpoFiles()
+    {
+        QTemporaryDir dir;
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::MPO16, {"--records", "3"}));
+        const Run all = runExport({"--port", "COM7", "--type", "mpo16", "--quiet", "--csv",
+                                   dir.filePath("fibres-%n.csv")});
+        QCOMPARE(all.status, 0);
+        QCOMPARE(all.err, QByteArray());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 (QStringList{"fibres-0.csv", "fibres-1.csv", "fibres-2.csv"}));
+        const Run one = runExport(
+            {"--port", "COM7", "--type", "MPO16", "--quiet", "--csv", "-", "--record", "1"});
+        QCOMPARE(one.status, 0);
+        QCOMPARE(one.out, contents(dir.filePath("fibres-1.csv")));
+        const Run beyond = runExport(
+            {"--port", "COM7", "--type", "MPO16", "--quiet", "--csv", "-", "--record", "3"});
+        QCOMPARE(beyond.status, 2);
+        QCOMPARE(beyond.out, QByteArray());
+        QVERIFY2(beyond.err.contains("--record 3: the meter holds 3 records"),
+                 beyond.err.constData());
+    }
+
+    // --list: the meter's port, marked, with the device it opens.
+    void listsTheMeter()
+    {
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::CWDM18, {}));
+        const Run run = runExport({"--list"});
+        QCOMPARE(run.status, 0);
+        const QByteArray line =
+            "COM7\t" + sim.pty().toUtf8() + "\tSTMicroelectronics Virtual COM Port\tmeter\n";
+        QVERIFY2(run.out.split('\n').contains(line.chopped(1)), run.out.constData());
+    }
+};
+
+QTEST_MAIN(tst_export)
+#include "tst_export.moc"
