@@ -64,7 +64,8 @@ int main(int argc, char* argv[])
     // Nothing is shown: the PDF report needs fonts and a painter, not a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("velumin-export"));
+    // Velumin's own name: the window's settings (the display unit) are read from its store.
+    QCoreApplication::setApplicationName(QStringLiteral("velumin"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(VeluminVersion));
 
     ExportOptions options;

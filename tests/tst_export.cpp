@@ -125,6 +125,8 @@ class tst_export : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
+        // The window's name, so that the window here and velumin-export share one settings store.
+        QCoreApplication::setApplicationName(QStringLiteral("velumin"));
         m_session.startWithMeter();
         if (program().isEmpty())
             QSKIP("VELUMIN_EXPORT is not set");
@@ -153,8 +155,8 @@ private Q_SLOTS:
         QTest::newRow("DWDM48 with totals, by frequency")
             << int(Kind::DWDM48) << QStringList{"--records", "4", "--dwdm48-big"}
             << QStringList{"--unit", "thz"} << true;
-        QTest::newRow("CWDM18, the stored unit THz")
-            << int(Kind::CWDM18) << QStringList{"--records", "3"} << QStringList() << true;
+        QTest::newRow("DWDM96, the stored unit THz")
+            << int(Kind::DWDM96) << QStringList{"--records", "3"} << QStringList() << true;
         QTest::newRow("CWDM18, every third answer dropped")
             << int(Kind::CWDM18) << QStringList{"--records", "4", "--drop-every", "3"}
             << QStringList() << false;
@@ -180,6 +182,9 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
 
+        // --unit holds whatever the window stored since.
+        if (exportArgs.contains("--unit"))
+            DisplayUnit::storeIndex(storedFreq ? 0 : 1);
         const QString csv = dir.filePath("export.csv");
         const QString json = dir.filePath("export.json");
         QStringList args{"--port", "COM7", "--type", kindName(kind).toLower(),
