@@ -1,6 +1,7 @@
 // Usage: QT_QPA_PLATFORM=offscreen bench_download
 // Measures Get Data: how close a download from the simulated meter comes to the pace the link
-// allows, how long the GUI thread stalls meanwhile, and what a long record list costs in memory.
+// allows, how long the GUI thread stalls meanwhile, and what a long record list costs in memory;
+// and beside it the same download by velumin-export.
 // Prints one line per figure and a summary; exits non-zero only when a download itself fails.
 
 #include "app/mainwindow.h"
@@ -11,6 +12,8 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -212,6 +215,57 @@ DownloadResult runDownload(const DownloadCase& d)
 
 // A window with no meter to find lists the serial ports once a second on the GUI thread; this
 // is the longest stall that costs while the user waits for the meter.
+struct ExportResult : Bench::Outcome {
+    double recordsPerSecond = 0; // its own figure, from identity to the last record
+    double ratio = 0;
+    double wholeRunSeconds = 0; // start-up, identity, download and the CSV report
+};
+
+// The same download by velumin-export writing the CSV report; its last progress line gives the
+// rate it measured over the download itself.
+ExportResult runExport(const DownloadCase& d)
+{
+    ExportResult result;
+    MeterSim sim;
+    QTemporaryDir dir;
+    if (!Bench::startMeter(sim, d.simKind, d.records)) {
+        result.failure = QStringLiteral("the simulated meter did not start");
+        return result;
+    }
+    QProcess p;
+    QElapsedTimer clock;
+    clock.start();
+    p.start(QStringLiteral(VELUMIN_EXPORT_PATH),
+            {"--port", "COM7", "--type", QString::number(d.deviceIndex), "--csv",
+             dir.filePath(QStringLiteral("report.csv"))});
+    const int timeoutMs = int(4 * d.records / floorRecordsPerSecond(d) * 1000) + 10000;
+    if (!p.waitForFinished(timeoutMs) || p.exitStatus() != QProcess::NormalExit ||
+        p.exitCode() != 0) {
+        p.kill();
+        result.failure = QStringLiteral("exit status %1: %2")
+                             .arg(p.exitCode())
+                             .arg(QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
+        return result;
+    }
+    result.wholeRunSeconds = clock.nsecsElapsed() / 1e9;
+    const QList<QByteArray> lines = p.readAllStandardError().split('\n');
+    for (const QByteArray& line : lines) {
+        // "velumin-export: 100%, 1000 of 1000 records, 19.9 records/s"
+        if (!line.contains("100%"))
+            continue;
+        const QList<QByteArray> words = line.split(' ');
+        if (words.size() >= 2)
+            result.recordsPerSecond = words.at(words.size() - 2).toDouble();
+    }
+    if (result.recordsPerSecond <= 0) {
+        result.failure = QStringLiteral("no final progress line");
+        return result;
+    }
+    result.ratio = result.recordsPerSecond / floorRecordsPerSecond(d);
+    result.ok = true;
+    return result;
+}
+
 struct IdleResult {
     double stallMs;
     double stallCpuMs;
@@ -360,6 +414,20 @@ int main(int argc, char* argv[])
                     r.guiCpuMsPerRecord);
         std::fflush(stdout);
         goals.push_back({d.label + QStringLiteral(" ratio to floor"), r.ratio, RatioGoal, true});
+
+        const ExportResult e = runExport(d);
+        if (!e.ok) {
+            std::printf("%s velumin-export of %d records FAILED: %s\n", l, d.records,
+                        qPrintable(e.failure));
+            failed = true;
+        } else {
+            std::printf("%s velumin-export records/s: %.2f (window %.2f), ratio to floor %.3f; "
+                        "whole run %.3f s\n",
+                        l, e.recordsPerSecond, r.recordsPerSecond, e.ratio, e.wholeRunSeconds);
+            goals.push_back({d.label + QStringLiteral(" velumin-export ratio to floor"), e.ratio,
+                             RatioGoal, true});
+        }
+        std::fflush(stdout);
         goals.push_back({d.label + QStringLiteral(" longest GUI stall"), r.stallMs, StallGoalMs,
                          false, QStringLiteral(" ms")});
     }
