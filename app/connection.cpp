@@ -153,14 +153,7 @@ void MainWindow::stopReceiver()
 {
     if (!m_serialComm)
         return;
-    disconnect(m_serialComm, nullptr, this, nullptr);
-    m_serialComm->stop();
-    // The port may be closed only once the receiver's last read has returned; the loop ends
-    // within one short read.
-    m_serialComm->wait();
-    // Reports it queued before it stopped belong to the link that is going away.
-    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
-    delete m_serialComm;
+    SerialComm::dispose(m_serialComm, this);
     m_serialComm = nullptr;
 }
 

@@ -209,20 +209,27 @@ void LimitsDialog::accept()
         QDialog::accept();
 }
 
+std::optional<Limits::LimitSet> LimitsStore::readFile(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return std::nullopt;
+    }
+    if (file.size() > 1024 * 1024) {
+        *error = LimitsDialog::tr("it is larger than 1 MiB");
+        return std::nullopt;
+    }
+    return Limits::fromJson(file.readAll(), error);
+}
+
 void LimitsDialog::load()
 {
     const QString path = m_chooser ? m_chooser(false) : QString();
     if (path.isEmpty())
         return;
-    QFile file(path);
     QString error;
-    std::optional<Limits::LimitSet> loaded;
-    if (!file.open(QIODevice::ReadOnly))
-        error = file.errorString();
-    else if (file.size() > 1024 * 1024)
-        error = tr("it is larger than 1 MiB");
-    else
-        loaded = Limits::fromJson(file.readAll(), &error);
+    const std::optional<Limits::LimitSet> loaded = LimitsStore::readFile(path, &error);
     if (!loaded) {
         warn(tr("The limits in %1 were not loaded: %2.").arg(path, error));
         return;

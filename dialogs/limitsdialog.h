@@ -17,6 +17,9 @@ namespace LimitsStore {
 // Off (not enabled) when nothing, or nothing readable, is stored.
 Limits::LimitSet read();
 void store(const Limits::LimitSet& limits);
+// A limits file; none, with the reason in `error`, when it cannot be read, is larger than any
+// limits file (1 MiB), or is not one.
+std::optional<Limits::LimitSet> readFile(const QString& path, QString* error);
 } // namespace LimitsStore
 
 // Edits a set of limits: on or off, a name, the global minimum, maximum and maximum spread, and

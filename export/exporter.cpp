@@ -5,6 +5,7 @@
 #include "device/comports.h"
 #include "device/serialport.h"
 #include "dialogs/displayunit.h"
+#include "dialogs/limitsdialog.h"
 #include "export/meterjson.h"
 #include "files/csvreport.h"
 #include "files/pdfreport.h"
@@ -113,16 +114,9 @@ bool Exporter::loadLimits()
 {
     if (m_options.limitsFile.isEmpty())
         return true;
-    QFile file(m_options.limitsFile);
     QString error;
-    std::optional<Limits::LimitSet> limits;
-    // A limits file is a few hundred bytes; anything much larger is not one.
-    if (!file.open(QIODevice::ReadOnly))
-        error = file.errorString();
-    else if (file.size() > 1024 * 1024)
-        error = QStringLiteral("it is larger than 1 MiB");
-    else
-        limits = Limits::fromJson(file.readAll(), &error);
+    const std::optional<Limits::LimitSet> limits =
+        LimitsStore::readFile(m_options.limitsFile, &error);
     if (!limits) {
         finish(Usage, QStringLiteral("the limits file %1 cannot be used: %2")
                           .arg(m_options.limitsFile, error));
@@ -492,15 +486,8 @@ void Exporter::closeLink()
     m_retry.stop();
     m_deadline.stop();
     m_download.stop();
-    if (m_comm) {
-        disconnect(m_comm, nullptr, this, nullptr);
-        m_comm->stop();
-        m_comm->wait();
-        // Reports it queued before it stopped belong to the link that is going away.
-        QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
-        delete m_comm;
-        m_comm = nullptr;
-    }
+    SerialComm::dispose(m_comm, this);
+    m_comm = nullptr;
     if (m_port) {
         m_port->close();
         delete m_port;

@@ -3,6 +3,7 @@
 #include "data/logging.h"
 #include "device/serialport.h"
 
+#include <QCoreApplication>
 #include <QSerialPort>
 
 #include <chrono>
@@ -206,4 +207,17 @@ void SerialComm::emitRecord(const Decoder::Record& r)
                                   r.name);
         break;
     }
+}
+
+void SerialComm::dispose(SerialComm* comm, QObject* receiver)
+{
+    if (!comm)
+        return;
+    disconnect(comm, nullptr, receiver, nullptr);
+    comm->stop();
+    // The port may be closed only once the receiver's last read has returned; the loop ends
+    // within one short read.
+    comm->wait();
+    QCoreApplication::removePostedEvents(receiver, QEvent::MetaCall);
+    delete comm;
 }

@@ -40,6 +40,11 @@ public:
     // milliseconds) or of a write, however busy the line. Thread-safe.
     void stop();
 
+    // Ends `comm`'s loop and deletes it: its signals no longer reach `receiver`, and reports it
+    // queued for `receiver` before it stopped are dropped, as they belong to the link that is
+    // going away. Afterwards the port may be closed. Null does nothing.
+    static void dispose(SerialComm* comm, QObject* receiver);
+
     // How long reads may keep failing before the port counts as gone.
     static constexpr int GiveUpAfterMs = 1000;
     // How often a front end asks a connected meter that has not identified itself again: what
