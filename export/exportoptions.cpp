@@ -11,9 +11,24 @@ const QString csvPattern = QStringLiteral("%n");
 
 QString usageLine()
 {
-    return QStringLiteral("usage: velumin-export --list | --port PORT --type TYPE [--csv FILE] "
-                          "[--pdf FILE] [--json FILE] [--limits FILE] [--record N] "
-                          "[--unit nm|thz] [--timeout SECONDS] [--quiet]");
+    return QStringLiteral(
+        "usage: velumin-export --list\n"
+        "       velumin-export --port PORT --type TYPE [--csv FILE] [--pdf FILE] [--json FILE]\n"
+        "                      [--limits FILE] [--record N] [--unit nm|thz] [--timeout SECONDS]\n"
+        "                      [--quiet]");
+}
+
+// The kind names, comma-separated, in lines that fit beside the option column.
+QString kindNames()
+{
+    QStringList lines{QString()};
+    for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
+        const QString name = kindName(kind) + (kind < Kind::Last ? QStringLiteral(",") : QString());
+        if (lines.last().size() + name.size() + 1 > 70)
+            lines.append(QString());
+        lines.last() += (lines.last().isEmpty() ? QString() : QStringLiteral(" ")) + name;
+    }
+    return lines.join(QStringLiteral("\n") + QString(21, QLatin1Char(' ')));
 }
 
 } // namespace
@@ -52,9 +67,6 @@ int deviceIndexForType(const QString& type)
 
 QString helpText()
 {
-    QStringList kinds;
-    for (int kind = Kind::First; kind <= Kind::Last; ++kind)
-        kinds << kindName(kind);
     return usageLine() + QString::fromUtf8(R"help(
 
 Downloads every record of an optical power meter and writes the reports Velumin writes.
@@ -62,8 +74,9 @@ Downloads every record of an optical power meter and writes the reports Velumin 
   --list             list the serial ports (COM name, device, description, "meter" for a
                      port that looks like a meter) and exit
   --port PORT        the meter's port: a COM name (COM7) or a device path (/dev/ttyACM0)
-  --type TYPE        the meter's type: %1,
-                     a chooser entry such as "CWDM-18 (Ruvo 730)", or its index 1 to 3
+  --type TYPE        the meter's type, a kind name in any case:
+                     %1
+                     or a chooser entry such as "CWDM-18 (Ruvo 730)", or its index 1 to 3.
                      Alone, --port and --type print the meter's identity.
   --csv FILE         the CSV report Save Data writes; MPO meters: the record of --record, or
                      one file per record when FILE holds %n (the record's index from 0)
@@ -73,8 +86,8 @@ Downloads every record of an optical power meter and writes the reports Velumin 
                      (alone, without a report, only the verdict)
   --record N         MPO meters: the record the CSV report holds, from 0
   --unit nm|thz      label channels by wavelength or frequency (default: Velumin's setting)
-  --timeout SECONDS  how long to wait for the meter's identity (default 5), and at least how
-                     long for each record before the meter counts as gone (at least 8 s)
+  --timeout SECONDS  how long to wait for the meter's identity (default 5), and during the
+                     download for each record (at least 8 s)
   --quiet            no progress on standard error
   FILE "-" is standard output.
 
@@ -82,7 +95,7 @@ Exit status: 0 done (and every record passed its limits), 1 a record failed its 
 2 wrong usage, 3 the port cannot be opened, 4 no identity within the timeout, 5 the meter went
 away during the download, 6 a file could not be written, 130 interrupted.
 )help")
-                             .arg(kinds.join(QStringLiteral(", ")));
+                             .arg(kindNames());
 }
 
 Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
