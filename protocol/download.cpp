@@ -2,10 +2,13 @@
 
 #include "data/intake.h"
 #include "data/logging.h"
+#include "protocol/serialcomm.h"
 
 template <typename R, typename Make>
 Download::Taken Download::take(QList<R>& list, ushort total, ushort count, Make make)
 {
+    // The values come from the receiver thread.
+    SerialComm::takeOver();
     Taken taken;
     const Retrieval::Admission admission = m_retrieval.admit(count);
     if (admission == Retrieval::Admission::Drop)

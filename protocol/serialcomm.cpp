@@ -11,6 +11,9 @@
 
 namespace {
 
+// Counts the receivers' hand-overs; see SerialComm::takeOver().
+std::atomic<unsigned> handovers{0};
+
 // Pacing from the meter's protocol: the meter needs a moment after each answer.
 constexpr int PauseAfterFrameMs = 50;
 // A failing port (meter unplugged) fails every read at once; waiting keeps the loop from
@@ -140,6 +143,8 @@ void SerialComm::run()
 
 void SerialComm::emitDecoded(const Decoder::Decoded& decoded)
 {
+    // Everything decoded so far is handed over with the signal below.
+    handovers.fetch_add(1, std::memory_order_release);
     if (const auto* info = std::get_if<Decoder::SystemInfo>(&decoded)) {
         Q_EMIT sigRecvedSysInfo(info->device, info->productNumber, info->serialNumber,
                                 info->hwVer, info->fwVer, info->buildTime);
@@ -220,4 +225,9 @@ void SerialComm::dispose(SerialComm* comm, QObject* receiver)
     comm->wait();
     QCoreApplication::removePostedEvents(receiver, QEvent::MetaCall);
     delete comm;
+}
+
+void SerialComm::takeOver()
+{
+    handovers.load(std::memory_order_acquire);
 }

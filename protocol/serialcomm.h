@@ -40,6 +40,12 @@ public:
     // milliseconds) or of a write, however busy the line. Thread-safe.
     void stop();
 
+    // Called by the thread that takes a signal's arguments before it reads them. Qt's event queue
+    // already hands them over safely, through a lock that ThreadSanitizer cannot see; this
+    // acquire pairs with the release the receiver makes before each signal, so that the tool
+    // sees the hand-over too. One atomic load.
+    static void takeOver();
+
     // Ends `comm`'s loop and deletes it: its signals no longer reach `receiver`, and reports it
     // queued for `receiver` before it stopped are dropped, as they belong to the link that is
     // going away. Afterwards the port may be closed. Null does nothing.
