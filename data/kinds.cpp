@@ -26,62 +26,62 @@ constexpr ReportLayout fibres(const char* suffix, bool nameOnLine2)
 }
 
 // Four lines a kind:
-//   code, name, type label, readings, channels, MPO, name test;
+//   code, name, title, type label, readings, channels, MPO, name test;
 //   wavelength and frequency labels, "High" in the detail view, device-tree group;
 //   report layout;
 //   graph: width, height, label base, short axis, labels in nm, record's total label, panels.
 // clang-format off
 constexpr std::array<KindInfo, Kind::Count> kKinds{{
-    {Kind::CWDM18, "CWDM18", "CWDM Data", 18, 18, false, N::FirstByte,
+    {Kind::CWDM18, "CWDM18", "CWDM-18", "CWDM Data", 18, 18, false, N::FirstByte,
      cwdm18Wavelengths, nullptr, true, 0,
      records(" CWDM-18 Data", Closed, NoGrid, Low),
      {460, 350, 330, false, false, false, 1, {{0, 18, 18, 0}, {}}}},
-    {Kind::DWDM48, "DWDM48", "DWDM-48 Data", 49, 48, false, N::FirstByte,
+    {Kind::DWDM48, "DWDM48", "DWDM-48", "DWDM-48 Data", 49, 48, false, N::FirstByte,
      dwdm48Wavelengths, dwdm48Frequencies, true, 1,
      records("DWDM-48 Data", Open, DwdmGrid::Grid48, Low),
      {1060, 370, 345, false, false, false, 1, {{0, 49, 49, 0}, {}}}},
-    {Kind::Vendral8, "Vendral8", "Vendral Data", 5, 4, false, N::FirstTwoBytes,
+    {Kind::Vendral8, "Vendral8", "Vendral-8", "Vendral Data", 5, 4, false, N::FirstTwoBytes,
      lanWdmWavelengths, lanWdmFrequencies, true, 3,
      records("Vendral-8 Data", Open, NoGrid, ShortLow),
      {500, 320, 300, true, true, false, 1, {{0, 5, 5, 0}, {}}}},
-    {Kind::DWDM96, "DWDM96", "DWDM-96 Data", 96, 96, false, N::Always,
+    {Kind::DWDM96, "DWDM96", "DWDM-96", "DWDM-96 Data", 96, 96, false, N::Always,
      dwdm96Wavelengths, dwdm96Frequencies, true, 2,
      records("DWDM-96 Data", Open, NoGrid, Low),
      {1060, 690, 345, false, false, false, 2, {{0, 48, 48, 0}, {48, 48, 48, 320}}}},
     // Tarnex-8 meters have no high limit in the detail view.
-    {Kind::Tarnex8, "Tarnex8", "Tarnex-10 Data", 10, 10, false, N::FirstTwoBytes,
+    {Kind::Tarnex8, "Tarnex8", "Tarnex-8", "Tarnex-10 Data", 10, 10, false, N::FirstTwoBytes,
      tarnex8Wavelengths, nullptr, false, 4,
      records(" Tarnex-8 Data", Open, NoGrid, ShortLow),
      {320, 360, 330, false, false, false, 1, {{0, 10, 10, 0}, {}}}},
-    {Kind::Tarnex56, "Tarnex56", "Caspel Data", 57, 56, false, N::FirstTwoBytes,
+    {Kind::Tarnex56, "Tarnex56", "Tarnex-56", "Caspel Data", 57, 56, false, N::FirstTwoBytes,
      tarnex56Wavelengths, tarnex56Frequencies, true, 5,
      records(" Caspel(56ch) Data", Open, NoGrid, ShortLow),
      {670, 710, 345, false, false, false, 2, {{0, 28, 28, 0}, {28, 29, 29, 350}}}},
-    {Kind::Tarnex57, "Tarnex57", "Caspel Data", 58, 57, false, N::FirstTwoBytes,
+    {Kind::Tarnex57, "Tarnex57", "Tarnex-57", "Caspel Data", 58, 57, false, N::FirstTwoBytes,
      tarnex57Wavelengths, tarnex57Frequencies, true, 5,
      records(" Caspel(57ch) Data", Open, NoGrid, ShortLow),
      {680, 730, 345, false, false, false, 2, {{0, 29, 29, 0}, {29, 29, 29, 350}}}},
-    {Kind::Tarnex64, "Tarnex64", "Caspel(64ch) Data", 65, 64, false, N::FirstTwoBytes,
+    {Kind::Tarnex64, "Tarnex64", "Tarnex-64", "Caspel(64ch) Data", 65, 64, false, N::FirstTwoBytes,
      tarnex64Wavelengths, tarnex64Frequencies, true, -1,
      records(" Caspel(64ch) Data", Open, NoGrid, ShortLow),
      {750, 730, 345, false, false, false, 2, {{0, 33, 33, 0}, {33, 32, 33, 350}}}},
-    {Kind::DWDM49TOTAL, "DWDM49TOTAL", "Pelkin Data", 50, 49, false, N::FirstByte,
+    {Kind::DWDM49TOTAL, "DWDM49TOTAL", "DWDM-49 Total", "Pelkin Data", 50, 49, false, N::FirstByte,
      dwdm49Wavelengths, dwdm49Frequencies, true, 5,
      records("Pelkin Data", Closed, DwdmGrid::Grid49, ShortLow),
      {1100, 370, 345, false, false, true, 1, {{0, 50, 50, 0}, {}}}},
-    {Kind::MPO12, "MPO12", "MPO Data", 12, 12, true, N::FirstTwoBytes,
+    {Kind::MPO12, "MPO12", "MPO-12", "MPO Data", 12, 12, true, N::FirstTwoBytes,
      nullptr, nullptr, true, -1,
      fibres("MPO Data", true),
      {500, 340, 330, false, false, false, 1, {{0, 12, 12, 0}, {}}}},
-    {Kind::MPO24, "MPO24", "MPO24 Data", 24, 24, true, N::FirstTwoBytes,
+    {Kind::MPO24, "MPO24", "MPO-24", "MPO24 Data", 24, 24, true, N::FirstTwoBytes,
      nullptr, nullptr, true, -1,
      fibres("MPO24 Data", false),
      {600, 340, 330, false, false, false, 1, {{0, 24, 24, 0}, {}}}},
-    {Kind::MPO16, "MPO16", "MPO16 Data", 16, 16, true, N::FirstTwoBytes,
+    {Kind::MPO16, "MPO16", "MPO-16", "MPO16 Data", 16, 16, true, N::FirstTwoBytes,
      nullptr, nullptr, true, -1,
      fibres("MPO16 Data", true),
      {420, 340, 330, false, false, false, 1, {{0, 16, 16, 0}, {}}}},
-    {Kind::MPO32, "MPO32", "MPO32 Data", 32, 32, true, N::FirstTwoBytes,
+    {Kind::MPO32, "MPO32", "MPO-32", "MPO32 Data", 32, 32, true, N::FirstTwoBytes,
      nullptr, nullptr, true, -1,
      fibres("MPO32 Data", true),
      {720, 340, 330, false, false, false, 1, {{0, 32, 32, 0}, {}}}},
@@ -111,6 +111,12 @@ QString kindName(int kind)
 {
     const KindInfo* info = kindInfo(kind);
     return info ? QString::fromLatin1(info->name) : QString();
+}
+
+QString kindTitle(int kind)
+{
+    const KindInfo* info = kindInfo(kind);
+    return info ? QString::fromLatin1(info->title) : QString();
 }
 
 int readingsUsed(int kind)

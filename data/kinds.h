@@ -83,6 +83,7 @@ struct GraphLayout {
 struct KindInfo {
     int code;
     const char* name;
+    const char* title;     // the name people read: "CWDM-18", "MPO-12"
     const char* typeLabel; // column 1 of the record list
     int readings;          // channels plus the total reading where there is one
     int channels;
@@ -100,6 +101,8 @@ struct KindInfo {
 const KindInfo* kindInfo(int kind);
 // Empty for an unknown kind.
 QString kindName(int kind);
+// "CWDM-18", as messages name the kind; empty for an unknown kind.
+QString kindTitle(int kind);
 // 0 for an unknown kind.
 int readingsUsed(int kind);
 int channelCount(int kind);
