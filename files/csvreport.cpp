@@ -122,6 +122,17 @@ QByteArray dateTimeText(const Row& r, char dateSeparator)
     return out;
 }
 
+// A field as CSV readers expect it (RFC 4180): in double quotes, with each inner quote doubled,
+// when it holds a comma or a quote; else as it is, so that plain reports stay byte for byte.
+QByteArray field(const QByteArray& text)
+{
+    if (!text.contains(',') && !text.contains('"'))
+        return text;
+    QByteArray quoted = text;
+    quoted.replace('"', QByteArrayLiteral("\"\""));
+    return '"' + quoted + '"';
+}
+
 void appendCell(QByteArray& out, double dbm, double low)
 {
     char cell[MaxCell];
@@ -203,13 +214,11 @@ QByteArray recordRows(int kind, const QList<Row>& records)
     std::vector<char> line;
     for (int p = 0; p < records.size(); ++p) {
         const Row& r = records.at(p);
-        const QByteArray stamp = dateTimeText(r, '-');
-        line.resize(std::size_t(16 + stamp.size() + r.name.size() + (MaxCell + 1) * columns));
+        const QByteArray text = field(dateTimeText(r, '-') + ' ' + r.name);
+        line.resize(std::size_t(16 + text.size() + (MaxCell + 1) * columns));
         char* at = std::to_chars(line.data(), line.data() + 12, p + 1).ptr;
         *at++ = ',';
-        at = put(at, stamp.constData(), std::size_t(stamp.size()));
-        *at++ = ' ';
-        at = put(at, r.name.constData(), std::size_t(r.name.size()));
+        at = put(at, text.constData(), std::size_t(text.size()));
         for (int i = 0; i < columns; ++i) {
             *at++ = ',';
             at = putCell(at, i < r.valueCount ? r.values[i] : RecordValues::Filler, l.lowLimit);
@@ -227,11 +236,11 @@ QByteArray fibreRows(int kind, const QString& productName, const Row& r)
     if (!info || info->report.form != ReportLayout::FibreRows)
         return {};
     const ReportLayout& l = info->report;
-    QByteArray out = local8Bit(MeterText::printable(productName)) + l.heading + crlf;
-    out += "Measured: " + dateTimeText(r, '/');
+    QByteArray out = field(local8Bit(MeterText::printable(productName)) + l.heading) + crlf;
+    QByteArray measured = "Measured: " + dateTimeText(r, '/');
     if (l.nameOnLine2)
-        out += ' ' + r.name;
-    out += crlf + separator + crlf;
+        measured += ' ' + r.name;
+    out += field(measured) + crlf + separator + crlf;
     out += "no, wavelength[nm], polarity, power[dBm]" + crlf;
     const QByteArray mode = Detail::mpoModeText(r.mode).toLatin1();
     const QByteArray polar = Detail::mpoPolarText(r.polar).toLatin1();

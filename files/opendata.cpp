@@ -36,6 +36,43 @@ std::optional<int> parseInteger(QStringView text)
     return int(value);
 }
 
+namespace {
+
+// One field from `pos` on, up to the next comma outside double quotes; `pos` moves past that
+// comma, or to -1 at the end of the line. A field in double quotes (after leading spaces) is read
+// as CSV readers read it: the quotes go, a doubled quote inside is one quote, commas inside stay.
+QString nextField(QStringView line, qsizetype& pos)
+{
+    qsizetype i = pos;
+    while (i < line.size() && line[i] == u' ')
+        ++i;
+    if (i >= line.size() || line[i] != u'"') {
+        const qsizetype comma = line.indexOf(u',', pos);
+        const QStringView field = line.sliced(pos, (comma < 0 ? line.size() : comma) - pos);
+        pos = comma < 0 ? -1 : comma + 1;
+        return field.trimmed().toString();
+    }
+    QString out;
+    for (++i; i < line.size(); ++i) {
+        if (line[i] != u'"') {
+            out += line[i];
+        } else if (i + 1 < line.size() && line[i + 1] == u'"') {
+            out += u'"';
+            ++i;
+        } else {
+            break;
+        }
+    }
+    // Whatever follows the closing quote up to the next comma belongs to the field as well.
+    const qsizetype comma = i < line.size() ? line.indexOf(u',', i) : -1;
+    if (i + 1 < line.size())
+        out += line.sliced(i + 1, (comma < 0 ? line.size() : comma) - i - 1);
+    pos = comma < 0 ? -1 : comma + 1;
+    return out.trimmed();
+}
+
+} // namespace
+
 std::optional<Row> parseLine(QStringView line)
 {
     const qsizetype firstComma = line.indexOf(u',');
@@ -45,16 +82,11 @@ std::optional<Row> parseLine(QStringView line)
         return std::nullopt;
     Row row;
     row.number = *number;
-    if (firstComma < 0)
-        return row;
-    const QStringView rest = line.sliced(firstComma + 1);
-    const qsizetype secondComma = rest.indexOf(u',');
-    row.second = rest.first(secondComma < 0 ? rest.size() : secondComma).trimmed().toString();
-    if (secondComma < 0)
-        return row;
-    const QStringView tail = rest.sliced(secondComma + 1);
-    const qsizetype thirdComma = tail.indexOf(u',');
-    row.third = tail.first(thirdComma < 0 ? tail.size() : thirdComma).trimmed().toString();
+    qsizetype pos = firstComma < 0 ? -1 : firstComma + 1;
+    if (pos >= 0)
+        row.second = nextField(line, pos);
+    if (pos >= 0)
+        row.third = nextField(line, pos);
     return row;
 }
 

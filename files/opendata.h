@@ -22,7 +22,8 @@ struct Row {
 std::optional<int> parseInteger(QStringView text);
 
 // The row of one line (without its line end), or none when its first field, trimmed, is not an
-// integer. Fields are split at every comma; the second and third are trimmed.
+// integer. Fields are split at commas outside double quotes; a quoted field loses its quotes
+// and reads a doubled quote as one; the second and third are trimmed.
 std::optional<Row> parseLine(QStringView line);
 
 // Calls `take(row)` for the row of every line of a whole file's text, LF and CR LF alike.

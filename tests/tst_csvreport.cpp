@@ -480,7 +480,7 @@ private Q_SLOTS:
         QVERIFY(data.at(2).startsWith("3,2021-01-02 09:05:00 THIRD,-3.33,"));
     }
 
-    // Names go out unquoted and whole: 16 characters fit, a comma starts a new field.
+    // Names go out whole: 16 characters fit; a field with a comma or a quote is quoted.
     void recordNames_data()
     {
         QTest::addColumn<int>("kind");
@@ -499,12 +499,13 @@ private Q_SLOTS:
         QTest::newRow("Vendral8 16 characters")
             << 3 << QByteArray("ABCDEFGHIJKLMNOP")
             << QByteArray("1,2026-03-01 10:00:00 ABCDEFGHIJKLMNOP,-5,") << 7;
-        QTest::newRow("CWDM18 comma splits")
-            << 1 << QByteArray("RACK,07") << QByteArray("1,2026-03-01 10:00:00 RACK,07,-5,") << 21;
-        QTest::newRow("Vendral8 comma splits")
-            << 3 << QByteArray("A,B") << QByteArray("1,2026-03-01 10:00:00 A,B,-5,") << 8;
-        QTest::newRow("quote not escaped")
-            << 1 << QByteArray("\"Q\"") << QByteArray("1,2026-03-01 10:00:00 \"Q\",-5,") << 20;
+        QTest::newRow("CWDM18 comma quoted")
+            << 1 << QByteArray("RACK,07") << QByteArray("1,\"2026-03-01 10:00:00 RACK,07\",-5,")
+            << 21;
+        QTest::newRow("Vendral8 comma quoted")
+            << 3 << QByteArray("A,=1+2") << QByteArray("1,\"2026-03-01 10:00:00 A,=1+2\",-5,") << 8;
+        QTest::newRow("quote doubled") << 1 << QByteArray("\"Q\"")
+                                       << QByteArray("1,\"2026-03-01 10:00:00 \"\"Q\"\"\",-5,") << 20;
         QTest::newRow("MPO12 16 characters")
             << 10 << QByteArray("ABCDEFGHIJKLMNOP") << QByteArray("1,1310nm,Straight,-5") << 4;
         QTest::newRow("MPO12 comma stays on line 2")
@@ -520,9 +521,10 @@ private Q_SLOTS:
         const QByteArray line = firstDataLine(kind, bytes);
         QVERIFY2(line.startsWith(start), line.constData());
         QCOMPARE(int(line.count(',')) + 1, fields);
+        const QByteArray measured = "Measured: 2026/03/01 10:00:00 " + name.left(16);
         if (kind >= 10)
             QCOMPARE(linesOf(bytes).at(1),
-                     QByteArray("Measured: 2026/03/01 10:00:00 ") + name.left(16));
+                     name.contains(',') ? '"' + measured + '"' : measured);
     }
 
     // One mode text and one polarity text on every fibre row.

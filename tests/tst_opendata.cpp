@@ -133,8 +133,12 @@ private Q_SLOTS:
                                            << "7||";
         QTest::newRow("inner spaces kept") << "8, a b , c d "
                                            << "8|a b|c d";
-        QTest::newRow("quotes are text") << "9,\"a\",\"b\""
-                                         << "9|\"a\"|\"b\"";
+        QTest::newRow("quoted fields") << "9, \"a,1\",\"b \"\"c\"\"\",d"
+                                       << "9|a,1|b \"c\"";
+        QTest::newRow("quote inside a field is text") << "9,a\"b,c"
+                                                      << "9|a\"b|c";
+        QTest::newRow("unclosed quote") << "9,\"a,b"
+                                        << "9|a,b|";
         QTest::newRow("largest int") << "2147483647,x,y"
                                      << "2147483647|x|y";
         QTest::newRow("one past the largest") << "2147483648,x,y"
@@ -287,8 +291,12 @@ private Q_SLOTS:
                            "3|2026-03-03 10:02:26 ABCDEFGHIJKLMNOP|High"};
         QTest::newRow("comma in a name")
             << QList<QByteArray>{"A,B", "C", "D,E,F"}
-            << QStringList{"1|2026-03-01 10:00:00 A|B", "2|2026-03-02 10:01:13 C|Low",
-                           "3|2026-03-03 10:02:26 D|E"};
+            << QStringList{"1|2026-03-01 10:00:00 A,B|-12.3", "2|2026-03-02 10:01:13 C|Low",
+                           "3|2026-03-03 10:02:26 D,E,F|High"};
+        QTest::newRow("quotes in a name")
+            << QList<QByteArray>{"\"A\"", "B\"", "\",\""}
+            << QStringList{"1|2026-03-01 10:00:00 \"A\"|-12.3", "2|2026-03-02 10:01:13 B\"|Low",
+                           "3|2026-03-03 10:02:26 \",\"|High"};
     }
     void savedRecordReport()
     {

@@ -470,7 +470,7 @@ private Q_SLOTS:
 
     // Control characters in what the meter sends never reach a field, a row or a report as
     // such: each becomes a space, so a name cannot forge a line of its own. The rest of the
-    // text stays byte for byte, commas included.
+    // text stays byte for byte; a field with a comma is quoted and opens as one field.
     void meterTextsStayOnTheirLine_data()
     {
         QTest::addColumn<int>("kind");
@@ -509,13 +509,16 @@ private Q_SLOTS:
                  qPrintable(m_fileRequests.last().start));
         const QList<QByteArray> lines = linesOf(contents(m_answer));
         QCOMPARE(lines.size(), (kind == 1 ? 5 : 6) + 2);
-        QVERIFY2(lines.at(lines.size() - 2).startsWith("1,2026-03-01 10:00:00 " + shown.toLatin1() + ','),
+        const QByteArray text = "2026-03-01 10:00:00 " + shown.toLatin1();
+        const QByteArray field = shown.contains(',') ? '"' + text + '"' : text;
+        QVERIFY2(lines.at(lines.size() - 2).startsWith("1," + field + ','),
                  lines.at(lines.size() - 2).constData());
         QVERIFY(lines.last().startsWith("2,"));
 
         trigger(w, "actionOpen");
         auto* opened = w.openDataWidget()->findChild<QTreeWidget*>(QStringLiteral("treeDetailData"));
         QCOMPARE(opened->topLevelItemCount(), 2);
+        QCOMPARE(opened->topLevelItem(0)->text(1), QString::fromLatin1(text).trimmed());
         QCOMPARE(opened->topLevelItem(1)->text(0), QStringLiteral("2"));
     }
 
