@@ -162,9 +162,11 @@ Picture limitLines(int type, std::optional<double> min, std::optional<double> ma
         for (const std::optional<double>& limit : {min, max}) {
             if (!limit)
                 continue;
-            // Kept on the axis: a limit beyond the scale draws at its end.
-            const int y = std::clamp(base - int((*limit - floor) * PixelsPerDb), panel.offset + 20,
-                                     base);
+            // Kept on the axis: a limit beyond the scale draws at its end. Clamped while still
+            // a double: a limit such as 1e308 has no int.
+            const double above = std::clamp((*limit - floor) * PixelsPerDb, 0.0,
+                                            double(base - panel.offset - 20));
+            const int y = base - int(above);
             Primitive l = line(AxisX, y, end, y, Qt::DashLine);
             l.colour = LimitColour;
             out.append(l);

@@ -150,6 +150,11 @@ private Q_SLOTS:
         QVERIFY(Graph::limitLines(type, std::nullopt, std::nullopt).isEmpty());
         QCOMPARE(Graph::limitLines(type, std::nullopt, 99.0).first().line.y1(),
                  Graph::limitLines(type, std::nullopt, 20.0).first().line.y1());
+        // Limits no int can hold end on the axis too: the top for the highest, the axis itself
+        // for the lowest.
+        QCOMPARE(Graph::limitLines(type, std::nullopt, 1e308).first().line.y1(),
+                 Graph::limitLines(type, std::nullopt, 20.0).first().line.y1());
+        QCOMPARE(Graph::limitLines(type, -1e308, std::nullopt).first().line.y1(), axisY.first());
     }
 
     // Each kind's graph type, readings copied and fixed window size.
