@@ -188,6 +188,18 @@ void build(RowBuilder& b, const KindInfo* info, int kind, const Source& s, bool 
 
 } // namespace
 
+bool labelsByFrequency(int kind, bool displayFreq)
+{
+    const KindInfo* info = kindInfo(kind);
+    // Without a kind the unit alone decides, as the heading does before a meter is connected.
+    if (!info)
+        return displayFreq;
+    if (!displayFreq || !info->frequencies)
+        return false;
+    // The kinds that tarnexRows() labels.
+    return kind != Kind::Tarnex56 && kind != Kind::Tarnex57 && kind != Kind::Tarnex64;
+}
+
 QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QString& productName)
 {
     const KindInfo* info = kindInfo(kind);
@@ -201,22 +213,14 @@ QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QStri
 QList<std::optional<Limits::Reading>> judgedReadings(int kind, const Source& s)
 {
     const KindInfo* info = kindInfo(kind);
-    if (!info)
-        return {};
-    RowBuilder b(s, info->detailHigh);
-    build(b, info, kind, s, false, QString());
-    const QList<QStringList> shown = b.rows();
-    const QList<int> readings = b.readings();
     QList<std::optional<Limits::Reading>> out;
-    for (int r = 0; r < shown.size(); ++r) {
-        const int i = readings.at(r);
-        const double dbm = s.powers[i];
-        bool numbered = false;
-        const int number = shown.at(r).at(0).toInt(&numbered);
-        // Totals and readings the record does not carry are never judged.
-        const bool judged = numbered && i < info->channels && dbm != FillerHundredths / 100.0;
-        out.append(judged ? std::optional<Limits::Reading>(Limits::Reading{number, dbm})
-                          : std::nullopt);
+    // Every row shows a reading the report carried (the builder skips what the on/off block
+    // switched off and what lies past the readings), whatever its value: a real -99.00 dBm is
+    // judged like any other. Totals are not channels and are never judged.
+    for (int i : rowReadings(kind, s)) {
+        out.append(i < info->channels
+                       ? std::optional<Limits::Reading>(Limits::Reading{i + 1, s.powers[i]})
+                       : std::nullopt);
     }
     return out;
 }

@@ -58,13 +58,17 @@ QString mpoModeText(int mode);
 // "Straight", "Rollover", "Flipped", else empty.
 QString mpoPolarText(int polar);
 
+// Whether the label column of `kind` holds frequencies in the given display unit: kinds
+// without a frequency table, and the Tarnex-56/57/64 rows, stay in nm.
+bool labelsByFrequency(int kind, bool displayFreq);
+
 // The rows of a record of `kind`, in channel order; none for a code outside 1..13.
 // `productName` is the connected meter's: Vendral-8 "-8N-40" meters carry CWDM-4 optics.
 QList<QStringList> rows(int kind, const Source& record, bool displayFreq,
                         const QString& productName);
 
-// For each of those rows, in the same order, the reading that limits judge: the row's number
-// and value, or none for a total row or a reading the record does not carry.
+// For each of those rows, in the same order, the reading that limits judge: the channel's
+// position in the kind's channel table and its value, or none for a total row.
 QList<std::optional<Limits::Reading>> judgedReadings(int kind, const Source& record);
 
 // For each of those rows, in the same order, the index in the record of the reading it shows;

@@ -1,10 +1,13 @@
 #include "data/limits.h"
 
+#include "data/kinds.h"
+
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace Limits {
 
@@ -64,6 +67,31 @@ std::optional<int> channelNumber(const QString& key)
     return n;
 }
 
+// A key the format does not know is refused rather than ignored: a misspelt "mxa" would
+// otherwise leave a channel unchecked without a word.
+bool knownKeys(const QJsonObject& o, std::initializer_list<const char*> keys, const QString& where,
+               QString* error)
+{
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        if (std::none_of(keys.begin(), keys.end(),
+                         [&it](const char* k) { return it.key() == QLatin1String(k); })) {
+            *error = tr("%1\"%2\" is not a key of a limits file").arg(where, it.key());
+            return false;
+        }
+    }
+    return true;
+}
+
+// The kind code of a kind's name in any case; 0 when it names none.
+int kindOfName(const QString& name)
+{
+    for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
+        if (name.compare(kindName(kind), Qt::CaseInsensitive) == 0)
+            return kind;
+    }
+    return 0;
+}
+
 void putOptional(QJsonObject& o, const char* key, const std::optional<double>& v)
 {
     if (v)
@@ -100,6 +128,30 @@ std::optional<ChannelLimits> limitsFor(const LimitSet& limits, int number)
     if (!l.min && !l.max)
         return std::nullopt;
     return l;
+}
+
+QList<int> foreignChannels(const LimitSet& limits, int kind)
+{
+    QList<int> out;
+    const int channels = channelCount(kind);
+    for (auto it = limits.channels.cbegin(); it != limits.channels.cend(); ++it) {
+        if (it.key() > channels)
+            out.append(it.key());
+    }
+    return out;
+}
+
+QString notApplicable(const LimitSet& limits, int kind)
+{
+    const QString title = kindTitle(kind);
+    if (limits.kind != 0 && limits.kind != kind)
+        return tr("the limits were made for %1 and check no channel of %2")
+            .arg(kindTitle(limits.kind), title);
+    for (int position = 1; position <= channelCount(kind); ++position) {
+        if (limitsFor(limits, position))
+            return {};
+    }
+    return tr("the limits check no channel of %1").arg(title);
 }
 
 RecordResult judge(const LimitSet& limits, const QList<Reading>& readings)
@@ -152,6 +204,9 @@ std::optional<LimitSet> fromJson(const QByteArray& json, QString* error)
         return std::nullopt;
     }
     const QJsonObject o = doc.object();
+    if (!knownKeys(o, {"enabled", "name", "kind", "min", "max", "maxSpread", "channels"}, QString(),
+                   error))
+        return std::nullopt;
     LimitSet l;
     const QJsonValue name = o.value(QLatin1String("name"));
     if (!name.isUndefined() && !name.isString()) {
@@ -159,6 +214,14 @@ std::optional<LimitSet> fromJson(const QByteArray& json, QString* error)
         return std::nullopt;
     }
     l.name = name.toString();
+    const QJsonValue kind = o.value(QLatin1String("kind"));
+    if (!kind.isUndefined()) {
+        l.kind = kind.isString() ? kindOfName(kind.toString()) : 0;
+        if (l.kind == 0) {
+            *error = tr("\"kind\" must name a device kind, such as \"CWDM18\"");
+            return std::nullopt;
+        }
+    }
     if (!readBool(o, "enabled", QString(), &l.enabled, error) ||
         !readNumber(o, "min", QString(), &l.min, error) ||
         !readNumber(o, "max", QString(), &l.max, error) ||
@@ -190,7 +253,8 @@ std::optional<LimitSet> fromJson(const QByteArray& json, QString* error)
         }
         const QJsonObject c = it.value().toObject();
         Override ov;
-        if (!readBool(c, "check", where, &ov.check, error) ||
+        if (!knownKeys(c, {"check", "min", "max"}, where, error) ||
+            !readBool(c, "check", where, &ov.check, error) ||
             !readNumber(c, "min", where, &ov.min, error) ||
             !readNumber(c, "max", where, &ov.max, error) ||
             !ordered(ov.min ? ov.min : l.min, ov.max ? ov.max : l.max, where, error))
@@ -206,6 +270,8 @@ QByteArray toJson(const LimitSet& limits)
     o.insert(QLatin1String("enabled"), limits.enabled);
     if (!limits.name.isEmpty())
         o.insert(QLatin1String("name"), limits.name);
+    if (kindInfo(limits.kind))
+        o.insert(QLatin1String("kind"), kindName(limits.kind));
     putOptional(o, "min", limits.min);
     putOptional(o, "max", limits.max);
     putOptional(o, "maxSpread", limits.maxSpread);

@@ -43,7 +43,10 @@ struct LimitSet {
     std::optional<double> min;       // dBm
     std::optional<double> max;       // dBm
     std::optional<double> maxSpread; // dB between the strongest and the weakest checked channel
-    QMap<int, Override> channels;    // by the detail view's channel number; kept for any number
+    // By position in the kind's channel table, from 1: the same channel in every record, as
+    // the CSV report's "Channel" row numbers it. Kept for any position.
+    QMap<int, Override> channels;
+    int kind = 0; // the kind code the limits were made for; 0 for limits made for any kind
 };
 
 enum class Verdict { Pass, Low, High };
@@ -53,7 +56,7 @@ QString verdictText(Verdict v);
 
 // A reading that limits apply to: a channel the record carries, not a total row.
 struct Reading {
-    int number; // the detail view's "No"
+    int number; // the channel's position in the kind's channel table, from 1
     double dbm;
 };
 
@@ -69,7 +72,7 @@ struct RecordResult {
     QList<ChannelResult> channels; // the checked channels only, in reading order
     std::optional<double> spread;  // over the checked channels, when there are two or more
     bool spreadHolds = true;
-    QList<int> failing; // numbers of the channels that failed
+    QList<int> failing; // positions of the channels that failed
 };
 
 // The limits that hold for channel `number`, or none when it is not checked (switched off, or
@@ -80,14 +83,23 @@ struct ChannelLimits {
 };
 std::optional<ChannelLimits> limitsFor(const LimitSet& limits, int number);
 
+// Why `limits` cannot judge records of `kind`, in a phrase ("the limits check no channel of
+// CWDM-18"), or an empty text when they can: limits made for another kind, and limits that
+// give no channel of the kind a minimum or a maximum, would pass every record unjudged.
+QString notApplicable(const LimitSet& limits, int kind);
+
+// The positions with an override that `kind` has no channel at, in order.
+QList<int> foreignChannels(const LimitSet& limits, int kind);
+
 // A reading equal to a limit passes, and so does a spread equal to the maximum spread.
 RecordResult judge(const LimitSet& limits, const QList<Reading>& readings);
 
 // A limits file: a JSON object, every key optional:
-//   {"enabled": true, "name": "8-channel mux", "min": -30, "max": 3, "maxSpread": 6,
-//    "channels": {"1": {"check": false}, "7": {"min": -25, "max": 0}}}
-// None, with the problem in `error`, for text that is not such an object, a value of the wrong
-// type, a minimum above its maximum, or a channel number that is not a positive integer.
+//   {"enabled": true, "name": "8-channel mux", "kind": "CWDM18", "min": -30, "max": 3,
+//    "maxSpread": 6, "channels": {"1": {"check": false}, "7": {"min": -25, "max": 0}}}
+// None, with the problem in `error`, for text that is not such an object, a key the format
+// does not know, a value of the wrong type, a kind that names none, a minimum above its
+// maximum, or a channel position that is not a positive integer.
 std::optional<LimitSet> fromJson(const QByteArray& json, QString* error);
 QByteArray toJson(const LimitSet& limits);
 

@@ -4,6 +4,7 @@
 #include "graph/graphtable.h"
 
 #include <QCoreApplication>
+#include <QMap>
 
 #include <algorithm>
 
@@ -55,10 +56,15 @@ std::optional<Limits::ChannelResult> channelVerdict(const Limits::LimitSet& limi
     return one.channels.first();
 }
 
+bool judges(const Limits::LimitSet& limits, int kind)
+{
+    return limits.enabled && Limits::notApplicable(limits, kind).isEmpty();
+}
+
 std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits, int kind,
                                                   const Detail::Source& source)
 {
-    if (!limits.enabled)
+    if (!judges(limits, kind))
         return std::nullopt;
     QList<Limits::Reading> readings;
     for (const std::optional<Limits::Reading>& r : Detail::judgedReadings(kind, source)) {
@@ -74,7 +80,9 @@ QStringList detailHeaders(int kind, bool displayFreq)
         return {tr("No"), QStringLiteral("Wavelength"), QStringLiteral("Polarity"),
                 tr("Power [dBm]")};
     return {tr("No"), tr("ITU Channel #"),
-            displayFreq ? tr("Frequency (THz)") : tr("Wavelength (nm)"), tr("Power [dBm]")};
+            Detail::labelsByFrequency(kind, displayFreq) ? tr("Frequency (THz)")
+                                                         : tr("Wavelength (nm)"),
+            tr("Power [dBm]")};
 }
 
 PdfReport::Record pdfRecord(int kind, const Detail::Source& source, const RecordTexts& texts,
@@ -92,14 +100,20 @@ PdfReport::Record pdfRecord(int kind, const Detail::Source& source, const Record
     rec.headers = headers;
     const QList<QStringList> shown = Detail::rows(kind, source, displayFreq, productName);
     const QList<std::optional<Limits::Reading>> judged = Detail::judgedReadings(kind, source);
+    const bool judging = judges(limits, kind);
+    // The failing channels are named by the "No" of the rows beside them.
+    QMap<int, QString> shownNumbers;
     std::optional<double> lowest;
     std::optional<double> highest;
     for (int i = 0; i < shown.size(); ++i) {
         PdfReport::ChannelRow channel{shown.at(i), QString(), QString()};
         if (const std::optional<Limits::Reading>& r = judged.value(i)) {
+            shownNumbers.insert(r->number, shown.at(i).value(0));
             lowest = std::min(lowest.value_or(r->dbm), r->dbm);
             highest = std::max(highest.value_or(r->dbm), r->dbm);
-            if (const std::optional<Limits::ChannelResult> c = channelVerdict(limits, *r)) {
+            const std::optional<Limits::ChannelResult> c =
+                judging ? channelVerdict(limits, *r) : std::nullopt;
+            if (c) {
                 channel.verdict = Limits::verdictText(c->verdict);
                 channel.margin = marginText(c->margin);
             }
@@ -110,8 +124,8 @@ PdfReport::Record pdfRecord(int kind, const Detail::Source& source, const Record
     rec.highest = highest ? Detail::powerText(*highest) : QString();
     if (const std::optional<Limits::RecordResult> verdict = recordVerdict(limits, kind, source)) {
         rec.verdict = verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
-        for (int n : verdict->failing)
-            rec.failing << QString::number(n);
+        for (int position : verdict->failing)
+            rec.failing << shownNumbers.value(position);
         if (!verdict->spreadHolds)
             rec.failing << tr("spread");
     }

@@ -23,7 +23,10 @@ QStringList limitsLines(const Limits::LimitSet& limits);
 std::optional<Limits::ChannelResult> channelVerdict(const Limits::LimitSet& limits,
                                                     const Limits::Reading& reading);
 
-// The verdict of a whole record of `kind`; none when the limits are off.
+// Whether `limits` judge records of `kind`: on, and able to (Limits::notApplicable).
+bool judges(const Limits::LimitSet& limits, int kind);
+
+// The verdict of a whole record of `kind`; none when the limits do not judge its kind.
 std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits, int kind,
                                                   const Detail::Source& source);
 

@@ -99,29 +99,38 @@ Q_DECLARE_METATYPE(Cells)
 class TestDetail : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // The readings limits judge, row by row: never a total row, never a reading the record does
-    // not carry (the -99 dBm filler); numbered as the "No" column.
+    // The readings limits judge, row by row: never a total row; every reading the report
+    // carried, -99.00 dBm included; named by position in the kind's channel table, which on
+    // Tarnex meters with channels switched off is not the "No" column.
     void judgedReadings_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<QList<int>>("unjudged"); // rows without a reading to judge
-        QTest::newRow("CWDM18: every row") << 1 << 18 << QList<int>{};
-        QTest::newRow("DWDM48 plain: 48 channels, no total row") << 2 << 48 << QList<int>{};
-        QTest::newRow("Vendral8: the total row") << 3 << 5 << QList<int>{4};
-        QTest::newRow("DWDM49TOTAL: the total row") << 9 << 50 << QList<int>{49};
-        QTest::newRow("MPO12: every fibre") << 10 << 12 << QList<int>{};
+        QTest::addColumn<qint16>("reading");       // every reading; 0: -0.5 dBm x position
+        QTest::addColumn<QList<int>>("positions"); // per row; 0: not judged
+        QList<int> all18 = channels(18);
+        QTest::newRow("CWDM18: every row") << 1 << qint16(0) << all18;
+        QTest::newRow("CWDM18 at -99.00 dBm: every row") << 1 << qint16(-9900) << all18;
+        QTest::newRow("DWDM48 plain: 48 channels, no total row") << 2 << qint16(0) << channels(48);
+        QTest::newRow("Vendral8: the total row") << 3 << qint16(0) << QList<int>{1, 2, 3, 4, 0};
+        QTest::newRow("DWDM49TOTAL: the total row")
+            << 9 << qint16(0) << channels(49) + QList<int>{0};
+        QTest::newRow("Tarnex56, 2 and 5 off: positions")
+            << 6 << qint16(0) << QList<int>{1, 3, 4, 6, 0};
+        QTest::newRow("Tarnex56 at -99.00 dBm") << 6 << qint16(-9900) << QList<int>{1, 3, 4, 6, 0};
+        QTest::newRow("MPO12: every fibre") << 10 << qint16(0) << channels(12);
     }
     void judgedReadings()
     {
         QFETCH(int, kind);
-        QFETCH(int, rows);
-        QFETCH(QList<int>, unjudged);
-        const QVector<qint16> raw = ramp(50);
+        QFETCH(qint16, reading);
+        QFETCH(QList<int>, positions);
+        const QVector<qint16> raw = reading == 0 ? ramp(60) : QVector<qint16>(60, reading);
+        const auto dbm = [&raw](int position) { return raw.at(position - 1) / 100.0; };
         Detail::Source source;
         std::optional<CWDM18Record> cwdm;
         std::optional<DWDM48Record> dwdm48;
         std::optional<Vendral8Record> vendral;
+        std::optional<Tarnex56Record> tarnex;
         std::optional<DWDM49TOTALRecord> dwdm49;
         std::optional<MPO12Record> mpo;
         switch (kind) {
@@ -136,6 +145,11 @@ private Q_SLOTS:
         case 3:
             source = Detail::source(vendral.emplace(raw, kDate, kTime));
             break;
+        case 6:
+            // Channels 1, 3, 4 and 6 and the total (at 57) switched on.
+            source = Detail::source(
+                tarnex.emplace(raw, onFlags(60, {1, 3, 4, 6, 57}), kDate, kTime, QByteArray(), 0));
+            break;
         case 9:
             source = Detail::source(
                 dwdm49.emplace(raw, onFlags(52, channels(50)), kDate, kTime, QByteArray(), 1));
@@ -145,12 +159,12 @@ private Q_SLOTS:
             break;
         }
         const auto judged = Detail::judgedReadings(kind, source);
-        QCOMPARE(judged.size(), rows);
-        for (int r = 0; r < rows; ++r) {
-            QCOMPARE(!judged.at(r).has_value(), unjudged.contains(r));
+        QCOMPARE(judged.size(), positions.size());
+        for (int r = 0; r < positions.size(); ++r) {
+            QCOMPARE(judged.at(r).has_value(), positions.at(r) != 0);
             if (judged.at(r)) {
-                QCOMPARE(judged.at(r)->number, r + 1);
-                QCOMPARE(judged.at(r)->dbm, -0.5 * (r + 1));
+                QCOMPARE(judged.at(r)->number, positions.at(r));
+                QCOMPARE(judged.at(r)->dbm, dbm(positions.at(r)));
             }
         }
     }

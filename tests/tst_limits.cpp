@@ -144,7 +144,54 @@ private Q_SLOTS:
             << QByteArray(R"({"name": 8})") << "\"name\" must be a text";
         QTest::newRow("negative spread")
             << QByteArray(R"({"maxSpread": -1})") << "\"maxSpread\" must not be negative";
+        QTest::newRow("misspelt key")
+            << QByteArray(R"({"mxa": 3})") << "\"mxa\" is not a key of a limits file";
+        QTest::newRow("misspelt channel key") << QByteArray(R"({"channels": {"2": {"mni": -20}}})")
+                                              << "channel 2: \"mni\" is not a key of a limits file";
+        QTest::newRow("unknown kind")
+            << QByteArray(R"({"kind": "CWDM19"})") << "\"kind\" must name a device kind";
     }
+    // Limits judge a kind only when they were made for it (or for any kind) and give one of
+    // its channels a minimum or a maximum; anything else would pass every record unjudged.
+    void applicable_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<QList<int>>("foreign");
+        QTest::newRow("global minimum") << QByteArray(R"({"min": -30})") << 1 << "" << QList<int>{};
+        QTest::newRow("one override")
+            << QByteArray(R"({"channels": {"3": {"max": 0}}})") << 1 << "" << QList<int>{};
+        QTest::newRow("made for this kind")
+            << QByteArray(R"({"kind": "cwdm18", "min": -30})") << 1 << "" << QList<int>{};
+        QTest::newRow("empty") << QByteArray("{}") << 1 << "the limits check no channel of CWDM-18"
+                               << QList<int>{};
+        QTest::newRow("spread alone") << QByteArray(R"({"maxSpread": 6})") << 1
+                                      << "the limits check no channel of CWDM-18" << QList<int>{};
+        QTest::newRow("overrides beyond the kind")
+            << QByteArray(R"({"channels": {"19": {"min": -30}, "2": {"check": false}}})") << 1
+            << "the limits check no channel of CWDM-18" << QList<int>{19};
+        QTest::newRow("global limits, every channel off but one")
+            << QByteArray(R"({"min": -30, "channels": {"1": {"check": false}}})") << 10 << ""
+            << QList<int>{};
+        QTest::newRow("made for another kind")
+            << QByteArray(R"({"kind": "DWDM48", "min": -30, "channels": {"40": {}}})") << 1
+            << "the limits were made for DWDM-48 and check no channel of CWDM-18" << QList<int>{40};
+    }
+    void applicable()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(int, kind);
+        QFETCH(QString, why);
+        QFETCH(QList<int>, foreign);
+        QString error;
+        const std::optional<LimitSet> l = Limits::fromJson(json, &error);
+        QVERIFY2(l, qPrintable(error));
+        QCOMPARE(Limits::notApplicable(*l, kind), why);
+        QCOMPARE(Limits::foreignChannels(*l, kind), foreign);
+        QCOMPARE(Limits::fromJson(Limits::toJson(*l), &error)->kind, l->kind);
+    }
+
     void malformed()
     {
         QFETCH(QByteArray, json);
