@@ -37,13 +37,14 @@ void MainWindow::on_actionGraphData_triggered()
 
     delete m_graphWidget;
     m_graphWidget = nullptr;
+    m_graphTotalLabel = source->totalLabel;
     const QStringList labels = Graph::labels(m_kindCode, m_displayFreq, source->totalLabel);
     m_graphWidget = new GraphWidget(Graph::typeOfKind(m_kindCode), title, source->powers,
                                     labels.constData(), m_displayFreq);
     // A graph left open must not keep the program running once the main window has closed.
     m_graphWidget->setAttribute(Qt::WA_QuitOnClose, false);
     m_graphWidget->setFixedSize(layout->width, layout->height);
-    if (m_limits.enabled)
+    if (limitsJudge())
         m_graphWidget->setLimitLines(m_limits.min, m_limits.max);
     m_graphWidget->show();
 }

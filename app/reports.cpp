@@ -35,6 +35,28 @@ void MainWindow::setUpReportActions()
     connect(m_actionLimits, &QAction::triggered, this, &MainWindow::slotLimits);
     ui->treeData->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->treeData, &QWidget::customContextMenuRequested, this, &MainWindow::slotRecordMenu);
+    // Commands beyond the menus of old get a menu of their own, before Help.
+    auto* tools = new QMenu(tr("&Tools"), ui->menuBar);
+    tools->setObjectName(QStringLiteral("menuTools"));
+    tools->addAction(m_actionLimits);
+    tools->addAction(m_actionExportReport);
+    ui->menuBar->insertMenu(ui->menuHelp->menuAction(), tools);
+}
+
+bool MainWindow::limitsJudge() const
+{
+    return ReportContent::judges(m_limits, m_kindCode);
+}
+
+void MainWindow::sayWhyLimitsIdle()
+{
+    if (!m_limits.enabled || !kindInfo(m_kindCode))
+        return;
+    QString why = Limits::notApplicable(m_limits, m_kindCode);
+    if (why.isEmpty())
+        return;
+    why[0] = why.at(0).toUpper();
+    m_statusLabel->setText(tr("%1: no record is judged.").arg(why));
 }
 
 void MainWindow::slotRecordMenu(const QPoint& at)
@@ -72,6 +94,7 @@ void MainWindow::markVerdict(int row)
 
 void MainWindow::markVerdicts()
 {
+    sayWhyLimitsIdle();
     for (int row = 0; row < ui->treeData->topLevelItemCount(); ++row)
         markVerdict(row);
     if (QTreeWidgetItem* current = ui->treeData->currentItem())
@@ -81,7 +104,7 @@ void MainWindow::markVerdicts()
 void MainWindow::markFailingCells(const QList<QTreeWidgetItem*>& items,
                                   const QList<std::optional<Limits::Reading>>& readings) const
 {
-    if (!m_limits.enabled)
+    if (!limitsJudge())
         return;
     for (int i = 0; i < items.size() && i < readings.size(); ++i) {
         if (!readings.at(i))
@@ -101,16 +124,8 @@ void MainWindow::markFailingCells(const QList<QTreeWidgetItem*>& items,
 void MainWindow::slotLimits()
 {
     qCDebug(lcVelumin).noquote() << "# Limits";
-    QList<int> numbers;
-    QStringList labels;
-    if (const KindInfo* info = kindInfo(m_kindCode)) {
-        const QStringList& table = Graph::labels(m_kindCode, m_displayFreq);
-        for (int i = 0; i < info->channels; ++i) {
-            numbers << i + 1;
-            labels << table.value(i);
-        }
-    }
-    LimitsDialog dialog(m_limits, numbers, labels, this);
+    // Disconnected, the dialog offers the last meter's kind; its chooser offers every kind.
+    LimitsDialog dialog(m_limits, m_kindCode, m_displayFreq, this);
     dialog.setFileHandlers(
         [this](bool save) {
             const QString filter = tr("Limits File (*.json)");
@@ -128,10 +143,11 @@ void MainWindow::slotLimits()
         return;
     m_limits = chosen;
     LimitsStore::store(m_limits);
+    m_statusLabel->clear();
     markVerdicts();
     if (m_graphWidget)
-        m_graphWidget->setLimitLines(m_limits.enabled ? m_limits.min : std::nullopt,
-                                     m_limits.enabled ? m_limits.max : std::nullopt);
+        m_graphWidget->setLimitLines(limitsJudge() ? m_limits.min : std::nullopt,
+                                     limitsJudge() ? m_limits.max : std::nullopt);
 }
 
 void MainWindow::slotExportReport()
@@ -140,7 +156,7 @@ void MainWindow::slotExportReport()
     PdfReport::Report report;
     report.identity = {m_productName, m_serialNumber, m_hwVersion, m_fwVersion};
     report.exported = QDateTime::currentDateTime();
-    if (m_limits.enabled)
+    if (limitsJudge())
         report.limits = ReportContent::limitsLines(m_limits);
     const int rows = ui->treeData->topLevelItemCount();
     const QStringList headers = {

@@ -1,6 +1,11 @@
 #include "dialogs/limitsdialog.h"
 
+#include "data/detail.h"
+#include "data/kinds.h"
+#include "graph/graphtable.h"
+
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -11,8 +16,12 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -41,7 +50,7 @@ bool readField(const QString& text, const QString& what, std::optional<double>* 
     }
     bool ok = false;
     const double v = t.toDouble(&ok);
-    if (!ok) {
+    if (!ok || !std::isfinite(v)) {
         *error = LimitsDialog::tr("%1 is not a number: %2").arg(what, t);
         return false;
     }
@@ -69,51 +78,43 @@ void store(const Limits::LimitSet& limits)
 
 } // namespace LimitsStore
 
-LimitsDialog::LimitsDialog(const Limits::LimitSet& limits, const QList<int>& numbers,
-                           const QStringList& labels, QWidget* parent)
+LimitsDialog::LimitsDialog(const Limits::LimitSet& limits, int kind, bool displayFreq,
+                           QWidget* parent)
     : QDialog(parent)
     , m_enabled(new QCheckBox(tr("Judge the records against these limits")))
     , m_name(new QLineEdit)
+    , m_kind(new QComboBox)
     , m_min(new QLineEdit)
     , m_max(new QLineEdit)
     , m_spread(new QLineEdit)
-    , m_table(new QTableWidget(int(numbers.size()), 5))
-    , m_numbers(numbers)
+    , m_table(new QTableWidget(0, 5))
+    , m_displayFreq(displayFreq)
 {
     setObjectName(QStringLiteral("LimitsDialog"));
     setWindowTitle(tr("Limits"));
     m_enabled->setObjectName(QStringLiteral("checkEnabled"));
     m_name->setObjectName(QStringLiteral("editName"));
+    m_kind->setObjectName(QStringLiteral("cbKind"));
     m_min->setObjectName(QStringLiteral("editMin"));
     m_max->setObjectName(QStringLiteral("editMax"));
     m_spread->setObjectName(QStringLiteral("editMaxSpread"));
     m_table->setObjectName(QStringLiteral("tableChannels"));
     for (QLineEdit* e : {m_min, m_max, m_spread})
         e->setPlaceholderText(tr("none"));
+    for (int k = Kind::First; k <= Kind::Last; ++k)
+        m_kind->addItem(kindTitle(k), k);
+    m_kind->setCurrentIndex(std::max(0, m_kind->findData(kindInfo(kind) ? kind : Kind::First)));
 
     auto* form = new QFormLayout;
     form->addRow(tr("Name:"), m_name);
+    form->addRow(tr("Device type:"), m_kind);
     form->addRow(tr("Minimum (dBm):"), m_min);
     form->addRow(tr("Maximum (dBm):"), m_max);
     form->addRow(tr("Maximum spread (dB):"), m_spread);
 
     m_table->setHorizontalHeaderLabels(
-        {tr("No"), tr("Label"), tr("Checked"), tr("Minimum"), tr("Maximum")});
+        {tr("Channel"), tr("Label"), tr("Checked"), tr("Minimum"), tr("Maximum")});
     m_table->verticalHeader()->hide();
-    for (int row = 0; row < numbers.size(); ++row) {
-        auto* number = new QTableWidgetItem(QString::number(numbers.at(row)));
-        auto* label = new QTableWidgetItem(labels.value(row));
-        for (QTableWidgetItem* fixed : {number, label})
-            fixed->setFlags(Qt::ItemIsEnabled);
-        auto* check = new QTableWidgetItem;
-        check->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        m_table->setItem(row, NumberColumn, number);
-        m_table->setItem(row, LabelColumn, label);
-        m_table->setItem(row, CheckColumn, check);
-        m_table->setItem(row, MinColumn, new QTableWidgetItem);
-        m_table->setItem(row, MaxColumn, new QTableWidgetItem);
-    }
-    m_table->resizeColumnsToContents();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QPushButton* loadButton = buttons->addButton(tr("Load…"), QDialogButtonBox::ActionRole);
@@ -124,13 +125,31 @@ LimitsDialog::LimitsDialog(const Limits::LimitSet& limits, const QList<int>& num
     connect(buttons, &QDialogButtonBox::rejected, this, &LimitsDialog::reject);
     connect(loadButton, &QPushButton::clicked, this, &LimitsDialog::load);
     connect(saveButton, &QPushButton::clicked, this, &LimitsDialog::save);
+    // A value typed in means the user wants it judged; the box can still be unchecked after.
+    for (QLineEdit* e : {m_min, m_max, m_spread})
+        connect(e, &QLineEdit::textEdited, this, &LimitsDialog::switchOn);
+    connect(m_table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (!m_filling && item->column() >= MinColumn && !item->text().trimmed().isEmpty())
+            switchOn();
+    });
+    connect(m_kind, &QComboBox::currentIndexChanged, this, [this] {
+        QString error;
+        if (overrides(&m_overrides, &error)) {
+            fillTable();
+            return;
+        }
+        // What the table shows is no set of overrides yet: it stays, and so does its kind.
+        warn(error);
+        const QSignalBlocker quiet(m_kind);
+        m_kind->setCurrentIndex(m_kind->findData(m_shownKind));
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_enabled);
     layout->addLayout(form);
     layout->addWidget(m_table);
     layout->addWidget(buttons);
-    resize(460, 520);
+    resize(460, 560);
     display(limits);
 }
 
@@ -140,6 +159,16 @@ void LimitsDialog::setFileHandlers(FileChooser chooser, Warn warn)
     m_warn = std::move(warn);
 }
 
+int LimitsDialog::kind() const
+{
+    return m_kind->currentData().toInt();
+}
+
+void LimitsDialog::switchOn()
+{
+    m_enabled->setChecked(true);
+}
+
 void LimitsDialog::display(const Limits::LimitSet& limits)
 {
     m_enabled->setChecked(limits.enabled);
@@ -147,13 +176,60 @@ void LimitsDialog::display(const Limits::LimitSet& limits)
     m_min->setText(numberText(limits.min));
     m_max->setText(numberText(limits.max));
     m_spread->setText(numberText(limits.maxSpread));
-    m_hidden = limits.channels;
-    for (int row = 0; row < m_numbers.size(); ++row) {
-        const Limits::Override o = m_hidden.take(m_numbers.at(row));
-        m_table->item(row, CheckColumn)->setCheckState(o.check ? Qt::Checked : Qt::Unchecked);
-        m_table->item(row, MinColumn)->setText(numberText(o.min));
-        m_table->item(row, MaxColumn)->setText(numberText(o.max));
+    m_overrides = limits.channels;
+    const QSignalBlocker quiet(m_kind);
+    if (kindInfo(limits.kind))
+        m_kind->setCurrentIndex(m_kind->findData(limits.kind));
+    fillTable();
+}
+
+void LimitsDialog::fillTable()
+{
+    m_filling = true;
+    m_shownKind = kind();
+    const int channels = channelCount(kind());
+    // Labelled as the detail view labels them.
+    const QStringList labels =
+        Graph::labels(kind(), Detail::labelsByFrequency(kind(), m_displayFreq));
+    m_table->setRowCount(channels);
+    for (int row = 0; row < channels; ++row) {
+        const Limits::Override o = m_overrides.value(row + 1);
+        auto* number = new QTableWidgetItem(QString::number(row + 1));
+        auto* label = new QTableWidgetItem(labels.value(row));
+        for (QTableWidgetItem* fixed : {number, label})
+            fixed->setFlags(Qt::ItemIsEnabled);
+        auto* check = new QTableWidgetItem;
+        check->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        check->setCheckState(o.check ? Qt::Checked : Qt::Unchecked);
+        m_table->setItem(row, NumberColumn, number);
+        m_table->setItem(row, LabelColumn, label);
+        m_table->setItem(row, CheckColumn, check);
+        m_table->setItem(row, MinColumn, new QTableWidgetItem(numberText(o.min)));
+        m_table->setItem(row, MaxColumn, new QTableWidgetItem(numberText(o.max)));
     }
+    m_table->resizeColumnsToContents();
+    m_filling = false;
+}
+
+bool LimitsDialog::overrides(QMap<int, Limits::Override>* out, QString* error) const
+{
+    QMap<int, Limits::Override> all = m_overrides;
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        const int position = row + 1;
+        Limits::Override o;
+        o.check = m_table->item(row, CheckColumn)->checkState() == Qt::Checked;
+        const QString where = tr("Channel %1: the %2").arg(position);
+        if (!readField(m_table->item(row, MinColumn)->text(), where.arg(tr("minimum")), &o.min,
+                       error) ||
+            !readField(m_table->item(row, MaxColumn)->text(), where.arg(tr("maximum")), &o.max,
+                       error))
+            return false;
+        all.remove(position);
+        if (!o.check || o.min || o.max)
+            all.insert(position, o);
+    }
+    *out = all;
+    return true;
 }
 
 bool LimitsDialog::limits(Limits::LimitSet* out, QString* error) const
@@ -161,23 +237,12 @@ bool LimitsDialog::limits(Limits::LimitSet* out, QString* error) const
     Limits::LimitSet l;
     l.enabled = m_enabled->isChecked();
     l.name = m_name->text().trimmed();
+    l.kind = kind();
     if (!readField(m_min->text(), tr("The minimum"), &l.min, error) ||
         !readField(m_max->text(), tr("The maximum"), &l.max, error) ||
-        !readField(m_spread->text(), tr("The maximum spread"), &l.maxSpread, error))
+        !readField(m_spread->text(), tr("The maximum spread"), &l.maxSpread, error) ||
+        !overrides(&l.channels, error))
         return false;
-    l.channels = m_hidden;
-    for (int row = 0; row < m_numbers.size(); ++row) {
-        Limits::Override o;
-        o.check = m_table->item(row, CheckColumn)->checkState() == Qt::Checked;
-        const QString where = tr("Channel %1: the %2").arg(m_numbers.at(row));
-        if (!readField(m_table->item(row, MinColumn)->text(), where.arg(tr("minimum")), &o.min,
-                       error) ||
-            !readField(m_table->item(row, MaxColumn)->text(), where.arg(tr("maximum")), &o.max,
-                       error))
-            return false;
-        if (!o.check || o.min || o.max)
-            l.channels.insert(m_numbers.at(row), o);
-    }
     // The file's own rules decide what is consistent, so that the dialog accepts exactly what
     // a limits file may hold.
     const std::optional<Limits::LimitSet> checked = Limits::fromJson(Limits::toJson(l), error);
@@ -235,6 +300,15 @@ void LimitsDialog::load()
         return;
     }
     display(*loaded);
+    const QList<int> foreign = Limits::foreignChannels(*loaded, kind());
+    if (!foreign.isEmpty()) {
+        QStringList positions;
+        for (int p : foreign)
+            positions << QString::number(p);
+        warn(tr("The limits in %1 hold overrides for channels that %2 lacks: %3. They are kept "
+                "and judge nothing.")
+                 .arg(path, kindTitle(kind()), positions.join(QStringLiteral(", "))));
+    }
 }
 
 void LimitsDialog::save()

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QTableWidget;
 
@@ -22,16 +23,17 @@ void store(const Limits::LimitSet& limits);
 std::optional<Limits::LimitSet> readFile(const QString& path, QString* error);
 } // namespace LimitsStore
 
-// Edits a set of limits: on or off, a name, the global minimum, maximum and maximum spread, and
-// per-channel overrides in a table of the connected kind's channels. Load… and Save… read and
-// write limits files through the file chooser the caller hands in.
+// Edits a set of limits: on or off, a name, the kind they are made for, the global minimum,
+// maximum and maximum spread, and per-channel overrides in a table of the kind's channels by
+// position. Load… and Save… read and write limits files through the file chooser the caller
+// hands in.
 class LimitsDialog : public QDialog {
     Q_OBJECT
 public:
-    // `numbers` and `labels`: the channels of the connected kind, as the detail view numbers
-    // and labels them.
-    LimitsDialog(const Limits::LimitSet& limits, const QList<int>& numbers,
-                 const QStringList& labels, QWidget* parent = nullptr);
+    // Shows the channels of `kind`, or of the kind the limits were made for when they name one;
+    // `displayFreq` chooses the labels' unit.
+    LimitsDialog(const Limits::LimitSet& limits, int kind, bool displayFreq,
+                 QWidget* parent = nullptr);
 
     // Asked for a file to load (save false) or to save under; an empty answer cancels.
     using FileChooser = std::function<QString(bool save)>;
@@ -47,7 +49,14 @@ public Q_SLOTS:
     void accept() override;
 
 private:
+    int kind() const;
     void display(const Limits::LimitSet& limits);
+    // One row per channel of the chosen kind, with the overrides kept for it.
+    void fillTable();
+    // The overrides the table shows, with those kept for channels the kind lacks; false, with
+    // the problem in `error`, when a field is not a number.
+    bool overrides(QMap<int, Limits::Override>* out, QString* error) const;
+    void switchOn();
     // What the dialog shows, or false after telling the user what is wrong with it.
     bool shownLimits(Limits::LimitSet* out) const;
     void warn(const QString& text) const;
@@ -56,13 +65,16 @@ private:
 
     QCheckBox* m_enabled;
     QLineEdit* m_name;
+    QComboBox* m_kind;
     QLineEdit* m_min;
     QLineEdit* m_max;
     QLineEdit* m_spread;
     QTableWidget* m_table;
-    QList<int> m_numbers;
-    // Overrides for channels this kind lacks: kept, not shown.
-    QMap<int, Limits::Override> m_hidden;
+    bool m_displayFreq;
+    // The overrides of every position; the table shows those of the chosen kind.
+    QMap<int, Limits::Override> m_overrides;
+    bool m_filling = false;
+    int m_shownKind = 0; // the kind whose channels the table shows
     FileChooser m_chooser;
     Warn m_warn;
 };

@@ -7,9 +7,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -118,6 +121,63 @@ private Q_SLOTS:
                 redRows << y;
         }
         QCOMPARE(redRows.size(), 2);
+        LimitsStore::store({});
+    }
+
+    // Limits that judge no channel of the connected kind mark nothing and say why; the dialog
+    // opens disconnected too, on the kind last connected.
+    void limitsThatJudgeNothing_data()
+    {
+        QTest::addColumn<QString>("kind"); // chosen in the dialog
+        QTest::addColumn<QString>("min");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("nothing set") << "CWDM-18"
+                                     << ""
+                                     << "The limits check no channel of CWDM-18: no record is "
+                                        "judged.";
+        QTest::newRow("made for another kind")
+            << "DWDM-48"
+            << "-40"
+            << "The limits were made for DWDM-48 and check no channel of CWDM-18: no record is "
+               "judged.";
+    }
+    void limitsThatJudgeNothing()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, min);
+        QFETCH(QString, status);
+        MeterSim sim;
+        QVERIFY(WindowHarness::startMeter(sim, 1, {"--records", "2"}));
+        MainWindow w;
+        if (!download(w))
+            return;
+        Prompts::setDialogResponder([&](QDialog& d) {
+            d.findChild<QCheckBox*>(QStringLiteral("checkEnabled"))->setChecked(true);
+            auto* kinds = d.findChild<QComboBox*>(QStringLiteral("cbKind"));
+            kinds->setCurrentIndex(kinds->findText(kind));
+            d.findChild<QLineEdit*>(QStringLiteral("editMin"))->setText(min);
+            return int(QDialog::Accepted);
+        });
+        child<QAction>(w, "actionLimits")->trigger();
+        QCOMPARE(w.statusBar()->findChild<QLabel*>()->text(), status);
+        auto* records = child<QTreeWidget>(w, "treeData");
+        QVERIFY(!records->topLevelItem(0)->data(0, Qt::DecorationRole).isValid());
+
+        // Disconnected, the dialog opens on the kind the limits were made for, with every kind
+        // to choose from.
+        child<QAction>(w, "actionConnect")->trigger();
+        QString shown;
+        int kinds = 0;
+        Prompts::setDialogResponder([&](QDialog& d) {
+            auto* chooser = d.findChild<QComboBox*>(QStringLiteral("cbKind"));
+            shown = chooser->currentText();
+            kinds = chooser->count();
+            return int(QDialog::Rejected);
+        });
+        child<QAction>(w, "actionLimits")->trigger();
+        Prompts::setDialogResponder({});
+        QCOMPARE(shown, kind);
+        QCOMPARE(kinds, 13);
         LimitsStore::store({});
     }
 
