@@ -66,18 +66,25 @@ void MainWindow::slotPortLost()
 {
     // What arrived stays listed and can still be saved and drawn; only the link is gone.
     qCDebug(lcVelumin).noquote() << "meter disconnected";
+    const bool getting = m_download.getting();
     killIdentityTimer();
     stopRetrieval();
     stopReceiver();
     closePort();
     m_portLost = true;
     ui->actionGetData->setEnabled(false);
-    const QString text = tr("The meter was disconnected.");
-    m_statusLabel->setText(text);
+    QString text = tr("The meter was disconnected.");
+    if (getting) {
+        endProgress(tr("The meter was disconnected after %1"));
+        text = m_statusLabel->text() + QLatin1Char('.');
+    } else {
+        m_statusLabel->setText(text);
+    }
     Prompts::warning(this, tr("Warning"),
                      text + QLatin1Char('\n') +
-                         tr("The records received so far are kept. Uncheck Connect, plug the "
-                            "meter in again and connect."));
+                         tr("The records received so far stay listed until Connect is "
+                            "unchecked, which clears them: save them first. Then plug the meter "
+                            "in again and connect."));
 }
 
 void MainWindow::disconnectMeter()

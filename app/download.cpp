@@ -12,20 +12,16 @@
 #include "data/logging.h"
 #include "ui_mainwindow.h"
 
+#include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
 #include <QTimerEvent>
 
 void MainWindow::on_actionGetData_triggered()
 {
     qCDebug(lcVelumin).noquote() << "# Get Data";
-    QTreeWidgetItem* header = ui->treeDetailData->headerItem();
     // Column 1 too: after an MPO meter it would still say "Wavelength" above ITU numbers.
-    header->setText(1, tr("ITU Channel #"));
-    header->setText(2, m_displayFreq ? tr("Frequency (THz)") : tr("Wavelength (nm)"));
-    if (isMpoKind(m_kindCode)) {
-        header->setText(1, QStringLiteral("Wavelength"));
-        header->setText(2, QStringLiteral("Polarity"));
-    }
+    showDetailHeader();
     // A retrieval that is still running gives way: only the newest timer may ask again.
     killDataTimer();
     // The form of the meter that is connected: the receiver decodes with the kind it was given
@@ -38,7 +34,34 @@ void MainWindow::on_actionGetData_triggered()
 void MainWindow::slotStopData()
 {
     qCDebug(lcVelumin).noquote() << "# Stop Data";
+    if (m_download.getting())
+        endProgress(tr("Stopped after %1"));
     stopRetrieval();
+}
+
+QString MainWindow::recordsSoFar() const
+{
+    const int stored = ui->treeData->topLevelItemCount();
+    // The total is known from the first record on.
+    if (m_progressBar->maximum() > 0 && stored > 0)
+        return tr("%1 of %2 records").arg(stored).arg(m_progressBar->maximum());
+    return stored == 1 ? tr("1 record") : tr("%1 records").arg(stored);
+}
+
+void MainWindow::endProgress(const QString& how)
+{
+    m_statusLabel->setText(how.arg(recordsSoFar()));
+    m_progressBar->reset();
+}
+
+void MainWindow::sayWrongKind()
+{
+    const QString text = tr("The meter answers, but not to requests for %1 records: check the "
+                            "device type.")
+                             .arg(kindTitle(m_kindCode));
+    m_statusLabel->setText(text);
+    // Shown once the timer event is over, so that the retries go on while it is read.
+    QTimer::singleShot(0, this, [this, text] { Prompts::warning(this, tr("Get Data"), text); });
 }
 
 void MainWindow::stopRetrieval()
@@ -70,6 +93,8 @@ void MainWindow::takeReport(int kind, const Download::Taken& taken, ushort total
     if (taken.first) {
         ui->treeData->clear();
         ui->treeDetailData->clear();
+        m_statusLabel->clear();
+        sayWhyLimitsIdle();
         m_progressBar->reset();
         m_progressBar->setMaximum(total);
         // The window has a single page; the call stays for meters that expect their own.
@@ -88,6 +113,7 @@ void MainWindow::takeReport(int kind, const Download::Taken& taken, ushort total
         return;
     }
     killDataTimer();
+    endProgress(tr("Retrieved %1"));
     Prompts::information(this, tr("Get Data"),
                          tr("Measurement data retrieving has been completed!!"));
 }

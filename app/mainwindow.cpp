@@ -1,17 +1,21 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
+#include "device/comports.h"
 #include "device/discovery.h"
 #include "dialogs/aboutdialog.h"
 #include "dialogs/displayunit.h"
 #include "dialogs/settingdialog.h"
 #include "files/opendatawidget.h"
+#include "files/reportcontent.h"
+#include "graph/graphtable.h"
 #include "graph/graphwidget.h"
 #include "resources/resources.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHash>
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
@@ -49,7 +53,9 @@ MainWindow::MainWindow(QWidget* parent)
     for (int n = 1; n <= 256; ++n)
         m_cbPort->addItem(QStringLiteral("COM%1").arg(n));
     ui->toolBarConnect->insertWidget(ui->actionConnect, m_cbPort);
-    selectComPort(findComPort());
+    const std::optional<QStringList> names = deviceNames();
+    markListedPorts(names.value_or(QStringList()));
+    selectComPort(findComPort(names));
 
     m_cbUnit = new QComboBox;
     m_cbUnit->addItem(QStringLiteral("Wavelength (nm)"));
@@ -117,7 +123,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::timerEvent(QTimerEvent* event)
 {
     if (m_discoveryTimer != 0 && event->timerId() == m_discoveryTimer) {
-        const int com = findComPort();
+        const std::optional<QStringList> names = deviceNames();
+        markListedPorts(names.value_or(QStringList()));
+        const int com = findComPort(names);
         if (com > 0) {
             selectComPort(com);
             // Found, even when the number lies beyond the chooser: the user picks by hand then.
@@ -126,6 +134,8 @@ void MainWindow::timerEvent(QTimerEvent* event)
         }
     } else if (m_dataTimer != 0 && event->timerId() == m_dataTimer) {
         send(m_download.tick());
+        if (m_download.wrongKindSuspected())
+            sayWrongKind();
     } else if (m_identityTimer != 0 && event->timerId() == m_identityTimer) {
         sendSystemInfo();
     }
@@ -135,6 +145,25 @@ void MainWindow::selectComPort(int com)
 {
     m_cbPort->setCurrentIndex(
         m_cbPort->findText(QStringLiteral("COM%1").arg(com), Qt::MatchCaseSensitive));
+}
+
+void MainWindow::markListedPorts(const QStringList& friendlyNames)
+{
+    QHash<int, QString> listed;
+    for (const ListedPort& p : listedPorts(friendlyNames))
+        listed.insert(p.com, p.description);
+    QFont bold = m_cbPort->font();
+    bold.setBold(true);
+    for (int i = 0; i < m_cbPort->count(); ++i) {
+        const auto it = listed.constFind(comNumber(m_cbPort->itemText(i)));
+        const bool there = it != listed.cend();
+        m_cbPort->setItemData(i, there ? QVariant(bold) : QVariant(), Qt::FontRole);
+        m_cbPort->setItemData(
+            i,
+            there ? QVariant(tr("%1: %2").arg(devicePathForPort(m_cbPort->itemText(i)), *it))
+                  : QVariant(),
+            Qt::ToolTipRole);
+    }
 }
 
 void MainWindow::restartDiscovery()
@@ -155,11 +184,31 @@ void MainWindow::on_actionSetting_triggered()
     SettingDialog dialog;
     // The tool-bar chooser keeps its index; it follows the store only when it changes itself.
     if (dialog.exec() == QDialog::Accepted)
-        m_displayFreq = DisplayUnit::readDisplayFreq();
+        applyDisplayUnit();
 }
 
 void MainWindow::slotCbSelectIndexChanged(int index)
 {
     DisplayUnit::storeIndex(index);
+    applyDisplayUnit();
+}
+
+void MainWindow::applyDisplayUnit()
+{
     m_displayFreq = DisplayUnit::readDisplayFreq();
+    showDetailHeader();
+    if (QTreeWidgetItem* current = ui->treeData->currentItem())
+        showRecordDetail(ui->treeData->indexOfTopLevelItem(current));
+    if (m_graphWidget)
+        m_graphWidget->setLabels(Graph::labels(Graph::kindOfType(m_graphWidget->graphType()),
+                                               m_displayFreq, m_graphTotalLabel),
+                                 m_displayFreq);
+}
+
+void MainWindow::showDetailHeader()
+{
+    const QStringList titles = ReportContent::detailHeaders(m_kindCode, m_displayFreq);
+    QTreeWidgetItem* header = ui->treeDetailData->headerItem();
+    header->setText(1, titles.at(1));
+    header->setText(2, titles.at(2));
 }

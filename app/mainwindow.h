@@ -151,21 +151,40 @@ private:
     void sendRequest(const QByteArray& frame);
     void killIdentityTimer();
     void setConnectedUi(bool on);
+    // The port chooser's entries of the ports the listing names: bold, with the device and its
+    // description as their tip. The entries' texts stay.
+    void markListedPorts(const QStringList& friendlyNames);
 
     void send(const Retrieval::Request& request);
     void killDataTimer();
     // Ends a running retrieval, as the stop button does.
     void stopRetrieval();
+    // "49 of 200 records", or "3 records" before the total is known.
+    QString recordsSoFar() const;
+    // Says in the status bar how a download ended (`how` with %1 for the records so far) and
+    // empties the progress bar.
+    void endProgress(const QString& how);
+    // The meter identified itself but answers no request for the chosen kind's records.
+    void sayWrongKind();
     // What every intake slot does with the report it handed to the download: nothing when it was
     // dropped; else record 0 first empties the record list, then the row in treeData, the
     // progress bar and the next request.
     void takeReport(int kind, const Download::Taken& taken, ushort total, ushort count,
                     const QByteArray& name, uint date, uint time);
     void showRecordDetail(int row);
+    // The display unit from the store, on the detail view's heading, the record it shows and
+    // the graph window.
+    void applyDisplayUnit();
+    // The detail view's column titles for the connected kind in the display unit.
+    void showDetailHeader();
 
     // The record list's context menu and what it leads to.
     void setUpReportActions();
-    // Row `row`'s verdict against the limits in force; none when they are off.
+    // Whether the limits in force judge the connected kind's records.
+    bool limitsJudge() const;
+    // Says in the status bar why limits that are on judge nothing.
+    void sayWhyLimitsIdle();
+    // Row `row`'s verdict against the limits in force; none when they judge nothing.
     std::optional<Limits::RecordResult> verdictOf(int row) const;
     // The pass or fail mark of every row of the record list, or none when the limits are off.
     void markVerdicts();
@@ -229,6 +248,8 @@ private:
     // The meter went away while connected; Connect is still checked.
     bool m_portLost = false;
     GraphWidget* m_graphWidget = nullptr;
+    // The total label of the record the graph window shows, to label it anew in another unit.
+    QString m_graphTotalLabel;
 };
 
 template <typename F> bool MainWindow::withRecords(int kind, F&& f) const

@@ -33,10 +33,32 @@ int comNumberFromNames(const QStringList& friendlyNames)
     return -1;
 }
 
+QList<ListedPort> listedPorts(const QStringList& friendlyNames)
+{
+    QList<ListedPort> out;
+    for (const QString& name : friendlyNames) {
+        const qsizetype open = name.lastIndexOf(QLatin1String(" (COM"));
+        if (open < 0 || !name.endsWith(QLatin1Char(')')))
+            continue;
+        const int com = comNumber(name.mid(open + 2, name.size() - open - 3));
+        if (com > 0)
+            out.append({com, name.left(open)});
+    }
+    return out;
+}
+
+std::optional<QStringList> deviceNames()
+{
+    return listingOverride() ? listingOverride()() : listSerialDeviceNames();
+}
+
 int findComPort()
 {
-    const std::optional<QStringList> names =
-        listingOverride() ? listingOverride()() : listSerialDeviceNames();
+    return findComPort(deviceNames());
+}
+
+int findComPort(const std::optional<QStringList>& names)
+{
     if (!names) {
         qCDebug(lcVelumin) << "error 1";
         return -1;

@@ -27,6 +27,13 @@ GraphWidget::GraphWidget(int type, const QString& title, const double* readings,
 
 GraphWidget::~GraphWidget() = default;
 
+void GraphWidget::setLabels(const QStringList& labels, bool displayFreq)
+{
+    m_labels = labels.mid(0, m_readings.size());
+    m_displayFreq = displayFreq;
+    update();
+}
+
 void GraphWidget::setLimitLines(std::optional<double> min, std::optional<double> max)
 {
     m_limitMin = min;

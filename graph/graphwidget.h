@@ -23,6 +23,8 @@ public:
     // The window's own copies, as they came.
     const QList<double>& readings() const { return m_readings; }
     const QStringList& labels() const { return m_labels; }
+    // Labels the same readings anew, after a change of the display unit.
+    void setLabels(const QStringList& labels, bool displayFreq);
     // Draws the global limits in force as dashed lines; none by default.
     void setLimitLines(std::optional<double> min, std::optional<double> max);
 

@@ -10,6 +10,7 @@ Download::Taken Download::take(QList<R>& list, ushort total, ushort count, Make 
     // The values come from the receiver thread.
     SerialComm::takeOver();
     Taken taken;
+    m_retrieval.answered();
     const Retrieval::Admission admission = m_retrieval.admit(count);
     if (admission == Retrieval::Admission::Drop)
         return taken;

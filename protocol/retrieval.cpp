@@ -8,6 +8,7 @@ Retrieval::Request Retrieval::start(bool by96)
     m_lastIndex = -1;
     m_semiFlag = 0;
     m_nextCount = 0;
+    m_unanswered = 0;
     return current();
 }
 
@@ -41,14 +42,17 @@ Retrieval::Request Retrieval::firstHalfArrived(int count, quint8 flag)
     if (!m_getting || !m_by96 || count != m_recordIndex)
         return {};
     m_semiFlag = flag;
+    m_unanswered = 0;
     return {true, count, true, flag};
 }
 
 Retrieval::Request Retrieval::tick()
 {
     Request request;
-    if (m_getting && m_recordIndex == m_lastIndex)
+    if (m_getting && m_recordIndex == m_lastIndex) {
         request = current();
+        ++m_unanswered;
+    }
     m_lastIndex = m_recordIndex;
     return request;
 }

@@ -43,6 +43,12 @@ public:
     Request tick();
 
     bool getting() const { return m_getting; }
+    // A record report arrived, taken or not: the meter understands the requests.
+    void answered() { m_unanswered = 0; }
+    // Requests repeated since the last record report, or half of one, arrived.
+    int unanswered() const { return m_unanswered; }
+    // Records stored by this retrieval.
+    int storedCount() const { return m_nextCount; }
 
 private:
     Request current() const;
@@ -53,4 +59,5 @@ private:
     int m_lastIndex = -1;
     quint8 m_semiFlag = 0;
     int m_nextCount = 0; // records stored by this retrieval
+    int m_unanswered = 0;
 };

@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -112,6 +114,12 @@ class TestDownload : public QObject {
     static QToolButton* stopButton(MainWindow& w)
     {
         return w.statusBar()->findChild<QToolButton*>();
+    }
+    // The status bar's text, and the progress bar's value (-1 when it is empty).
+    static QString status(MainWindow& w) { return w.statusBar()->findChild<QLabel*>()->text(); }
+    static int progress(MainWindow& w)
+    {
+        return w.statusBar()->findChild<QProgressBar*>()->value();
     }
 
     int completions() const { return m_session.completions(); }
@@ -236,6 +244,8 @@ private Q_SLOTS:
         getData(w);
         QTRY_COMPARE_WITH_TIMEOUT(completions(), 1, 10000);
         QCOMPARE(m_session.prompts.size(), 1);
+        QCOMPARE(status(w), QStringLiteral("Retrieved 5 of 5 records"));
+        QCOMPARE(progress(w), -1);
         checkRows(w, kind, count, named);
         for (int r = 0; r < count; ++r) {
             checkDetail(w, kind, r, fixedTotalIndex);
@@ -344,6 +354,8 @@ private Q_SLOTS:
         QTest::qWait(600);
         QCOMPARE(records(w)->topLevelItemCount(), 2);
         QCOMPARE(column(records(w), 0), QStringList({"REC-0", "REC-1"}));
+        QCOMPARE(status(w), QStringLiteral("Stopped after 2 of 6 records"));
+        QCOMPARE(progress(w), -1);
         QCOMPARE(sim.requests(), asked);
         QCOMPARE(m_session.prompts.size(), 0);
         QVERIFY(!w.isGettingData());
@@ -479,6 +491,11 @@ private Q_SLOTS:
                                     << "Frequency (THz)";
         QTest::newRow("MPO32") << 13 << false << "Wavelength"
                                << "Polarity";
+        // Kinds without frequencies show wavelengths whatever the unit, and say so.
+        QTest::newRow("CWDM18 THz") << 1 << true << "ITU Channel #"
+                                    << "Wavelength (nm)";
+        QTest::newRow("Tarnex57 THz") << 7 << true << "ITU Channel #"
+                                      << "Wavelength (nm)";
     }
     void detailHeaders()
     {
@@ -490,9 +507,9 @@ private Q_SLOTS:
         QVERIFY(
             sim.start({"--kind", QString::number(kind), "--register", "COM7", "--records", "1"}));
         MainWindow w;
-        w.findChild<QToolBar*>(QStringLiteral("toolBarControl"))
-            ->findChild<QComboBox*>()
-            ->setCurrentIndex(byFrequency ? 1 : 0);
+        auto* unit =
+            w.findChild<QToolBar*>(QStringLiteral("toolBarControl"))->findChild<QComboBox*>();
+        unit->setCurrentIndex(byFrequency ? 1 : 0);
         connectAs(w, deviceIndexFor(kind));
         if (QTest::currentTestFailed())
             return;
@@ -504,7 +521,35 @@ private Q_SLOTS:
             records(w)->setCurrentItem(records(w)->topLevelItem(0));
             QCOMPARE(detail(w)->topLevelItem(0)->text(2), QStringLiteral("196.45"));
             QCOMPARE(detail(w)->topLevelItem(95)->text(2), QStringLiteral("191.70"));
+            // The other unit relabels the heading and the record shown at once.
+            unit->setCurrentIndex(0);
+            QCOMPARE(detail(w)->headerItem()->text(2), QStringLiteral("Wavelength (nm)"));
+            QCOMPARE(detail(w)->topLevelItem(0)->text(2), QStringLiteral("1526.05"));
         }
+    }
+
+    // A meter that answers its identity but not the chosen kind's record requests: said once,
+    // after three unanswered requests, while the requests go on.
+    void wrongDeviceType()
+    {
+        MeterSim sim;
+        QVERIFY(sim.start({"--kind", "1", "--register", "COM7", "--records", "3"}));
+        MainWindow w;
+        w.setRetryIntervalMs(50);
+        connectAs(w, 2);
+        if (QTest::currentTestFailed())
+            return;
+        getData(w);
+        const QString text = QStringLiteral("The meter answers, but not to requests for DWDM-48 "
+                                            "records: check the device type.");
+        QTRY_COMPARE_WITH_TIMEOUT(m_session.prompts.size(), 1, 5000);
+        QCOMPARE(m_session.prompts.first().text, text);
+        QCOMPARE(status(w), text);
+        QVERIFY(sim.waitForRequests(10));
+        QVERIFY(w.isGettingData());
+        QCOMPARE(m_session.prompts.size(), 1);
+        stopButton(w)->click();
+        QCOMPARE(status(w), QStringLiteral("Stopped after 0 records"));
     }
 
     // A meter with ITU channels after an MPO meter gets its "ITU Channel #" header back.

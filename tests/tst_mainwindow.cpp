@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
+#include "device/comports.h"
+#include "device/discovery.h"
 #include "dialogs/aboutdialog.h"
 #include "modaldialog.h"
 #include "velumin_version.h"
@@ -7,6 +9,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QFont>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -148,7 +151,7 @@ private Q_SLOTS:
         for (QAction* action : m_window->menuBar()->actions())
             menus << (action->menu() ? action->menu()->objectName() : QStringLiteral("?"));
         QCOMPARE(menus, QStringList({"menu_File", "menu_Serial", "menu_Data", "menuSetting",
-                                     "menuHelp"}));
+                                     "menuTools", "menuHelp"}));
         QCOMPARE(m_window->menuBar()->objectName(), QStringLiteral("menuBar"));
     }
 
@@ -164,6 +167,8 @@ private Q_SLOTS:
                                    << QStringList({"actionGetData", "actionSaveData",
                                                    "actionGraphData"});
         QTest::newRow("menuSetting") << "Setting" << QStringList({"actionSetting"});
+        QTest::newRow("menuTools")
+            << "&Tools" << QStringList({"actionLimits", "actionExportReport"});
         QTest::newRow("menuHelp") << "&Help" << QStringList({"actionAbout"});
     }
     void menus()
@@ -208,6 +213,29 @@ private Q_SLOTS:
             QVERIFY(port->itemIcon(n - 1).isNull());
             QVERIFY(!port->itemData(n - 1).isValid());
         }
+    }
+
+    // The ports the listing names are marked, their texts unchanged; the meter's is chosen.
+    void portChooserMarksListedPorts()
+    {
+        setDeviceListing([] {
+            return std::optional<QStringList>(
+                {QStringLiteral("USB Serial (COM3)"),
+                 QStringLiteral("STMicroelectronics Virtual COM Port (COM7)")});
+        });
+        MainWindow w;
+        setDeviceListing({});
+        auto* port =
+            w.findChild<QToolBar*>(QStringLiteral("toolBarConnect"))->findChild<QComboBox*>();
+        QCOMPARE(port->currentText(), QStringLiteral("COM7"));
+        for (int n = 1; n <= 256; ++n) {
+            const bool listed = n == 3 || n == 7;
+            QCOMPARE(port->itemText(n - 1), QStringLiteral("COM%1").arg(n));
+            QCOMPARE(port->itemData(n - 1, Qt::FontRole).value<QFont>().bold(), listed);
+            QCOMPARE(port->itemData(n - 1, Qt::ToolTipRole).isValid(), listed);
+        }
+        QCOMPARE(port->itemData(2, Qt::ToolTipRole).toString(),
+                 devicePathForPort(QStringLiteral("COM3")) + QStringLiteral(": USB Serial"));
     }
 
     void unitChooser()

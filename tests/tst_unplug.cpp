@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,7 +31,7 @@ double cpuSeconds()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-const QString lostText = QStringLiteral("The meter was disconnected.");
+const QString lostText = QStringLiteral("The meter was disconnected");
 
 } // namespace
 
@@ -85,7 +86,17 @@ class TestUnplug : public QObject {
         QVERIFY(!action(w, "actionGetData")->isEnabled());
         QVERIFY(action(w, "actionSaveData")->isEnabled());
         QVERIFY(action(w, "actionGraphData")->isEnabled());
-        QCOMPARE(w.statusBar()->findChild<QLabel*>()->text(), lostText);
+        // The progress bar is emptied; the status says how far the download came.
+        QCOMPARE(w.statusBar()->findChild<QProgressBar*>()->value(), -1);
+        const QString expected =
+            rows(w) > 0
+                ? QStringLiteral("The meter was disconnected after %1 of 40 records").arg(rows(w))
+                : QStringLiteral("The meter was disconnected.");
+        QCOMPARE(w.statusBar()->findChild<QLabel*>()->text(), expected);
+        const auto lost = std::find_if(m_prompts.cbegin(), m_prompts.cend(),
+                                       [](const auto& p) { return p.text.startsWith(lostText); });
+        QVERIFY(
+            lost->text.contains(QStringLiteral("until Connect is unchecked, which clears them")));
     }
 
     // Unchecking Connect ends it as usual; the meter plugged in again on the same COM name
