@@ -125,6 +125,21 @@ bool Exporter::loadLimits()
     m_limits = *limits;
     // Given on the command line, the limits apply whatever the file says of "enabled".
     m_limits.enabled = true;
+    // Limits that judge nothing of this kind would pass every record: a usage error.
+    const QString why = Limits::notApplicable(m_limits, m_options.kind);
+    if (!why.isEmpty()) {
+        finish(Usage, why);
+        return false;
+    }
+    QStringList foreign;
+    for (int position : Limits::foreignChannels(m_limits, m_options.kind))
+        foreign << QString::number(position);
+    if (!foreign.isEmpty())
+        std::fprintf(stderr,
+                     "velumin-export: warning: the limits hold overrides for channels that "
+                     "%s lacks: %s\n",
+                     qPrintable(kindTitle(m_options.kind)),
+                     qPrintable(foreign.join(QStringLiteral(", "))));
     return true;
 }
 

@@ -244,6 +244,15 @@ private Q_SLOTS:
             << 1 << "3 of 3 records failed their limits (index 0, 1, 2)";
         QTest::newRow("failed, and the report cannot be written")
             << QByteArray(R"({"min": -20})") << false << 6 << "cannot write";
+        // Limits that judge no channel of the kind would pass every record.
+        QTest::newRow("limits that check nothing")
+            << QByteArray("{}") << true << 2 << "velumin-export: the limits check no channel of CWDM-18\n";
+        QTest::newRow("limits for another kind")
+            << QByteArray(R"({"kind": "DWDM48", "min": -70})") << true << 2
+            << "the limits were made for DWDM-48 and check no channel of CWDM-18";
+        QTest::newRow("overrides the kind lacks")
+            << QByteArray(R"({"min": -70, "max": 5, "channels": {"19": {}, "30": {}}})") << true
+            << 0 << "warning: the limits hold overrides for channels that CWDM-18 lacks: 19, 30";
     }
     void limits()
     {
@@ -261,7 +270,8 @@ private Q_SLOTS:
             {"--port", "COM7", "--type", "CWDM18", "--limits", limitsFile, "--json", json});
         QCOMPARE(run.status, status);
         QVERIFY2(run.err.contains(line.toUtf8()), run.err.constData());
-        if (!writable)
+        QCOMPARE(QFileInfo::exists(json), writable && status != 2);
+        if (!writable || status == 2)
             return;
         const QJsonArray records =
             QJsonDocument::fromJson(contents(json)).object().value("records").toArray();
