@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
+#include "graph/graphwidget.h"
 #include "metermodel.h"
 #include "metersim.h"
 #include "windowharness.h"
@@ -521,10 +522,14 @@ private Q_SLOTS:
             records(w)->setCurrentItem(records(w)->topLevelItem(0));
             QCOMPARE(detail(w)->topLevelItem(0)->text(2), QStringLiteral("196.45"));
             QCOMPARE(detail(w)->topLevelItem(95)->text(2), QStringLiteral("191.70"));
-            // The other unit relabels the heading and the record shown at once.
+            // The other unit relabels the heading, the record shown and the graph at once.
+            child<QAction>(w, "actionGraphData")->trigger();
+            QCOMPARE(w.graphWidget()->labels().first(), QStringLiteral("196.45"));
             unit->setCurrentIndex(0);
             QCOMPARE(detail(w)->headerItem()->text(2), QStringLiteral("Wavelength (nm)"));
             QCOMPARE(detail(w)->topLevelItem(0)->text(2), QStringLiteral("1526.05"));
+            QCOMPARE(w.graphWidget()->labels().first(), QStringLiteral("1526.05"));
+            QVERIFY(!w.graphWidget()->displayFreq());
         }
     }
 
