@@ -17,7 +17,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using WindowHarness::child;
 using WindowHarness::connectAs;
@@ -63,6 +66,8 @@ class tst_export : public QObject {
 
     WindowHarness::Session m_session;
     QString m_saveAnswer;
+    // Files the rows of a data-driven test name: they exist before the rows are made.
+    QTemporaryDir m_scratch;
 
     static QString program() { return qEnvironmentVariable("VELUMIN_EXPORT"); }
 
@@ -131,6 +136,8 @@ private Q_SLOTS:
         if (program().isEmpty())
             QSKIP("VELUMIN_EXPORT is not set");
         QApplication::setQuitOnLastWindowClosed(false);
+        QVERIFY(m_scratch.isValid());
+        QCOMPARE(mkfifo(QFile::encodeName(m_scratch.filePath("pipe")).constData(), 0600), 0);
         Prompts::setFileResponder([this](const Prompts::FileRequest&) { return m_saveAnswer; });
     }
     void cleanupTestCase()
@@ -304,6 +311,13 @@ private Q_SLOTS:
         QTest::newRow("limits file not JSON")
             << QStringList() << meter + QStringList{"--limits", "/etc/hostname"} << 2
             << "the limits file /etc/hostname cannot be used";
+        const QString pipe = m_scratch.filePath("pipe");
+        QTest::newRow("limits file a pipe without a writer")
+            << QStringList() << meter + QStringList{"--limits", pipe} << 2
+            << "the limits file " + pipe + " cannot be used: it is not a regular file";
+        QTest::newRow("limits file /dev/zero")
+            << QStringList() << meter + QStringList{"--limits", "/dev/zero"} << 2
+            << "the limits file /dev/zero cannot be used: it is not a regular file";
         QTest::newRow("no such port")
             << QStringList() << QStringList{"--port", "COM90", "--type", "1"} << 3
             << "COM90 (/dev/ttyACM25) does not exist";
