@@ -131,6 +131,10 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
          {&port, &type, &csv, &pdf, &json, &limits, &record, &unit, &timeout}) {
         if (p.values(*once).size() > 1)
             return fail(QStringLiteral("--%1 given more than once").arg(once->names().first()));
+        // Most often an unset variable in a script: taken as "not given", a run would report
+        // without the limits or leave out a report, and still succeed.
+        if (p.isSet(*once) && p.value(*once).isEmpty())
+            return fail(QStringLiteral("--%1 has an empty value").arg(once->names().first()));
     }
     o->list = p.isSet(list);
     o->quiet = p.isSet(quiet);

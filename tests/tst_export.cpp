@@ -318,6 +318,16 @@ private Q_SLOTS:
         QTest::newRow("limits file /dev/zero")
             << QStringList() << meter + QStringList{"--limits", "/dev/zero"} << 2
             << "the limits file /dev/zero cannot be used: it is not a regular file";
+        // An unset variable in a script is not an option left out.
+        QTest::newRow("empty --limits") << QStringList() << meter + QStringList{"--limits", ""} << 2
+                                        << "--limits has an empty value";
+        QTest::newRow("empty --csv")
+            << QStringList() << meter + QStringList{"--csv", "", "--json", "x.json"} << 2
+            << "--csv has an empty value";
+        QTest::newRow("empty --port") << QStringList() << QStringList{"--port", "", "--type", "1"}
+                                      << 2 << "--port has an empty value";
+        QTest::newRow("empty --unit") << QStringList() << meter + QStringList{"--unit", ""} << 2
+                                      << "--unit has an empty value";
         QTest::newRow("no such port")
             << QStringList() << QStringList{"--port", "COM90", "--type", "1"} << 3
             << "COM90 (/dev/ttyACM25) does not exist";
