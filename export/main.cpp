@@ -1,5 +1,6 @@
 // velumin-export: downloads a meter's records and writes Velumin's reports, for scripts.
 
+#include "data/logging.h"
 #include "device/comports.h"
 #include "export/exporter.h"
 #include "export/exportoptions.h"
@@ -49,11 +50,13 @@ void watchInterrupts(Exporter&) {}
 #endif
 
 namespace {
-// Standard error is the script's: it carries this program's own lines, and of Qt's messages only
-// the critical ones (the platform's notes on a session without a runtime folder are noise there).
-void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
+// Standard error is the script's: it carries this program's own lines, its log where a rule turns
+// that on, and of Qt's other messages only the critical ones (the platform's notes on a session
+// without a runtime folder are noise there).
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
+    if (type == QtCriticalMsg || type == QtFatalMsg ||
+        qstrcmp(context.category, lcVelumin().categoryName()) == 0)
         std::fprintf(stderr, "velumin-export: %s\n", text.toLocal8Bit().constData());
 }
 } // namespace

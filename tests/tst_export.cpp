@@ -406,6 +406,32 @@ private Q_SLOTS:
         }
     }
 
+    // The program's debug lines stay off the terminal unless a logging rule turns them on.
+    void logsOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<bool>("logged");
+        QTest::newRow("by default") << QString() << false;
+        QTest::newRow("QT_LOGGING_RULES") << "velumin.debug=true" << true;
+    }
+    void logsOnlyWhenAsked()
+    {
+        QFETCH(QString, rules);
+        QFETCH(bool, logged);
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "2"}));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_LOGGING_RULES");
+        if (!rules.isEmpty())
+            env.insert("QT_LOGGING_RULES", rules);
+        p.setProcessEnvironment(env);
+        startExport(p, {"--port", "COM7", "--type", "CWDM18", "--quiet", "--csv", "-"});
+        const Run run = finish(p);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err.isEmpty(), !logged);
+    }
+
     // MPO meters: one CSV file per record from a pattern, and a record on standard output.
     void mpoFiles()
     {
