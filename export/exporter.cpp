@@ -344,13 +344,14 @@ int Exporter::verdictStatus()
         for (int i = 0; i < list.size(); ++i) {
             const auto verdict =
                 ReportContent::recordVerdict(m_limits, m_options.kind, Detail::source(list.at(i)));
+            // Numbered as the record list and the PDF number them.
             if (verdict && !verdict->pass)
-                failed << QString::number(i);
+                failed << QString::number(i + 1);
         }
     });
     if (failed.isEmpty())
         return Done;
-    finish(LimitsFailed, QStringLiteral("%1 of %2 records failed their limits (index %3)")
+    finish(LimitsFailed, QStringLiteral("%1 of %2 records failed their limits (No %3)")
                              .arg(failed.size())
                              .arg(m_rows.size())
                              .arg(failed.join(QStringLiteral(", "))));

@@ -248,7 +248,7 @@ private Q_SLOTS:
             << QByteArray(R"({"min": -70, "max": 5})") << true << 0 << "every one passed";
         QTest::newRow("records fail")
             << QByteArray(R"({"min": -20, "max": 0, "channels": {"2": {"check": false}}})") << true
-            << 1 << "3 of 3 records failed their limits (index 0, 1, 2)";
+            << 1 << "3 of 3 records failed their limits (No 1, 2, 3)";
         QTest::newRow("failed, and the report cannot be written")
             << QByteArray(R"({"min": -20})") << false << 6 << "cannot write";
     }
