@@ -20,6 +20,9 @@ QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
     const QList<std::optional<Limits::Reading>> judged = Detail::judgedReadings(kind, source);
     // The wavelength or frequency: the fibres of an MPO record carry the test wavelength.
     const int labelColumn = isMpoKind(kind) ? 1 : 2;
+    const QString unit = Detail::labelsInFrequency(kind, displayFreq, productName)
+                             ? QStringLiteral("THz")
+                             : QStringLiteral("nm");
     QJsonArray out;
     for (int r = 0; r < shown.size() && r < indexes.size(); ++r) {
         const QStringList& cells = shown.at(r);
@@ -28,7 +31,9 @@ QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
         bool numbered = false;
         const int number = cells.value(0).toInt(&numbered);
         c.insert(QStringLiteral("number"), numbered ? QJsonValue(number) : QJsonValue());
+        c.insert(QStringLiteral("position"), i + 1);
         c.insert(QStringLiteral("label"), cells.value(labelColumn));
+        c.insert(QStringLiteral("unit"), unit);
         c.insert(QStringLiteral("value"), i >= 0 && i < source.powerCount ? source.powers[i] : 0.0);
         c.insert(QStringLiteral("text"), cells.value(3));
         if (i >= channelCount(kind))

@@ -164,6 +164,10 @@ private Q_SLOTS:
             << QStringList{"--unit", "thz"} << true;
         QTest::newRow("DWDM96, the stored unit THz")
             << int(Kind::DWDM96) << QStringList{"--records", "3"} << QStringList() << true;
+        QTest::newRow("CWDM18 by frequency, labelled in nm")
+            << int(Kind::CWDM18) << QStringList{"--records", "3"} << QStringList() << true;
+        QTest::newRow("Tarnex57 by frequency, labelled in nm")
+            << int(Kind::Tarnex57) << QStringList{"--records", "3"} << QStringList() << true;
         QTest::newRow("CWDM18, every third answer dropped")
             << int(Kind::CWDM18) << QStringList{"--records", "4", "--drop-every", "3"}
             << QStringList() << false;
@@ -222,9 +226,24 @@ private Q_SLOTS:
         const QJsonArray channels = records.at(selected).toObject().value("channels").toArray();
         QCOMPARE(channels.size(), window.detail.size());
         const int labelColumn = isMpoKind(kind) ? 1 : 2;
+        // Kinds without a frequency table, and the Tarnex kinds whose rows are labelled by
+        // wavelength, say nm whatever the unit shown.
+        const KindInfo* info = kindInfo(kind);
+        const bool byFrequency = storedFreq && info->frequencies && kind != Kind::Tarnex56 &&
+                                 kind != Kind::Tarnex57 && kind != Kind::Tarnex64;
+        const QString unit = byFrequency ? "THz" : "nm";
         for (int i = 0; i < channels.size(); ++i) {
             const QJsonObject c = channels.at(i).toObject();
             const QStringList& shown = window.detail.at(i);
+            QCOMPARE(c.value("unit").toString(), unit);
+            // The position is the channel's place in the kind's table, whatever the record holds.
+            const int position = c.value("position").toInt();
+            if (isMpoKind(kind))
+                QCOMPARE(position, i + 1);
+            else if (!c.value("total").toBool())
+                QCOMPARE(
+                    (byFrequency ? info->frequencies() : info->wavelengths()).value(position - 1),
+                    shown.at(labelColumn));
             QCOMPARE(c.value("number").isNull() ? QString()
                                                 : QString::number(c.value("number").toInt()),
                      shown.at(0));
