@@ -78,6 +78,11 @@ Exporter::Exporter(ExportOptions options, QObject* parent)
                                               "switched on, and is it of the type given?")
                                    .arg(m_options.port)
                                    .arg(m_options.timeoutSeconds));
+        else if (m_rows.isEmpty())
+            // It says who it is, but the records it holds are of another kind than the one given.
+            finish(MeterGone, QStringLiteral("the meter answers, but not to requests for %1 "
+                                             "records: check the device type")
+                                  .arg(kindTitle(m_options.kind)));
         else
             finish(MeterGone,
                    QStringLiteral("the meter stopped answering after %1 of %2 records; no report "

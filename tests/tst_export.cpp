@@ -347,6 +347,13 @@ private Q_SLOTS:
                                       << 2 << "--port has an empty value";
         QTest::newRow("empty --unit") << QStringList() << meter + QStringList{"--unit", ""} << 2
                                       << "--unit has an empty value";
+        QTest::newRow("a meter of another type")
+            << QStringList()
+            << QStringList{"--port",    "COM7", "--type", "DWDM48",
+                           "--timeout", "1",    "--csv",  m_scratch.filePath("x.csv")}
+            << 5
+            << "the meter answers, but not to requests for DWDM-48 records: check the device "
+               "type";
         QTest::newRow("no such port")
             << QStringList() << QStringList{"--port", "COM90", "--type", "1"} << 3
             << "COM90 (/dev/ttyACM25) does not exist";
