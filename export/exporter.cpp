@@ -7,6 +7,7 @@
 #include "dialogs/displayunit.h"
 #include "dialogs/limitsdialog.h"
 #include "export/meterjson.h"
+#include "export/reportfiles.h"
 #include "files/csvreport.h"
 #include "files/pdfreport.h"
 #include "files/reportcontent.h"
@@ -100,6 +101,13 @@ Exporter::~Exporter()
 void Exporter::start()
 {
     m_displayFreq = m_options.displayFreq.value_or(DisplayUnit::readDisplayFreq());
+    // Found out now rather than after the download: a typing error must not cost a meter's worth
+    // of waiting.
+    const QString clash = ReportFiles::clash(m_options);
+    if (!clash.isEmpty()) {
+        finish(Usage, clash);
+        return;
+    }
     if (!loadLimits() || !checkOutputs() || !openPort())
         return;
     m_comm = new SerialComm(m_port, m_options.deviceIndex, nullptr);
@@ -135,8 +143,6 @@ bool Exporter::loadLimits()
 
 bool Exporter::checkOutputs()
 {
-    // Found out now rather than after the download: a typing error must not cost a meter's worth
-    // of waiting.
     for (const QString& path : {m_options.csv, m_options.pdf, m_options.json}) {
         if (path.isEmpty() || path == standardOutput)
             continue;

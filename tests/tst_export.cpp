@@ -347,6 +347,22 @@ private Q_SLOTS:
                                       << 2 << "--port has an empty value";
         QTest::newRow("empty --unit") << QStringList() << meter + QStringList{"--unit", ""} << 2
                                       << "--unit has an empty value";
+        const QString folder = QDir(m_scratch.path()).canonicalPath();
+        QTest::newRow("two reports to one file")
+            << QStringList()
+            << meter + QStringList{"--csv", folder + "/same", "--json", folder + "/./same"} << 2
+            << "--csv and --json name one file, " + folder + "/same";
+        QTest::newRow("a record's CSV file onto the JSON report")
+            << QStringList() << QStringList{"--port", "COM7",
+                                            "--type", "MPO12",
+                                            "--csv",  folder + "/r%n.json",
+                                            "--json", folder + "/r12.json"}
+            << 2 << "--csv and --json name one file, " + folder + "/r12.json";
+        QTest::newRow("a report onto the limits file")
+            << QStringList()
+            << meter + QStringList{"--limits", folder + "/limits.json", "--pdf",
+                                   folder + "/limits.json"}
+            << 2 << "--pdf and --limits name one file";
         QTest::newRow("a meter of another type")
             << QStringList()
             << QStringList{"--port",    "COM7", "--type", "DWDM48",
