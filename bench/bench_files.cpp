@@ -515,8 +515,9 @@ PdfReport::Report pdfReport()
                        QStringLiteral("V1.2.10"), QStringLiteral("V3.7.4")};
     report.exported = QDateTime::currentDateTime();
     report.limits = {QStringLiteral("-40 to 0 dBm")};
-    const QStringList labels = Graph::labels(1, false);
-    for (int r = 0; r < PdfRecords; ++r) {
+    report.recordCount = PdfRecords;
+    report.record = [](int r) {
+        const QStringList labels = Graph::labels(1, false);
         PdfReport::Record rec;
         rec.number = r + 1;
         rec.name = QStringLiteral("REC-%1").arg(r);
@@ -534,8 +535,8 @@ PdfReport::Report pdfReport()
                 QStringLiteral("PASS"),
                 QStringLiteral("+%1 dB").arg(-dbm, 0, 'f', 2)};
         }
-        report.records << rec;
-    }
+        return rec;
+    };
     return report;
 }
 

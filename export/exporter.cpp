@@ -436,15 +436,18 @@ bool Exporter::writePdf(const QString& path)
     report.exported = QDateTime::currentDateTime();
     if (!m_options.limitsFile.isEmpty())
         report.limits = ReportContent::limitsLines(m_limits);
+    report.recordCount = m_download.recordCount(m_options.kind);
     const QStringList headers = ReportContent::detailHeaders(m_options.kind, m_displayFreq);
-    m_download.withRecords(m_options.kind, [&](const auto& list) {
-        for (int i = 0; i < list.size(); ++i) {
+    report.record = [this, &headers](int i) {
+        PdfReport::Record rec;
+        m_download.withRecords(m_options.kind, [&](const auto& list) {
             const QStringList row = m_rows.value(i);
-            report.records << ReportContent::pdfRecord(
-                m_options.kind, Detail::source(list.at(i)), {i, row.value(0), row.value(2)},
-                m_displayFreq, m_identity.product, headers, m_limits);
-        }
-    });
+            rec = ReportContent::pdfRecord(m_options.kind, Detail::source(list.at(i)),
+                                           {i, row.value(0), row.value(2)}, m_displayFreq,
+                                           m_identity.product, headers, m_limits);
+        });
+        return rec;
+    };
     // Standard output gets the finished file's bytes.
     QTemporaryDir scratch;
     const QString target =
