@@ -22,13 +22,17 @@ int interruptPipe[2] = {-1, -1};
 
 void onInterrupt(int)
 {
-    Exporter::interruptRequested = true;
+    // A second interrupt does not wait for the first to be seen: whatever the run is stuck in,
+    // it ends now. Reports not yet committed stay in their temporary files, never half written.
+    if (Exporter::interruptRequested.exchange(true))
+        ::_exit(Exporter::Interrupted);
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(interruptPipe[1], &byte, 1);
 }
 
 // Ctrl-C, a hang-up and a kill end the run through the event loop, so that the port is closed
-// and no report is left half written.
+// and no report is committed; a report being written stops at its next record, and a run that
+// has not reached the loop yet stops when it does.
 void watchInterrupts(Exporter& exporter)
 {
     if (::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)

@@ -4,9 +4,12 @@
 #include "data/limits.h"
 #include "protocol/download.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QStringList>
+
+#include <functional>
+
+class QIODevice;
 
 // The JSON document of a download: the meter's identity, and every record with its channels as
 // the detail view lists them:
@@ -20,8 +23,11 @@
 // are on, and on a channel only where they check it.
 namespace MeterJson {
 
-QByteArray document(const MeterIdentity& identity, int kind, const Download& download,
-                    const QList<QStringList>& listRows, bool displayFreq,
-                    const Limits::LimitSet& limits);
+// Writes the document to `out` one record at a time: a download of any size costs the memory of
+// one record. `carryOn(done, total)` is asked after each record; false stops the writing. False
+// when a write failed or the writing was stopped.
+bool write(QIODevice& out, const MeterIdentity& identity, int kind, const Download& download,
+           const QList<QStringList>& listRows, bool displayFreq, const Limits::LimitSet& limits,
+           const std::function<bool(int done, int total)>& carryOn = {});
 
 } // namespace MeterJson

@@ -5,12 +5,45 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace ReportFiles {
 
 namespace {
 
 const QString standardOutput = QStringLiteral("-");
 const QString recordPattern = QStringLiteral("%n");
+
+// Gives a new report the permissions of the file it replaces, or those a new file gets: a
+// temporary file is made for its owner alone.
+void setPermissions([[maybe_unused]] QTemporaryFile& file, [[maybe_unused]] const QString& target)
+{
+#ifdef Q_OS_UNIX
+    struct stat st;
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(file.handle(), mode);
+#endif
+}
+
+std::filesystem::path fsPath(const QString& path)
+{
+    return std::filesystem::path(path.toStdU16String());
+}
 
 } // namespace
 
@@ -59,6 +92,105 @@ QString clash(const ExportOptions& o)
         }
     }
     return {};
+}
+
+QIODevice* Pending::begin(const QString& path, QString* error)
+{
+    std::unique_ptr<QTemporaryFile> file;
+    QString to;
+    if (path == standardOutput) {
+        file = std::make_unique<QTemporaryFile>();
+    } else {
+        // Beside its target, so that the rename stays on one file system and replaces at once.
+        to = target(path);
+        const QFileInfo info(to);
+        file = std::make_unique<QTemporaryFile>(info.absolutePath() + QStringLiteral("/.") +
+                                                info.fileName() + QStringLiteral(".XXXXXX"));
+    }
+    if (!file->open()) {
+        *error = file->errorString();
+        return nullptr;
+    }
+    m_open = file.get();
+    if (path == standardOutput) {
+        m_standardOutput = std::move(file);
+    } else {
+        setPermissions(*file, to);
+        m_entries.push_back({path, to, std::move(file)});
+    }
+    return m_open;
+}
+
+bool Pending::end(QString* error)
+{
+    QTemporaryFile* file = m_open;
+    m_open = nullptr;
+    if (!file)
+        return true;
+    const bool flushed = file->flush();
+    file->close();
+    if (flushed && file->error() == QFileDevice::NoError)
+        return true;
+    *error = file->errorString();
+    return false;
+}
+
+bool Pending::commit(QStringList* committed, QString* failedPath, QString* error)
+{
+    for (Entry& e : m_entries) {
+        std::error_code code;
+        std::filesystem::rename(fsPath(e.file->fileName()), fsPath(e.target), code);
+        if (code) {
+            *failedPath = e.path;
+            *error = QString::fromLocal8Bit(code.message().c_str());
+            return false;
+        }
+        e.file->setAutoRemove(false);
+        committed->append(e.path);
+    }
+    return true;
+}
+
+QStringList Pending::files() const
+{
+    QStringList paths;
+    for (const Entry& e : m_entries)
+        paths << e.path;
+    return paths;
+}
+
+bool Pending::copyToStandardOutput(const std::function<bool()>& carryOn)
+{
+    QTemporaryFile& file = *m_standardOutput;
+    if (!file.open())
+        return false;
+    std::fflush(stdout);
+    while (carryOn()) {
+        const QByteArray piece = file.read(64 * 1024);
+        if (piece.isEmpty())
+            return file.error() == QFileDevice::NoError && std::fflush(stdout) == 0;
+        const char* at = piece.constData();
+        qint64 left = piece.size();
+        while (left > 0) {
+#ifdef Q_OS_UNIX
+            // Written here rather than through stdio, which retries a write a signal cut short.
+            const ssize_t n = ::write(STDOUT_FILENO, at, size_t(left));
+            if (n < 0 && errno != EINTR)
+                return false;
+#else
+            const qint64 n = qint64(std::fwrite(at, 1, size_t(left), stdout));
+            if (n < left && std::ferror(stdout))
+                return false;
+#endif
+            if (!carryOn())
+                return false;
+            if (n > 0) {
+                at += n;
+                left -= n;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace ReportFiles

@@ -448,6 +448,60 @@ private Q_SLOTS:
         }
     }
 
+    // A report that cannot be written once the download is in: the report written before it
+    // does not replace its older file either, and no temporary file is left.
+    void allReportsOrNone()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("kept") && QDir(dir.path()).mkdir("gone"));
+        const QString csv = dir.filePath("kept/report.csv");
+        QVERIFY(writeFile(csv, "earlier report\n"));
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "20", "--delay", "20"}));
+        QProcess p;
+        const QString pdf = dir.filePath("gone/report.pdf");
+        startExport(p, {"--port", "COM7", "--type", "CWDM18", "--csv", csv, "--pdf", pdf});
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("10%"), 10000);
+        QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
+        const Run run = finish(p);
+        QCOMPARE(run.status, 6);
+        QVERIFY2(run.err.contains("velumin-export: cannot write " + pdf.toUtf8() + ": "),
+                 run.err.constData());
+        QVERIFY2(run.err.contains("; no report was written\n"), run.err.constData());
+        QCOMPARE(contents(csv), QByteArray("earlier report\n"));
+        QCOMPARE(QDir(dir.filePath("kept")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"report.csv"});
+    }
+
+    // Interrupted while standard output, written last, takes no more: the files were committed
+    // and the line says so; the run ends although the reader never reads.
+    void interruptedWritingToStandardOutput()
+    {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("report.csv");
+        QVERIFY(writeFile(csv, "earlier report\n"));
+        const QString pipe = dir.filePath("out");
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        MeterSim sim;
+        // Far more PDF than a pipe holds.
+        QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "60"}));
+        QProcess p;
+        p.setStandardOutputFile(pipe);
+        startExport(p,
+                    {"--port", "COM7", "--type", "CWDM18", "--quiet", "--csv", csv, "--pdf", "-"});
+        QTRY_VERIFY_WITH_TIMEOUT(contents(csv) != "earlier report\n", 30000);
+        ::kill(pid_t(p.processId()), SIGTERM);
+        const Run run = finish(p);
+        ::close(reader);
+        QCOMPARE(run.status, 130);
+        QCOMPARE(run.err, "velumin-export: interrupted; written: " + csv.toUtf8() +
+                              "; not written: standard output\n");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report.csv"});
+    }
+
     // The program's debug lines stay off the terminal unless a logging rule turns them on.
     void logsOnlyWhenAsked_data()
     {
