@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
@@ -72,6 +74,7 @@ std::optional<QByteArray> read(const QString& path, qint64 maxBytes, QString* er
 #endif
     // Read in pieces and bounded as it comes: a file may have grown since it was measured.
     QByteArray bytes;
+    bytes.reserve(qsizetype(std::min(file.size(), maxBytes)));
     char piece[64 * 1024];
     qint64 n = 0;
     while ((n = file.read(piece, sizeof piece)) > 0) {
