@@ -158,24 +158,34 @@ void MainWindow::slotExportReport()
     report.exported = QDateTime::currentDateTime();
     if (limitsJudge())
         report.limits = ReportContent::limitsLines(m_limits);
-    const int rows = ui->treeData->topLevelItemCount();
     const QStringList headers = {
         ui->treeDetailData->headerItem()->text(0), ui->treeDetailData->headerItem()->text(1),
         ui->treeDetailData->headerItem()->text(2), ui->treeDetailData->headerItem()->text(3)};
-    for (int row = 0; row < rows; ++row) {
-        const std::optional<Detail::Source> source = recordSource(row);
-        if (!source)
-            continue;
-        const QTreeWidgetItem* item = ui->treeData->topLevelItem(row);
-        const PdfReport::Record rec =
-            ReportContent::pdfRecord(m_kindCode, *source, {row, item->text(0), item->text(2)},
-                                     m_displayFreq, m_productName, headers, m_limits);
-        report.records << rec;
+    QList<int> reported;
+    for (int row = 0; row < ui->treeData->topLevelItemCount(); ++row) {
+        if (recordSource(row))
+            reported << row;
     }
-    if (report.records.isEmpty()) {
+    if (reported.isEmpty()) {
         Prompts::information(this, tr("Export Report"), tr("There are no records to report."));
         return;
     }
+    // Each record's section is built as the writer reaches it: a long list is never held twice.
+    report.recordCount = int(reported.size());
+    report.record = [this, reported, headers](int i) {
+        const int row = reported.at(i);
+        const std::optional<Detail::Source> source = recordSource(row);
+        const QTreeWidgetItem* item = ui->treeData->topLevelItem(row);
+        // The progress dialog lets a running download through, which may start the list over: a
+        // record gone by then keeps its number and nothing else.
+        if (!source || !item) {
+            PdfReport::Record gone;
+            gone.number = row + 1;
+            return gone;
+        }
+        return ReportContent::pdfRecord(m_kindCode, *source, {row, item->text(0), item->text(2)},
+                                        m_displayFreq, m_productName, headers, m_limits);
+    };
     const QString start = saveFolder() + QLatin1Char('/') +
                           (m_productName.isEmpty() ? QStringLiteral("report")
                                                    : CsvReport::proposedFileName(m_productName)) +
@@ -186,8 +196,7 @@ void MainWindow::slotExportReport()
     if (path.isEmpty())
         return;
     // Long reports show their progress and can be cancelled; short ones never flash a dialog.
-    QProgressDialog progress(tr("Writing the report…"), tr("Cancel"), 0, int(report.records.size()),
-                             this);
+    QProgressDialog progress(tr("Writing the report…"), tr("Cancel"), 0, report.recordCount, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(1000);
     QString error;

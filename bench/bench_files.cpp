@@ -2,18 +2,23 @@
 // Measures the two file commands against doing the bare work by hand: Open Data of a 100 000-line
 // report against a plain read-and-split loop, and Save Data of 10 000 DWDM-96 records against one
 // write of the same bytes. Both commands run on the GUI thread, so their duration is also how long
-// the window stops responding. Prints one line per figure, a breakdown of where the time goes and
-// a summary; exits non-zero only when an operation itself fails.
+// the window stops responding. Then the peak memory of velumin-export's JSON and PDF writers for
+// a meter full of records (65 535 CWDM-18), each in a child process of its own
+// (bench_files --peak json|pdf FOLDER). Prints one line per figure, a breakdown of where the time
+// goes and a summary; exits non-zero only when an operation itself fails.
 
 #include "app/mainwindow.h"
 #include "app/prompts.h"
 #include "benchsupport.h"
 #include "data/catalogue.h"
+#include "data/intake.h"
 #include "data/records.h"
+#include "export/meterjson.h"
 #include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
 #include "files/pdfreport.h"
+#include "files/reportcontent.h"
 #include "graph/graphtable.h"
 #include "metersim.h"
 
@@ -23,6 +28,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -45,6 +51,9 @@ constexpr double OpenRatioGoal = 2.0;
 constexpr double SaveRatioGoal = 1.5;
 constexpr int PdfRecords = 1000;
 constexpr double PdfGoalMs = 2000;
+// As many records as a meter numbers.
+constexpr int FullRecords = 65535;
+constexpr double PeakGoalMb = 300;
 
 const char* const SaveTitle = "Complete";
 const char* const SaveText = "Complete Save";
@@ -515,8 +524,9 @@ PdfReport::Report pdfReport()
                        QStringLiteral("V1.2.10"), QStringLiteral("V3.7.4")};
     report.exported = QDateTime::currentDateTime();
     report.limits = {QStringLiteral("-40 to 0 dBm")};
-    const QStringList labels = Graph::labels(1, false);
-    for (int r = 0; r < PdfRecords; ++r) {
+    report.recordCount = PdfRecords;
+    report.record = [](int r) {
+        const QStringList labels = Graph::labels(1, false);
         PdfReport::Record rec;
         rec.number = r + 1;
         rec.name = QStringLiteral("REC-%1").arg(r);
@@ -534,14 +544,128 @@ PdfReport::Report pdfReport()
                 QStringLiteral("PASS"),
                 QStringLiteral("+%1 dB").arg(-dbm, 0, 'f', 2)};
         }
-        report.records << rec;
-    }
+        return rec;
+    };
     return report;
 }
+
+namespace {
+
+// This process's peak resident memory (VmHWM) or resident memory now (VmRSS), in MB.
+double memoryMb(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(int(qstrlen(key))).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// The child of --peak: downloads FullRecords CWDM-18 records into a Download as velumin-export
+// does, writes one report of them, every channel judged, as velumin-export writes it, and prints
+// "<MB before writing> <peak MB> <ms> <bytes>".
+int peakChild(const QString& which, const QString& folder)
+{
+    Download download;
+    QList<QStringList> rows;
+    download.start(false);
+    for (int r = 0; r < FullRecords; ++r) {
+        const QByteArray name = Bench::paddedName("REC", r);
+        download.takeCWDM18(ushort(FullRecords), ushort(r), powers(r, 18), Bench::dateWord(r),
+                            Bench::timeWord(r), name);
+        rows << Intake::rowTexts(Kind::CWDM18, r, name, Bench::dateWord(r), Bench::timeWord(r));
+    }
+    if (download.recordCount(Kind::CWDM18) != FullRecords) {
+        std::fprintf(stderr, "only %d records were taken\n", download.recordCount(Kind::CWDM18));
+        return 1;
+    }
+    const MeterIdentity identity{QStringLiteral("Ruvo730"), QStringLiteral("RV7300123"),
+                                 QStringLiteral("V1.2.10"), QStringLiteral("V3.7.4"), QString()};
+    Limits::LimitSet limits;
+    limits.enabled = true;
+    limits.min = -40;
+    limits.max = 0;
+    const double before = memoryMb("VmRSS:");
+    const QString path = folder + QStringLiteral("/full.") + which;
+    QSaveFile file(path);
+    QElapsedTimer t;
+    t.start();
+    bool written = file.open(QIODevice::WriteOnly);
+    if (which == QLatin1String("json")) {
+        written = written &&
+                  MeterJson::write(file, identity, Kind::CWDM18, download, rows, false, limits);
+    } else {
+        PdfReport::Report report;
+        report.identity = {identity.product, identity.serial, identity.hardware, identity.firmware};
+        report.limits = ReportContent::limitsLines(limits);
+        report.recordCount = FullRecords;
+        const QStringList headers = ReportContent::detailHeaders(Kind::CWDM18, false);
+        report.record = [&](int i) {
+            PdfReport::Record rec;
+            download.withRecords(Kind::CWDM18, [&](const auto& list) {
+                rec = ReportContent::pdfRecord(Kind::CWDM18, Detail::source(list.at(i)),
+                                               {i, rows.at(i).value(0), rows.at(i).value(2)}, false,
+                                               identity.product, headers, limits);
+            });
+            return rec;
+        };
+        QString error;
+        written = written && PdfReport::write(file, report, &error) == PdfReport::Outcome::Written;
+    }
+    written = written && file.commit();
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    if (!written) {
+        std::fprintf(stderr, "the %s report was not written\n", qPrintable(which));
+        return 1;
+    }
+    std::printf("%.1f %.1f %.0f %lld\n", before, memoryMb("VmHWM:"), ms, QFile(path).size());
+    QFile::remove(path);
+    return 0;
+}
+
+struct PeakResult : Bench::Outcome {
+    double beforeMb = 0;
+    double peakMb = 0;
+    double ms = 0;
+    qint64 bytes = 0;
+};
+
+PeakResult runPeak(const char* which, const QString& folder)
+{
+    PeakResult r;
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--peak"), QString::fromLatin1(which), folder});
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0) {
+        r.failure = QStringLiteral("the child process failed");
+        return r;
+    }
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+    if (figures.size() != 4) {
+        r.failure = QStringLiteral("the child process printed no figures");
+        return r;
+    }
+    r.beforeMb = figures.at(0).toDouble();
+    r.peakMb = figures.at(1).toDouble();
+    r.ms = figures.at(2).toDouble();
+    r.bytes = figures.at(3).toLongLong();
+    r.ok = true;
+    return r;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     Bench::Application app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 4 && args.at(1) == QLatin1String("--peak"))
+        return peakChild(args.at(2), args.at(3));
 
     QTemporaryDir files;
     if (!files.isValid()) {
@@ -634,8 +758,8 @@ int main(int argc, char* argv[])
             std::printf("Save Data building vs writing (CPU, estimated from the steps): building "
                         "the report %.1f ms (%.0f%% of the command's %.1f ms); "
                         "writing through QSaveFile %.1f ms (%.0f%%)\n",
-                        building, percent(building, s.save.cpuMs),
-                        s.save.cpuMs, s.saveFile.cpuMs, percent(s.saveFile.cpuMs, s.save.cpuMs));
+                        building, percent(building, s.save.cpuMs), s.save.cpuMs, s.saveFile.cpuMs,
+                        percent(s.saveFile.cpuMs, s.save.cpuMs));
             std::printf("Save Data bytes rebuilt here %s the file Save Data wrote\n",
                         s.sameBytes ? "are identical to" : "DIFFER from");
             std::fflush(stdout);
@@ -668,6 +792,27 @@ int main(int argc, char* argv[])
             goals.push_back({QStringLiteral("PDF report of 1000 CWDM18 records"), ms, PdfGoalMs,
                              false, QStringLiteral(" ms")});
         }
+    }
+
+    for (const char* which : {"json", "pdf"}) {
+        const QByteArray name = QByteArray(which).toUpper();
+        const PeakResult r = runPeak(which, files.path());
+        if (!r.ok) {
+            std::printf("%s report of %d records FAILED: %s\n", name.constData(), FullRecords,
+                        qPrintable(r.failure));
+            failed = true;
+            continue;
+        }
+        std::printf("%s report of %d CWDM18 records, every channel judged, as velumin-export "
+                    "writes it: peak memory %.0f MB (VmHWM of a process of its own; %.0f MB "
+                    "before writing, the download included), %.1f s, %.1f MB\n",
+                    name.constData(), FullRecords, r.peakMb, r.beforeMb, r.ms / 1000.0,
+                    double(r.bytes) / (1024.0 * 1024.0));
+        std::fflush(stdout);
+        goals.push_back({QStringLiteral("%1 report of %2 records, peak memory")
+                             .arg(QString::fromLatin1(name))
+                             .arg(FullRecords),
+                         r.peakMb, PeakGoalMb, false, QStringLiteral(" MB")});
     }
 
     Bench::printSummary(goals);

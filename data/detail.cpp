@@ -116,14 +116,34 @@ QString mpoPolarText(int polar)
 
 namespace {
 
+// The table the rows of `kind` take their labels from; nullptr for MPO kinds.
+const QStringList* rowLabels(int kind, bool displayFreq, const QString& productName)
+{
+    const KindInfo* info = kindInfo(kind);
+    if (!info || !info->wavelengths)
+        return nullptr;
+    switch (kind) {
+    case Kind::Vendral8:
+        return &vendral8Labels(productName, displayFreq);
+    // These meters label their fixed channels in nm, so every row is by wavelength.
+    case Kind::Tarnex56:
+    case Kind::Tarnex57:
+    case Kind::Tarnex64:
+        return &info->wavelengths();
+    default:
+        return labelTable(kind, displayFreq);
+    }
+}
+
 void build(RowBuilder& b, const KindInfo* info, int kind, const Source& s, bool displayFreq,
            const QString& productName)
 {
+    const QStringList* table = rowLabels(kind, displayFreq, productName);
     const int t = s.totalIndex;
     switch (kind) {
     case Kind::CWDM18:
     case Kind::Tarnex8: {
-        const QStringList& labels = *labelTable(kind, displayFreq);
+        const QStringList& labels = *table;
         for (int i = 0; i < labels.size(); ++i)
             b.add(QString::number(i + 1), QString(), labels.at(i), i);
         break;
@@ -131,7 +151,7 @@ void build(RowBuilder& b, const KindInfo* info, int kind, const Source& s, bool 
     case Kind::DWDM48: {
         // An older meter without channel filter or total: every channel shows.
         const int n = t == NoTotal ? info->channels : info->readings;
-        const QStringList& labels = *labelTable(kind, displayFreq);
+        const QStringList& labels = *table;
         for (int i = 0; i < n; ++i) {
             if (t != NoTotal && !b.on(i))
                 continue;
@@ -141,7 +161,7 @@ void build(RowBuilder& b, const KindInfo* info, int kind, const Source& s, bool 
         break;
     }
     case Kind::Vendral8: {
-        const QStringList& labels = vendral8Labels(productName, displayFreq);
+        const QStringList& labels = *table;
         for (int i = 0; i < info->readings; ++i) {
             const QString number = i < info->channels ? QString::number(i + 1) : QString();
             b.add(number, QString(), entry(labels, i), i);
@@ -149,7 +169,7 @@ void build(RowBuilder& b, const KindInfo* info, int kind, const Source& s, bool 
         break;
     }
     case Kind::DWDM96: {
-        const QStringList& labels = *labelTable(kind, displayFreq);
+        const QStringList& labels = *table;
         for (int i = 0; i < info->readings; ++i)
             b.add(QString::number(i + 1), ituChannelText(DwdmGrid::Grid96, i), entry(labels, i), i);
         break;
@@ -158,18 +178,17 @@ void build(RowBuilder& b, const KindInfo* info, int kind, const Source& s, bool 
         // Without a total the 56 channels are all there is.
         const int count = t == NoTotal ? info->channels : info->readings;
         qCDebug(lcVelumin) << "totalIndex:" << t << count;
-        const QStringList& labels = info->wavelengths();
-        tarnexRows(b, count, 8, 72, labels, info->channels, entry(labels, info->channels));
+        tarnexRows(b, count, 8, 72, *table, info->channels, entry(*table, info->channels));
         break;
     }
     case Kind::Tarnex57:
-        tarnexRows(b, info->readings, 8, 70, info->wavelengths(), info->channels, totalLabel(t));
+        tarnexRows(b, info->readings, 8, 70, *table, info->channels, totalLabel(t));
         break;
     case Kind::Tarnex64:
-        tarnexRows(b, info->readings, 15, 77, info->wavelengths(), info->channels, totalLabel(t));
+        tarnexRows(b, info->readings, 15, 77, *table, info->channels, totalLabel(t));
         break;
     case Kind::DWDM49TOTAL: {
-        const QStringList& labels = *labelTable(kind, displayFreq);
+        const QStringList& labels = *table;
         for (int i = 0; i < info->channels; ++i)
             b.add(QString::number(i + 1), ituChannelText(DwdmGrid::Grid49, i), entry(labels, i), i);
         b.add(QString::number(info->readings), dash, s.totalLabel, info->channels);
@@ -223,6 +242,13 @@ QList<std::optional<Limits::Reading>> judgedReadings(int kind, const Source& s)
                        : std::nullopt);
     }
     return out;
+}
+
+bool labelsInFrequency(int kind, bool displayFreq, const QString& productName)
+{
+    const KindInfo* info = kindInfo(kind);
+    const QStringList* table = rowLabels(kind, displayFreq, productName);
+    return table && info->frequencies && table == &info->frequencies();
 }
 
 QList<int> rowReadings(int kind, const Source& s)

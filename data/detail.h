@@ -71,6 +71,10 @@ QList<QStringList> rows(int kind, const Source& record, bool displayFreq,
 // position in the kind's channel table and its value, or none for a total row.
 QList<std::optional<Limits::Reading>> judgedReadings(int kind, const Source& record);
 
+// Whether the rows of `kind` are labelled by frequency (THz) rather than by wavelength (nm): some
+// kinds have no frequency table, some label their rows in nm whatever the display unit.
+bool labelsInFrequency(int kind, bool displayFreq, const QString& productName);
+
 // For each of those rows, in the same order, the index in the record of the reading it shows;
 // an index from the kind's channel count on is a total row.
 QList<int> rowReadings(int kind, const Source& record);

@@ -1,3 +1,4 @@
 #include "data/logging.h"
 
-Q_LOGGING_CATEGORY(lcVelumin, "velumin")
+// Warnings and worse by default: a normal run prints no debug lines on the terminal.
+Q_LOGGING_CATEGORY(lcVelumin, "velumin", QtWarningMsg)

@@ -4,6 +4,6 @@
 #include <QLoggingCategory>
 
 // Every layer writes its debug lines (commands, requests, frames, decoding) to the one category
-// "velumin": QT_LOGGING_RULES="velumin.debug=false" silences them, tests and benchmarks do the
-// same with QLoggingCategory::setFilterRules().
+// "velumin". They are off unless a rule turns them on: QT_LOGGING_RULES="velumin.debug=true",
+// a rules file (QT_LOGGING_CONF, qtlogging.ini) or QLoggingCategory::setFilterRules().
 Q_DECLARE_LOGGING_CATEGORY(lcVelumin)

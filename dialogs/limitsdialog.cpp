@@ -2,13 +2,13 @@
 
 #include "data/detail.h"
 #include "data/kinds.h"
+#include "files/regularfile.h"
 #include "graph/graphtable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -276,16 +276,10 @@ void LimitsDialog::accept()
 
 std::optional<Limits::LimitSet> LimitsStore::readFile(const QString& path, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+    const std::optional<QByteArray> bytes = RegularFile::read(path, 1024 * 1024, error);
+    if (!bytes)
         return std::nullopt;
-    }
-    if (file.size() > 1024 * 1024) {
-        *error = LimitsDialog::tr("it is larger than 1 MiB");
-        return std::nullopt;
-    }
-    return Limits::fromJson(file.readAll(), error);
+    return Limits::fromJson(*bytes, error);
 }
 
 void LimitsDialog::load()

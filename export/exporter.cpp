@@ -7,6 +7,7 @@
 #include "dialogs/displayunit.h"
 #include "dialogs/limitsdialog.h"
 #include "export/meterjson.h"
+#include "export/reportfiles.h"
 #include "files/csvreport.h"
 #include "files/pdfreport.h"
 #include "files/reportcontent.h"
@@ -18,9 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSerialPort>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,6 +39,17 @@ bool writeToStandardOutput(const QByteArray& bytes)
     return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) ==
                size_t(bytes.size()) &&
            std::fflush(stdout) == 0;
+}
+
+// What a run that ends now leaves behind: which reports were committed and which were not.
+QString writtenNote(const QStringList& written, const QStringList& notWritten)
+{
+    if (written.isEmpty())
+        return QStringLiteral("no report was written");
+    QString note = QStringLiteral("written: %1").arg(written.join(QStringLiteral(", ")));
+    if (!notWritten.isEmpty())
+        note += QStringLiteral("; not written: %1").arg(notWritten.join(QStringLiteral(", ")));
+    return note;
 }
 
 // How to get at a port the user may not open.
@@ -78,6 +88,11 @@ Exporter::Exporter(ExportOptions options, QObject* parent)
                                               "switched on, and is it of the type given?")
                                    .arg(m_options.port)
                                    .arg(m_options.timeoutSeconds));
+        else if (m_rows.isEmpty())
+            // It says who it is, but the records it holds are of another kind than the one given.
+            finish(MeterGone, QStringLiteral("the meter answers, but not to requests for %1 "
+                                             "records: check the device type")
+                                  .arg(kindTitle(m_options.kind)));
         else
             finish(MeterGone,
                    QStringLiteral("the meter stopped answering after %1 of %2 records; no report "
@@ -95,6 +110,18 @@ Exporter::~Exporter()
 void Exporter::start()
 {
     m_displayFreq = m_options.displayFreq.value_or(DisplayUnit::readDisplayFreq());
+    // An interrupt that came before the event loop ran ends the run here.
+    if (interruptRequested) {
+        interrupt();
+        return;
+    }
+    // Found out now rather than after the download: a typing error must not cost a meter's worth
+    // of waiting.
+    const QString clash = ReportFiles::clash(m_options);
+    if (!clash.isEmpty()) {
+        finish(Usage, clash);
+        return;
+    }
     if (!loadLimits() || !checkOutputs() || !openPort())
         return;
     m_comm = new SerialComm(m_port, m_options.deviceIndex, nullptr);
@@ -145,8 +172,6 @@ bool Exporter::loadLimits()
 
 bool Exporter::checkOutputs()
 {
-    // Found out now rather than after the download: a typing error must not cost a meter's worth
-    // of waiting.
     for (const QString& path : {m_options.csv, m_options.pdf, m_options.json}) {
         if (path.isEmpty() || path == standardOutput)
             continue;
@@ -155,6 +180,8 @@ bool Exporter::checkOutputs()
         QString problem;
         if (info.isDir())
             problem = QStringLiteral("it is a folder");
+        else if (info.exists() && !info.isFile())
+            problem = QStringLiteral("it is not a regular file (- is standard output)");
         else if (!folder.isDir())
             problem = QStringLiteral("its folder does not exist");
         else if (!folder.isWritable())
@@ -359,13 +386,14 @@ int Exporter::verdictStatus()
         for (int i = 0; i < list.size(); ++i) {
             const auto verdict =
                 ReportContent::recordVerdict(m_limits, m_options.kind, Detail::source(list.at(i)));
+            // Numbered as the record list and the PDF number them.
             if (verdict && !verdict->pass)
-                failed << QString::number(i);
+                failed << QString::number(i + 1);
         }
     });
     if (failed.isEmpty())
         return Done;
-    finish(LimitsFailed, QStringLiteral("%1 of %2 records failed their limits (index %3)")
+    finish(LimitsFailed, QStringLiteral("%1 of %2 records failed their limits (No %3)")
                              .arg(failed.size())
                              .arg(m_rows.size())
                              .arg(failed.join(QStringLiteral(", "))));
@@ -374,104 +402,154 @@ int Exporter::verdictStatus()
 
 bool Exporter::writeReports()
 {
-    const int kind = m_options.kind;
-    if (!m_options.csv.isEmpty()) {
-        bool written = true;
-        m_download.withRecords(kind, [&](const auto& list) {
-            const QStringList& names = m_download.recordNames();
-            QByteArray bytes;
-            if (!isMpoKind(kind)) {
-                CsvReport::report(kind, m_identity.product, list, names, -1, &bytes);
-                written = writeOutput(m_options.csv, bytes);
-                return;
-            }
-            if (m_options.record) {
-                const int n = *m_options.record;
-                if (!CsvReport::report(kind, m_identity.product, list, names, n, &bytes)) {
-                    finish(Usage, QStringLiteral("--record %1: the meter holds %2 records")
-                                      .arg(n)
-                                      .arg(list.size()));
-                    written = false;
-                    return;
-                }
-                written = writeOutput(m_options.csvFileFor(n), bytes);
-                return;
-            }
-            for (int i = 0; i < list.size() && written; ++i) {
-                CsvReport::report(kind, m_identity.product, list, names, i, &bytes);
-                written = writeOutput(m_options.csvFileFor(i), bytes);
-            }
-        });
-        if (!written)
-            return false;
-    }
-    if (!m_options.json.isEmpty() &&
-        !writeOutput(m_options.json, MeterJson::document(m_identity, kind, m_download, m_rows,
-                                                         m_displayFreq, m_limits)))
+    ReportFiles::Pending pending;
+    if (!writeCsv(pending) || !writeJson(pending) || !writePdf(pending))
         return false;
-    return m_options.pdf.isEmpty() || writePdf(m_options.pdf);
-}
-
-bool Exporter::writeOutput(const QString& path, const QByteArray& bytes)
-{
-    if (m_finished)
-        return false;
-    if (path == standardOutput) {
-        if (writeToStandardOutput(bytes))
-            return true;
-        finish(WriteFailed, QStringLiteral("cannot write to standard output"));
+    if (interruptRequested) {
+        interrupt();
         return false;
     }
-    // Written beside the target and renamed over it only when complete: a failure leaves an
-    // existing file as it was.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    // Every report is whole: now they replace what was there, together.
+    QStringList committed;
+    QString failed;
+    QString error;
+    const QString toOutput = QStringLiteral("standard output");
+    if (!pending.commit(&committed, &failed, &error)) {
+        QStringList notWritten = pending.files().mid(committed.size());
+        if (pending.hasStandardOutput())
+            notWritten << toOutput;
+        finish(WriteFailed, QStringLiteral("cannot write %1: %2; %3")
+                                .arg(failed, error, writtenNote(committed, notWritten)));
+        return false;
+    }
+    if (!pending.hasStandardOutput() ||
+        pending.copyToStandardOutput([] { return !interruptRequested.load(); }))
         return true;
-    finish(WriteFailed, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    const QString note = writtenNote(committed, {toOutput});
+    if (interruptRequested)
+        finish(Interrupted, QStringLiteral("interrupted; %1").arg(note));
+    else
+        finish(WriteFailed, QStringLiteral("cannot write to standard output; %1").arg(note));
     return false;
 }
 
-bool Exporter::writePdf(const QString& path)
+bool Exporter::writeReport(ReportFiles::Pending& pending, const QString& path,
+                           const std::function<bool(QIODevice&)>& fill)
 {
+    if (m_finished)
+        return false;
+    const QString shown =
+        path == standardOutput ? QStringLiteral("the report for standard output") : path;
+    QString error;
+    QIODevice* out = pending.begin(path, &error);
+    const bool filled = out && fill(*out);
+    if (interruptRequested) {
+        interrupt();
+        return false;
+    }
+    if (m_finished)
+        return false;
+    if (!out || !filled || !pending.end(&error)) {
+        if (error.isEmpty() && out)
+            error = out->errorString();
+        finish(WriteFailed,
+               QStringLiteral("cannot write %1: %2; no report was written").arg(shown, error));
+        return false;
+    }
+    return true;
+}
+
+bool Exporter::writeCsv(ReportFiles::Pending& pending)
+{
+    const int kind = m_options.kind;
+    if (m_options.csv.isEmpty())
+        return true;
+    bool written = true;
+    m_download.withRecords(kind, [&](const auto& list) {
+        const QStringList& names = m_download.recordNames();
+        const auto write = [&](const QString& path, const QByteArray& bytes) {
+            return writeReport(pending, path,
+                               [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+        };
+        QByteArray bytes;
+        if (!isMpoKind(kind)) {
+            CsvReport::report(kind, m_identity.product, list, names, -1, &bytes);
+            written = write(m_options.csv, bytes);
+            return;
+        }
+        if (m_options.record) {
+            const int n = *m_options.record;
+            if (!CsvReport::report(kind, m_identity.product, list, names, n, &bytes)) {
+                finish(Usage, QStringLiteral("--record %1: the meter holds %2 records")
+                                  .arg(n)
+                                  .arg(list.size()));
+                written = false;
+                return;
+            }
+            written = write(m_options.csvFileFor(n), bytes);
+            return;
+        }
+        for (int i = 0; i < list.size() && written; ++i) {
+            CsvReport::report(kind, m_identity.product, list, names, i, &bytes);
+            written = write(m_options.csvFileFor(i), bytes);
+        }
+    });
+    return written;
+}
+
+bool Exporter::writeJson(ReportFiles::Pending& pending)
+{
+    if (m_options.json.isEmpty())
+        return true;
+    m_progress.start(QStringLiteral("JSON report"));
+    const bool written = writeReport(pending, m_options.json, [this](QIODevice& out) {
+        return MeterJson::write(out, m_identity, m_options.kind, m_download, m_rows, m_displayFreq,
+                                m_limits, [this](int done, int total) {
+                                    m_progress.update(done, total);
+                                    return !interruptRequested.load();
+                                });
+    });
+    m_progress.finish();
+    return written;
+}
+
+bool Exporter::writePdf(ReportFiles::Pending& pending)
+{
+    if (m_options.pdf.isEmpty())
+        return true;
     PdfReport::Report report;
     report.identity = {m_identity.product, m_identity.serial, m_identity.hardware,
                        m_identity.firmware};
     report.exported = QDateTime::currentDateTime();
     if (!m_options.limitsFile.isEmpty())
         report.limits = ReportContent::limitsLines(m_limits);
+    report.recordCount = m_download.recordCount(m_options.kind);
     const QStringList headers = ReportContent::detailHeaders(m_options.kind, m_displayFreq);
-    m_download.withRecords(m_options.kind, [&](const auto& list) {
-        for (int i = 0; i < list.size(); ++i) {
+    report.record = [this, &headers](int i) {
+        PdfReport::Record rec;
+        m_download.withRecords(m_options.kind, [&](const auto& list) {
             const QStringList row = m_rows.value(i);
-            report.records << ReportContent::pdfRecord(
-                m_options.kind, Detail::source(list.at(i)), {i, row.value(0), row.value(2)},
-                m_displayFreq, m_identity.product, headers, m_limits);
-        }
+            rec = ReportContent::pdfRecord(m_options.kind, Detail::source(list.at(i)),
+                                           {i, row.value(0), row.value(2)}, m_displayFreq,
+                                           m_identity.product, headers, m_limits);
+        });
+        return rec;
+    };
+    m_progress.start(QStringLiteral("PDF report"));
+    const bool written = writeReport(pending, m_options.pdf, [&](QIODevice& out) {
+        QString error;
+        const PdfReport::Outcome outcome =
+            PdfReport::write(out, report, &error, [this](int done, int total) {
+                m_progress.update(done, total);
+                return !interruptRequested.load();
+            });
+        if (outcome == PdfReport::Outcome::Failed)
+            finish(WriteFailed, QStringLiteral("cannot write %1: %2; no report was written")
+                                    .arg(m_options.pdf, error));
+        return outcome == PdfReport::Outcome::Written;
     });
-    // Standard output gets the finished file's bytes.
-    QTemporaryDir scratch;
-    const QString target =
-        path == standardOutput ? scratch.filePath(QStringLiteral("report.pdf")) : path;
-    QString error;
-    const PdfReport::Outcome outcome = PdfReport::write(
-        target, report, &error, [](int, int) { return !interruptRequested.load(); });
-    if (outcome == PdfReport::Outcome::Cancelled) {
-        interrupt();
-        return false;
-    }
-    if (outcome == PdfReport::Outcome::Failed) {
-        finish(WriteFailed, QStringLiteral("cannot write %1: %2").arg(path, error));
-        return false;
-    }
-    if (path != standardOutput)
-        return true;
-    QFile written(target);
-    if (!written.open(QIODevice::ReadOnly)) {
-        finish(WriteFailed,
-               QStringLiteral("cannot write the report: %1").arg(written.errorString()));
-        return false;
-    }
-    return writeOutput(standardOutput, written.readAll());
+    m_progress.finish();
+    return written;
 }
 
 void Exporter::portLost()

@@ -13,9 +13,14 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 
+class QIODevice;
 class QSerialPort;
 class SerialComm;
+namespace ReportFiles {
+class Pending;
+}
 
 // velumin-export's run: opens the port, identifies the meter, downloads every record through the
 // same Download the window uses, writes the reports and judges the records. Lives in the thread
@@ -47,7 +52,7 @@ public:
     // Ends the run at once with Interrupted; nothing more is written.
     void interrupt();
 
-    // Set from a signal handler: a report being written stops and leaves no file.
+    // Set from a signal handler: a report being written stops, and none is committed.
     static std::atomic<bool> interruptRequested;
 
 Q_SIGNALS:
@@ -64,9 +69,15 @@ private:
               const QByteArray& name, uint date, uint time);
     void send(const Retrieval::Request& request);
     void downloaded();
+    // All the reports or none: each is written whole to a file of its own, then all replace
+    // their targets together; standard output comes last.
     bool writeReports();
-    bool writeOutput(const QString& path, const QByteArray& bytes);
-    bool writePdf(const QString& path);
+    // One report to `path` through `fill`; false after finish() when it failed or was interrupted.
+    bool writeReport(ReportFiles::Pending& pending, const QString& path,
+                     const std::function<bool(QIODevice&)>& fill);
+    bool writeCsv(ReportFiles::Pending& pending);
+    bool writeJson(ReportFiles::Pending& pending);
+    bool writePdf(ReportFiles::Pending& pending);
     int verdictStatus();
     void portLost();
     // Closes the port and reports `status`, with `line` on standard error unless it is empty.

@@ -89,11 +89,11 @@ Downloads every record of an optical power meter and writes the reports Velumin 
   --timeout SECONDS  how long to wait for the meter's identity (default 5), and during the
                      download for each record (at least 8 s)
   --quiet            no progress on standard error
-  FILE "-" is standard output.
+  FILE "-" is standard output, written after the files. A run writes all its reports or none.
 
 Exit status: 0 done (and every record passed its limits), 1 a record failed its limits,
 2 wrong usage, 3 the port cannot be opened, 4 no identity within the timeout, 5 the meter went
-away during the download, 6 a file could not be written, 130 interrupted.
+away or answered no record request, 6 a file could not be written, 130 interrupted.
 )help")
                              .arg(kindNames());
 }
@@ -131,6 +131,10 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
          {&port, &type, &csv, &pdf, &json, &limits, &record, &unit, &timeout}) {
         if (p.values(*once).size() > 1)
             return fail(QStringLiteral("--%1 given more than once").arg(once->names().first()));
+        // Most often an unset variable in a script: taken as "not given", a run would report
+        // without the limits or leave out a report, and still succeed.
+        if (p.isSet(*once) && p.value(*once).isEmpty())
+            return fail(QStringLiteral("--%1 has an empty value").arg(once->names().first()));
     }
     o->list = p.isSet(list);
     o->quiet = p.isSet(quiet);

@@ -1,5 +1,6 @@
 // velumin-export: downloads a meter's records and writes Velumin's reports, for scripts.
 
+#include "data/logging.h"
 #include "device/comports.h"
 #include "export/exporter.h"
 #include "export/exportoptions.h"
@@ -21,13 +22,17 @@ int interruptPipe[2] = {-1, -1};
 
 void onInterrupt(int)
 {
-    Exporter::interruptRequested = true;
+    // A second interrupt does not wait for the first to be seen: whatever the run is stuck in,
+    // it ends now. Reports not yet committed stay in their temporary files, never half written.
+    if (Exporter::interruptRequested.exchange(true))
+        ::_exit(Exporter::Interrupted);
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(interruptPipe[1], &byte, 1);
 }
 
 // Ctrl-C, a hang-up and a kill end the run through the event loop, so that the port is closed
-// and no report is left half written.
+// and no report is committed; a report being written stops at its next record, and a run that
+// has not reached the loop yet stops when it does.
 void watchInterrupts(Exporter& exporter)
 {
     if (::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
@@ -49,11 +54,13 @@ void watchInterrupts(Exporter&) {}
 #endif
 
 namespace {
-// Standard error is the script's: it carries this program's own lines, and of Qt's messages only
-// the critical ones (the platform's notes on a session without a runtime folder are noise there).
-void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
+// Standard error is the script's: it carries this program's own lines, its log where a rule turns
+// that on, and of Qt's other messages only the critical ones (the platform's notes on a session
+// without a runtime folder are noise there).
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
+    if (type == QtCriticalMsg || type == QtFatalMsg ||
+        qstrcmp(context.category, lcVelumin().categoryName()) == 0)
         std::fprintf(stderr, "velumin-export: %s\n", text.toLocal8Bit().constData());
 }
 } // namespace

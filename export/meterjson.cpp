@@ -4,6 +4,7 @@
 #include "data/kinds.h"
 #include "files/reportcontent.h"
 
+#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,6 +21,9 @@ QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
     const QList<std::optional<Limits::Reading>> judged = Detail::judgedReadings(kind, source);
     // The wavelength or frequency: the fibres of an MPO record carry the test wavelength.
     const int labelColumn = isMpoKind(kind) ? 1 : 2;
+    const QString unit = Detail::labelsInFrequency(kind, displayFreq, productName)
+                             ? QStringLiteral("THz")
+                             : QStringLiteral("nm");
     QJsonArray out;
     for (int r = 0; r < shown.size() && r < indexes.size(); ++r) {
         const QStringList& cells = shown.at(r);
@@ -28,7 +32,9 @@ QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
         bool numbered = false;
         const int number = cells.value(0).toInt(&numbered);
         c.insert(QStringLiteral("number"), numbered ? QJsonValue(number) : QJsonValue());
+        c.insert(QStringLiteral("position"), i + 1);
         c.insert(QStringLiteral("label"), cells.value(labelColumn));
+        c.insert(QStringLiteral("unit"), unit);
         c.insert(QStringLiteral("value"), i >= 0 && i < source.powerCount ? source.powers[i] : 0.0);
         c.insert(QStringLiteral("text"), cells.value(3));
         if (i >= channelCount(kind))
@@ -42,20 +48,31 @@ QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
     return out;
 }
 
+// An object's indented text moved `depth` levels in, without its last line end: JSON strings
+// hold no raw line ends, so every line end starts a line of the object.
+QByteArray nested(const QJsonObject& object, int depth)
+{
+    QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    text.chop(1);
+    return QByteArray(4 * depth, ' ') +
+           text.replace('\n', QByteArray("\n") + QByteArray(4 * depth, ' '));
+}
+
 } // namespace
 
-QByteArray document(const MeterIdentity& identity, int kind, const Download& download,
-                    const QList<QStringList>& listRows, bool displayFreq,
-                    const Limits::LimitSet& limits)
+bool write(QIODevice& out, const MeterIdentity& identity, int kind, const Download& download,
+           const QList<QStringList>& listRows, bool displayFreq, const Limits::LimitSet& limits,
+           const std::function<bool(int done, int total)>& carryOn)
 {
     const QJsonObject meter{{QStringLiteral("product"), identity.product},
                             {QStringLiteral("serial"), identity.serial},
                             {QStringLiteral("hardware"), identity.hardware},
                             {QStringLiteral("firmware"), identity.firmware},
                             {QStringLiteral("kind"), kindName(kind)}};
-    QJsonArray records;
+    const auto put = [&out](const QByteArray& bytes) { return out.write(bytes) == bytes.size(); };
+    bool ok = put("{\n    \"meter\": " + nested(meter, 1).trimmed() + ",\n    \"records\": [");
     download.withRecords(kind, [&](const auto& list) {
-        for (int i = 0; i < list.size(); ++i) {
+        for (int i = 0; i < list.size() && ok; ++i) {
             const Detail::Source source = Detail::source(list.at(i));
             const QStringList row = listRows.value(i);
             const QString dateTime = row.value(2);
@@ -68,11 +85,13 @@ QByteArray document(const MeterIdentity& identity, int kind, const Download& dow
                               verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
             record.insert(QStringLiteral("channels"),
                           channels(kind, source, displayFreq, identity.product, limits));
-            records.append(record);
+            ok = put((i == 0 ? "\n" : ",\n") + nested(record, 2)) &&
+                 (!carryOn || carryOn(i + 1, int(list.size())));
         }
+        if (ok && !list.isEmpty())
+            ok = put("\n    ");
     });
-    const QJsonObject root{{QStringLiteral("meter"), meter}, {QStringLiteral("records"), records}};
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return ok && put("]\n}\n");
 }
 
 } // namespace MeterJson

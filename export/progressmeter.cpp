@@ -9,8 +9,9 @@ ProgressMeter::ProgressMeter(std::FILE* out, bool terminal, bool quiet)
 {
 }
 
-void ProgressMeter::start()
+void ProgressMeter::start(const QString& label)
 {
+    m_label = label.isEmpty() ? QByteArray() : label.toLocal8Bit() + ": ";
     m_clock.start();
     m_lastTenth = 0;
 }
@@ -29,16 +30,16 @@ void ProgressMeter::update(int done, int total)
         constexpr int Width = 30;
         const int filled = int(qint64(done) * Width / total);
         const QByteArray bar = QByteArray(filled, '#') + QByteArray(Width - filled, '-');
-        std::fprintf(m_out, "\r[%s] %d/%d records, %.1f/s ", bar.constData(), done, total,
-                     rate(done));
+        std::fprintf(m_out, "\r%s[%s] %d/%d records, %.1f/s ", m_label.constData(), bar.constData(),
+                     done, total, rate(done));
         m_drawn = true;
     } else {
         const int tenth = int(qint64(done) * 10 / total);
         if (tenth <= m_lastTenth)
             return;
         m_lastTenth = tenth;
-        std::fprintf(m_out, "velumin-export: %d%%, %d of %d records, %.1f records/s\n", tenth * 10,
-                     done, total, rate(done));
+        std::fprintf(m_out, "velumin-export: %s%d%%, %d of %d records, %.1f records/s\n",
+                     m_label.constData(), tenth * 10, done, total, rate(done));
     }
     std::fflush(m_out);
 }

@@ -1,42 +1,10 @@
 #include "files/opendatawidget.h"
 
 #include "files/opendata.h"
+#include "files/regularfile.h"
 #include "ui_opendatawidget.h"
 
-#include <QFile>
 #include <QTreeWidgetItem>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
-namespace {
-
-// The file was checked before the window was made, but the path may name something else by now:
-// opened without waiting for a writer and checked again on the descriptor itself, a pipe or a
-// larger file put in its place cannot block the window.
-bool openRegularFile(const QString& path, QFile& file)
-{
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > OpenData::MaxFileBytes ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
-#else
-    file.setFileName(path);
-    return file.open(QIODevice::ReadOnly);
-#endif
-}
-
-} // namespace
 
 OpenDataWidget::OpenDataWidget(const QString& path, QWidget* parent)
     : QWidget(parent)
@@ -58,12 +26,14 @@ OpenDataWidget::~OpenDataWidget()
 
 void OpenDataWidget::load()
 {
-    QFile file;
-    // An unreadable file leaves the window empty; its title still says which file it was.
-    if (!openRegularFile(m_path, file))
+    // The file was checked before the window was made, but the path may name something else by
+    // now. An unreadable file leaves the window empty; its title still says which file it was.
+    QString error;
+    const std::optional<QByteArray> bytes =
+        RegularFile::read(m_path, OpenData::MaxFileBytes, &error);
+    if (!bytes)
         return;
-    const QString text = OpenData::decode(file.readAll());
-    file.close();
+    const QString text = OpenData::decode(*bytes);
     // Items straight from the lines, and all of them added in one go: the view lays itself out
     // once, not once a row.
     QList<QTreeWidgetItem*> items;

@@ -60,9 +60,9 @@ struct Plan {
             return 1;
         return 1 + (rows - first + next - 1) / next;
     }
-    int summaryPages(const Report& r) const
+    int summaryPages(int records) const
     {
-        return pagesFor(int(r.records.size()), summaryFirstRows, summaryNextRows);
+        return pagesFor(records, summaryFirstRows, summaryNextRows);
     }
     int recordPages(const Record& r) const
     {
@@ -91,6 +91,19 @@ Plan plan(const QRectF& page, const Report& report)
     return p;
 }
 
+// What the summary table shows of a record.
+struct SummaryRow {
+    QStringList cells;
+    bool failed = false;
+};
+
+SummaryRow summaryRow(const Record& rec)
+{
+    return {{QString::number(rec.number), rec.name, rec.dateTime, rec.verdict,
+             rec.failing.join(QStringLiteral(", ")), rec.lowest, rec.highest},
+            rec.verdict == QLatin1String("FAIL")};
+}
+
 class Writer {
 public:
     Writer(QPainter& painter, QPdfWriter& pdf, const Plan& plan, int pages)
@@ -101,7 +114,7 @@ public:
     {
     }
 
-    void summary(const Report& r);
+    void summary(const Report& r, const QList<SummaryRow>& rows);
     void record(const Record& r);
 
 private:
@@ -157,7 +170,7 @@ private:
     qreal m_y = 0;
 };
 
-void Writer::summary(const Report& r)
+void Writer::summary(const Report& r, const QList<SummaryRow>& rows)
 {
     newPage();
     line(tr("Velumin measurement report"), font(15, true), 2 * LineHeight);
@@ -179,17 +192,14 @@ void Writer::summary(const Report& r)
     row(headers, widths, true);
     int onPage = 0;
     int capacity = m_plan.summaryFirstRows;
-    for (const Record& rec : r.records) {
+    for (const SummaryRow& s : rows) {
         if (onPage == capacity) {
             newPage();
             row(headers, widths, true);
             onPage = 0;
             capacity = m_plan.summaryNextRows;
         }
-        const bool failed = rec.verdict == QLatin1String("FAIL");
-        row({QString::number(rec.number), rec.name, rec.dateTime, rec.verdict,
-             rec.failing.join(QStringLiteral(", ")), rec.lowest, rec.highest},
-            widths, false, {false, false, false, failed, failed});
+        row(s.cells, widths, false, {false, false, false, s.failed, s.failed});
         ++onPage;
     }
 }
@@ -264,6 +274,46 @@ void Writer::record(const Record& r)
 
 } // namespace
 
+Outcome write(QIODevice& out, const Report& report, QString* error, const Progress& progress)
+{
+    QPdfWriter pdf(&out);
+    pdf.setResolution(Dpi);
+    pdf.setPageLayout(QPageLayout(localePaper(), QPageLayout::Portrait,
+                                  QMarginsF(Margin, Margin, Margin, Margin), QPageLayout::Point));
+    pdf.setTitle(tr("Velumin measurement report"));
+    pdf.setCreator(QStringLiteral("Velumin"));
+    const Plan p = plan(pdf.pageLayout().paintRectPixels(Dpi), report);
+    // Every page says how many there are: each record is built once first to count its pages,
+    // and only its summary row is kept.
+    const int count = std::max(0, report.recordCount);
+    QList<SummaryRow> rows;
+    rows.reserve(count);
+    int pages = p.summaryPages(count);
+    for (int i = 0; i < count; ++i) {
+        const Record rec = report.record(i);
+        rows.append(summaryRow(rec));
+        pages += p.recordPages(rec);
+    }
+
+    QPainter painter;
+    if (!painter.begin(&pdf)) {
+        *error = tr("the PDF could not be started");
+        return Outcome::Failed;
+    }
+    Writer writer(painter, pdf, p, pages);
+    writer.summary(report, rows);
+    rows = {};
+    for (int i = 0; i < count; ++i) {
+        writer.record(report.record(i));
+        if (progress && !progress(i + 1, count)) {
+            painter.end();
+            return Outcome::Cancelled;
+        }
+    }
+    painter.end();
+    return Outcome::Written;
+}
+
 Outcome write(const QString& path, const Report& report, QString* error, const Progress& progress)
 {
     QSaveFile file(path);
@@ -271,34 +321,11 @@ Outcome write(const QString& path, const Report& report, QString* error, const P
         *error = file.errorString();
         return Outcome::Failed;
     }
-    QPdfWriter pdf(&file);
-    pdf.setResolution(Dpi);
-    pdf.setPageLayout(QPageLayout(localePaper(), QPageLayout::Portrait,
-                                  QMarginsF(Margin, Margin, Margin, Margin), QPageLayout::Point));
-    pdf.setTitle(tr("Velumin measurement report"));
-    pdf.setCreator(QStringLiteral("Velumin"));
-    const Plan p = plan(pdf.pageLayout().paintRectPixels(Dpi), report);
-    int pages = p.summaryPages(report);
-    for (const Record& r : report.records)
-        pages += p.recordPages(r);
-
-    QPainter painter;
-    if (!painter.begin(&pdf)) {
-        *error = tr("the PDF could not be started");
+    const Outcome outcome = write(file, report, error, progress);
+    if (outcome != Outcome::Written) {
         file.cancelWriting();
-        return Outcome::Failed;
+        return outcome;
     }
-    Writer writer(painter, pdf, p, pages);
-    writer.summary(report);
-    for (int i = 0; i < report.records.size(); ++i) {
-        writer.record(report.records.at(i));
-        if (progress && !progress(i + 1, int(report.records.size()))) {
-            painter.end();
-            file.cancelWriting();
-            return Outcome::Cancelled;
-        }
-    }
-    painter.end();
     if (!file.commit()) {
         *error = file.errorString();
         return Outcome::Failed;

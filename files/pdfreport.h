@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -48,7 +49,11 @@ struct Report {
     Identity identity;
     QDateTime exported;
     QStringList limits; // lines describing the limits in force; empty: none
-    QList<Record> records;
+    int recordCount = 0;
+    // Record i's section, 0 <= i < recordCount. Built when the writer needs it and dropped after,
+    // so that a report of many records never holds them all: once for the summary and the page
+    // count, and again when its pages are drawn.
+    std::function<Record(int i)> record;
 };
 
 enum class Outcome { Written, Cancelled, Failed };
@@ -56,9 +61,12 @@ enum class Outcome { Written, Cancelled, Failed };
 // Called after each record; false cancels the report.
 using Progress = std::function<bool(int done, int total)>;
 
-// Writes `report` to `path` in the paper size of the user's locale. The file is written beside
-// the target and renamed over it only when complete, so a failed or cancelled report leaves an
-// existing file as it was; `error` tells why a report failed.
+// Writes `report` to `out` in the paper size of the user's locale; `error` tells why a report
+// failed.
+Outcome write(QIODevice& out, const Report& report, QString* error, const Progress& progress = {});
+
+// The same to `path`. The file is written beside the target and renamed over it only when
+// complete, so a failed or cancelled report leaves an existing file as it was.
 Outcome write(const QString& path, const Report& report, QString* error,
               const Progress& progress = {});
 

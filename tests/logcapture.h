@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -33,16 +34,19 @@ inline void collect(QtMsgType, const QMessageLogContext&, const QString& message
 
 } // namespace Detail
 
-// From now on every logged line is collected instead of printed.
+// From now on every logged line is collected instead of printed, the debug lines that are off
+// by default included.
 inline void install()
 {
+    QLoggingCategory::setFilterRules(QStringLiteral("velumin.debug=true"));
     qInstallMessageHandler(Detail::collect);
 }
 
-// Logged lines are printed again.
+// Logged lines are printed again, and the debug lines are off again.
 inline void uninstall()
 {
     qInstallMessageHandler(nullptr);
+    QLoggingCategory::setFilterRules(QString());
 }
 
 inline void clear()

@@ -1,5 +1,6 @@
 #include "data/catalogue.h"
 #include "data/detail.h"
+#include "data/logging.h"
 #include "data/records.h"
 
 #include <QTest>
@@ -99,6 +100,16 @@ Q_DECLARE_METATYPE(Cells)
 class TestDetail : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The window and velumin-export print no debug lines unless a logging rule turns them on.
+    void quietByDefault()
+    {
+        if (!qEnvironmentVariableIsEmpty("QT_LOGGING_RULES") ||
+            !qEnvironmentVariableIsEmpty("QT_LOGGING_CONF"))
+            QSKIP("a logging rule is set in the environment");
+        QVERIFY(!lcVelumin().isDebugEnabled());
+        QVERIFY(lcVelumin().isWarningEnabled());
+    }
+
     // The readings limits judge, row by row: never a total row; every reading the report
     // carried, -99.00 dBm included; named by position in the kind's channel table, which on
     // Tarnex meters with channels switched off is not the "No" column.

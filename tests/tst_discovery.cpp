@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QLoggingCategory>
 #include <QTest>
 
 Q_DECLARE_METATYPE(SerialDevice)
@@ -29,7 +30,12 @@ class TestDiscovery : public QObject {
 
 private Q_SLOTS:
     // Never touch the user's own port map, even when run outside CTest.
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        // The log lines discovery writes are among what is checked.
+        QLoggingCategory::setFilterRules(QStringLiteral("velumin.debug=true"));
+    }
 
     void cleanup()
     {

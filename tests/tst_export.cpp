@@ -17,7 +17,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using WindowHarness::child;
 using WindowHarness::connectAs;
@@ -63,6 +66,8 @@ class tst_export : public QObject {
 
     WindowHarness::Session m_session;
     QString m_saveAnswer;
+    // Files the rows of a data-driven test name: they exist before the rows are made.
+    QTemporaryDir m_scratch;
 
     static QString program() { return qEnvironmentVariable("VELUMIN_EXPORT"); }
 
@@ -131,6 +136,8 @@ private Q_SLOTS:
         if (program().isEmpty())
             QSKIP("VELUMIN_EXPORT is not set");
         QApplication::setQuitOnLastWindowClosed(false);
+        QVERIFY(m_scratch.isValid());
+        QCOMPARE(mkfifo(QFile::encodeName(m_scratch.filePath("pipe")).constData(), 0600), 0);
         Prompts::setFileResponder([this](const Prompts::FileRequest&) { return m_saveAnswer; });
     }
     void cleanupTestCase()
@@ -157,6 +164,10 @@ private Q_SLOTS:
             << QStringList{"--unit", "thz"} << true;
         QTest::newRow("DWDM96, the stored unit THz")
             << int(Kind::DWDM96) << QStringList{"--records", "3"} << QStringList() << true;
+        QTest::newRow("CWDM18 by frequency, labelled in nm")
+            << int(Kind::CWDM18) << QStringList{"--records", "3"} << QStringList() << true;
+        QTest::newRow("Tarnex57 by frequency, labelled in nm")
+            << int(Kind::Tarnex57) << QStringList{"--records", "3"} << QStringList() << true;
         QTest::newRow("CWDM18, every third answer dropped")
             << int(Kind::CWDM18) << QStringList{"--records", "4", "--drop-every", "3"}
             << QStringList() << false;
@@ -215,9 +226,24 @@ private Q_SLOTS:
         const QJsonArray channels = records.at(selected).toObject().value("channels").toArray();
         QCOMPARE(channels.size(), window.detail.size());
         const int labelColumn = isMpoKind(kind) ? 1 : 2;
+        // Kinds without a frequency table, and the Tarnex kinds whose rows are labelled by
+        // wavelength, say nm whatever the unit shown.
+        const KindInfo* info = kindInfo(kind);
+        const bool byFrequency = storedFreq && info->frequencies && kind != Kind::Tarnex56 &&
+                                 kind != Kind::Tarnex57 && kind != Kind::Tarnex64;
+        const QString unit = byFrequency ? "THz" : "nm";
         for (int i = 0; i < channels.size(); ++i) {
             const QJsonObject c = channels.at(i).toObject();
             const QStringList& shown = window.detail.at(i);
+            QCOMPARE(c.value("unit").toString(), unit);
+            // The position is the channel's place in the kind's table, whatever the record holds.
+            const int position = c.value("position").toInt();
+            if (isMpoKind(kind))
+                QCOMPARE(position, i + 1);
+            else if (!c.value("total").toBool())
+                QCOMPARE(
+                    (byFrequency ? info->frequencies() : info->wavelengths()).value(position - 1),
+                    shown.at(labelColumn));
             QCOMPARE(c.value("number").isNull() ? QString()
                                                 : QString::number(c.value("number").toInt()),
                      shown.at(0));
@@ -241,7 +267,7 @@ private Q_SLOTS:
             << QByteArray(R"({"min": -70, "max": 5})") << true << 0 << "every one passed";
         QTest::newRow("records fail")
             << QByteArray(R"({"min": -20, "max": 0, "channels": {"2": {"check": false}}})") << true
-            << 1 << "3 of 3 records failed their limits (index 0, 1, 2)";
+            << 1 << "3 of 3 records failed their limits (No 1, 2, 3)";
         QTest::newRow("failed, and the report cannot be written")
             << QByteArray(R"({"min": -20})") << false << 6 << "cannot write";
         // Limits that judge no channel of the kind would pass every record.
@@ -314,6 +340,46 @@ private Q_SLOTS:
         QTest::newRow("limits file not JSON")
             << QStringList() << meter + QStringList{"--limits", "/etc/hostname"} << 2
             << "the limits file /etc/hostname cannot be used";
+        const QString pipe = m_scratch.filePath("pipe");
+        QTest::newRow("limits file a pipe without a writer")
+            << QStringList() << meter + QStringList{"--limits", pipe} << 2
+            << "the limits file " + pipe + " cannot be used: it is not a regular file";
+        QTest::newRow("limits file /dev/zero")
+            << QStringList() << meter + QStringList{"--limits", "/dev/zero"} << 2
+            << "the limits file /dev/zero cannot be used: it is not a regular file";
+        // An unset variable in a script is not an option left out.
+        QTest::newRow("empty --limits") << QStringList() << meter + QStringList{"--limits", ""} << 2
+                                        << "--limits has an empty value";
+        QTest::newRow("empty --csv")
+            << QStringList() << meter + QStringList{"--csv", "", "--json", "x.json"} << 2
+            << "--csv has an empty value";
+        QTest::newRow("empty --port") << QStringList() << QStringList{"--port", "", "--type", "1"}
+                                      << 2 << "--port has an empty value";
+        QTest::newRow("empty --unit") << QStringList() << meter + QStringList{"--unit", ""} << 2
+                                      << "--unit has an empty value";
+        const QString folder = QDir(m_scratch.path()).canonicalPath();
+        QTest::newRow("two reports to one file")
+            << QStringList()
+            << meter + QStringList{"--csv", folder + "/same", "--json", folder + "/./same"} << 2
+            << "--csv and --json name one file, " + folder + "/same";
+        QTest::newRow("a record's CSV file onto the JSON report")
+            << QStringList() << QStringList{"--port", "COM7",
+                                            "--type", "MPO12",
+                                            "--csv",  folder + "/r%n.json",
+                                            "--json", folder + "/r12.json"}
+            << 2 << "--csv and --json name one file, " + folder + "/r12.json";
+        QTest::newRow("a report onto the limits file")
+            << QStringList()
+            << meter + QStringList{"--limits", folder + "/limits.json", "--pdf",
+                                   folder + "/limits.json"}
+            << 2 << "--pdf and --limits name one file";
+        QTest::newRow("a meter of another type")
+            << QStringList()
+            << QStringList{"--port",    "COM7", "--type", "DWDM48",
+                           "--timeout", "1",    "--csv",  m_scratch.filePath("x.csv")}
+            << 5
+            << "the meter answers, but not to requests for DWDM-48 records: check the device "
+               "type";
         QTest::newRow("no such port")
             << QStringList() << QStringList{"--port", "COM90", "--type", "1"} << 3
             << "COM90 (/dev/ttyACM25) does not exist";
@@ -390,6 +456,86 @@ private Q_SLOTS:
             const Run again = runExport({"--port", "COM7", "--type", "CWDM18", "--quiet"});
             QCOMPARE(again.status, 0);
         }
+    }
+
+    // A report that cannot be written once the download is in: the report written before it
+    // does not replace its older file either, and no temporary file is left.
+    void allReportsOrNone()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("kept") && QDir(dir.path()).mkdir("gone"));
+        const QString csv = dir.filePath("kept/report.csv");
+        QVERIFY(writeFile(csv, "earlier report\n"));
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "20", "--delay", "20"}));
+        QProcess p;
+        const QString pdf = dir.filePath("gone/report.pdf");
+        startExport(p, {"--port", "COM7", "--type", "CWDM18", "--csv", csv, "--pdf", pdf});
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("10%"), 10000);
+        QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
+        const Run run = finish(p);
+        QCOMPARE(run.status, 6);
+        QVERIFY2(run.err.contains("velumin-export: cannot write " + pdf.toUtf8() + ": "),
+                 run.err.constData());
+        QVERIFY2(run.err.contains("; no report was written\n"), run.err.constData());
+        QCOMPARE(contents(csv), QByteArray("earlier report\n"));
+        QCOMPARE(QDir(dir.filePath("kept")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"report.csv"});
+    }
+
+    // Interrupted while standard output, written last, takes no more: the files were committed
+    // and the line says so; the run ends although the reader never reads.
+    void interruptedWritingToStandardOutput()
+    {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("report.csv");
+        QVERIFY(writeFile(csv, "earlier report\n"));
+        const QString pipe = dir.filePath("out");
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        MeterSim sim;
+        // Far more PDF than a pipe holds.
+        QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "60"}));
+        QProcess p;
+        p.setStandardOutputFile(pipe);
+        startExport(p,
+                    {"--port", "COM7", "--type", "CWDM18", "--quiet", "--csv", csv, "--pdf", "-"});
+        QTRY_VERIFY_WITH_TIMEOUT(contents(csv) != "earlier report\n", 30000);
+        ::kill(pid_t(p.processId()), SIGTERM);
+        const Run run = finish(p);
+        ::close(reader);
+        QCOMPARE(run.status, 130);
+        QCOMPARE(run.err, "velumin-export: interrupted; written: " + csv.toUtf8() +
+                              "; not written: standard output\n");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report.csv"});
+    }
+
+    // The program's debug lines stay off the terminal unless a logging rule turns them on.
+    void logsOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<bool>("logged");
+        QTest::newRow("by default") << QString() << false;
+        QTest::newRow("QT_LOGGING_RULES") << "velumin.debug=true" << true;
+    }
+    void logsOnlyWhenAsked()
+    {
+        QFETCH(QString, rules);
+        QFETCH(bool, logged);
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "2"}));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_LOGGING_RULES");
+        if (!rules.isEmpty())
+            env.insert("QT_LOGGING_RULES", rules);
+        p.setProcessEnvironment(env);
+        startExport(p, {"--port", "COM7", "--type", "CWDM18", "--quiet", "--csv", "-"});
+        const Run run = finish(p);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err.isEmpty(), !logged);
     }
 
     // MPO meters: one CSV file per record from a pattern, and a record on standard output.

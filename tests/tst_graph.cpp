@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPalette>
+#include <QLoggingCategory>
 #include <QTest>
 
 // The bar graph of one record: the layout of each kind, the labels it copies, and every line,
@@ -119,6 +120,8 @@ int indexOf(const Picture& picture, const Primitive& wanted)
 class TestGraph : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The graph window's log line is among what is checked.
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("velumin.debug=true")); }
     // The limits in force cross every panel as red dashed lines at their level; a limit beyond
     // the scale stays on the axis, and without limits nothing is added.
     void limitLines_data()

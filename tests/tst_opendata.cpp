@@ -2,12 +2,16 @@
 #include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
+#include "files/regularfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <sys/stat.h>
 
 // The Open Data viewer: which lines of a CSV file become rows and what the three columns show,
 // read through the window as the user sees it.
@@ -337,6 +341,49 @@ private Q_SLOTS:
         for (int i = 1; i <= 12; ++i)
             expected << QString::number(i) + u'|' + texts;
         QCOMPARE(shown(bytes), expected);
+    }
+    // A named file is read only when it is a regular file within the bound; a pipe with no
+    // writer or an endless device is refused at once, not read.
+    void regularFilesOnly_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("regular") << "regular"
+                                 << "";
+        QTest::newRow("pipe") << "fifo"
+                              << "it is not a regular file";
+        QTest::newRow("link to /dev/zero") << "zero"
+                                           << "it is not a regular file";
+        QTest::newRow("folder") << "folder"
+                                << "it is not a regular file";
+        QTest::newRow("one byte too many") << "large"
+                                           << "it is larger than 16 bytes";
+        QTest::newRow("missing") << "missing"
+                                 << "No such file or directory";
+    }
+    void regularFilesOnly()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("x"));
+        if (kind == "regular" || kind == "large") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.write(QByteArray(kind == "large" ? 17 : 16, 'x')) > 0);
+        } else if (kind == "fifo") {
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == "zero") {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        } else if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("x")));
+        }
+        QString error;
+        const std::optional<QByteArray> bytes = RegularFile::read(path, 16, &error);
+        QCOMPARE(error, reason);
+        QCOMPARE(bytes.has_value(), reason.isEmpty());
+        if (bytes)
+            QCOMPARE(*bytes, QByteArray(16, 'x'));
     }
 };
 
