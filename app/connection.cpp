@@ -213,6 +213,7 @@ void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString s
                 ui->treeDevice->topLevelItem(info->deviceGroup)->addChild(item);
         }
     }
+    showLimitsNotice();
     if (kindInfo(m_kindCode)) {
         setConnectedUi(true);
         ui->tabMain->setCurrentIndex(0);

@@ -41,10 +41,10 @@ void MainWindow::slotStopData()
 
 QString MainWindow::recordsSoFar() const
 {
-    const int stored = ui->treeData->topLevelItemCount();
-    // The total is known from the first record on.
-    if (m_progressBar->maximum() > 0 && stored > 0)
-        return tr("%1 of %2 records").arg(stored).arg(m_progressBar->maximum());
+    // Of this download, not what an earlier one left listed; the total comes with each record.
+    const int stored = m_download.storedCount();
+    if (stored > 0)
+        return tr("%1 of %2 records").arg(stored).arg(m_download.total());
     return stored == 1 ? tr("1 record") : tr("%1 records").arg(stored);
 }
 
@@ -94,7 +94,6 @@ void MainWindow::takeReport(int kind, const Download::Taken& taken, ushort total
         ui->treeData->clear();
         ui->treeDetailData->clear();
         m_statusLabel->clear();
-        sayWhyLimitsIdle();
         m_progressBar->reset();
         m_progressBar->setMaximum(total);
         // The window has a single page; the call stays for meters that expect their own.

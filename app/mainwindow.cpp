@@ -207,7 +207,7 @@ void MainWindow::applyDisplayUnit()
 
 void MainWindow::showDetailHeader()
 {
-    const QStringList titles = ReportContent::detailHeaders(m_kindCode, m_displayFreq);
+    const QStringList titles = ReportContent::detailHeaders(m_kindCode, m_displayFreq, m_productName);
     QTreeWidgetItem* header = ui->treeDetailData->headerItem();
     header->setText(1, titles.at(1));
     header->setText(2, titles.at(2));

@@ -182,8 +182,9 @@ private:
     void setUpReportActions();
     // Whether the limits in force judge the connected kind's records.
     bool limitsJudge() const;
-    // Says in the status bar why limits that are on judge nothing.
-    void sayWhyLimitsIdle();
+    // Says in the status bar, beside whatever else it says, why limits that are on judge
+    // nothing of the connected kind; hidden otherwise.
+    void showLimitsNotice();
     // Row `row`'s verdict against the limits in force; none when they judge nothing.
     std::optional<Limits::RecordResult> verdictOf(int row) const;
     // The pass or fail mark of every row of the record list, or none when the limits are off.
@@ -214,6 +215,7 @@ private:
     int m_identityTimer = 0;
 
     QLabel* m_statusLabel = nullptr;
+    QLabel* m_limitsNotice = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QToolButton* m_stopButton = nullptr;
     QComboBox* m_cbPort = nullptr;

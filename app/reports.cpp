@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QProgressDialog>
 
@@ -48,15 +49,24 @@ bool MainWindow::limitsJudge() const
     return ReportContent::judges(m_limits, m_kindCode);
 }
 
-void MainWindow::sayWhyLimitsIdle()
+void MainWindow::showLimitsNotice()
 {
-    if (!m_limits.enabled || !kindInfo(m_kindCode))
+    QString why =
+        m_limits.enabled && kindInfo(m_kindCode) ? Limits::notApplicable(m_limits, m_kindCode)
+                                                 : QString();
+    // Made when first needed: until then the status bar is laid out as it always was.
+    if (!why.isEmpty() && !m_limitsNotice) {
+        m_limitsNotice = new QLabel;
+        m_limitsNotice->setObjectName(QStringLiteral("labelLimitsNotice"));
+        ui->statusBar->addPermanentWidget(m_limitsNotice);
+    }
+    if (!m_limitsNotice)
         return;
-    QString why = Limits::notApplicable(m_limits, m_kindCode);
-    if (why.isEmpty())
-        return;
-    why[0] = why.at(0).toUpper();
-    m_statusLabel->setText(tr("%1: no record is judged.").arg(why));
+    if (!why.isEmpty()) {
+        why[0] = why.at(0).toUpper();
+        m_limitsNotice->setText(tr("%1: no record is judged.").arg(why));
+    }
+    m_limitsNotice->setVisible(!why.isEmpty());
 }
 
 void MainWindow::slotRecordMenu(const QPoint& at)
@@ -94,7 +104,6 @@ void MainWindow::markVerdict(int row)
 
 void MainWindow::markVerdicts()
 {
-    sayWhyLimitsIdle();
     for (int row = 0; row < ui->treeData->topLevelItemCount(); ++row)
         markVerdict(row);
     if (QTreeWidgetItem* current = ui->treeData->currentItem())
@@ -143,7 +152,7 @@ void MainWindow::slotLimits()
         return;
     m_limits = chosen;
     LimitsStore::store(m_limits);
-    m_statusLabel->clear();
+    showLimitsNotice();
     markVerdicts();
     if (m_graphWidget)
         m_graphWidget->setLimitLines(limitsJudge() ? m_limits.min : std::nullopt,

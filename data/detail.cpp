@@ -207,18 +207,6 @@ void build(RowBuilder& b, const KindInfo* info, int kind, const Source& s, bool 
 
 } // namespace
 
-bool labelsByFrequency(int kind, bool displayFreq)
-{
-    const KindInfo* info = kindInfo(kind);
-    // Without a kind the unit alone decides, as the heading does before a meter is connected.
-    if (!info)
-        return displayFreq;
-    if (!displayFreq || !info->frequencies)
-        return false;
-    // The kinds that tarnexRows() labels.
-    return kind != Kind::Tarnex56 && kind != Kind::Tarnex57 && kind != Kind::Tarnex64;
-}
-
 QList<QStringList> rows(int kind, const Source& s, bool displayFreq, const QString& productName)
 {
     const KindInfo* info = kindInfo(kind);

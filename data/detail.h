@@ -58,10 +58,6 @@ QString mpoModeText(int mode);
 // "Straight", "Rollover", "Flipped", else empty.
 QString mpoPolarText(int polar);
 
-// Whether the label column of `kind` holds frequencies in the given display unit: kinds
-// without a frequency table, and the Tarnex-56/57/64 rows, stay in nm.
-bool labelsByFrequency(int kind, bool displayFreq);
-
 // The rows of a record of `kind`, in channel order; none for a code outside 1..13.
 // `productName` is the connected meter's: Vendral-8 "-8N-40" meters carry CWDM-4 optics.
 QList<QStringList> rows(int kind, const Source& record, bool displayFreq,

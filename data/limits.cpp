@@ -187,7 +187,9 @@ RecordResult judge(const LimitSet& limits, const QList<Reading>& readings)
         result.spread = highest - lowest;
         result.spreadHolds = !limits.maxSpread || *result.spread <= *limits.maxSpread;
     }
-    result.pass = result.failing.isEmpty() && result.spreadHolds;
+    // A record none of whose readings is checked (every checked channel switched off on the
+    // meter) proves nothing, and must not pass.
+    result.pass = !result.channels.isEmpty() && result.failing.isEmpty() && result.spreadHolds;
     return result;
 }
 

@@ -91,7 +91,8 @@ QString notApplicable(const LimitSet& limits, int kind);
 // The positions with an override that `kind` has no channel at, in order.
 QList<int> foreignChannels(const LimitSet& limits, int kind);
 
-// A reading equal to a limit passes, and so does a spread equal to the maximum spread.
+// A reading equal to a limit passes, and so does a spread equal to the maximum spread; a record
+// without a single checked reading does not pass.
 RecordResult judge(const LimitSet& limits, const QList<Reading>& readings);
 
 // A limits file: a JSON object, every key optional:

@@ -190,7 +190,7 @@ void LimitsDialog::fillTable()
     const int channels = channelCount(kind());
     // Labelled as the detail view labels them.
     const QStringList labels =
-        Graph::labels(kind(), Detail::labelsByFrequency(kind(), m_displayFreq));
+        Graph::labels(kind(), Detail::labelsInFrequency(kind(), m_displayFreq, QString()));
     m_table->setRowCount(channels);
     for (int row = 0; row < channels; ++row) {
         const Limits::Override o = m_overrides.value(row + 1);

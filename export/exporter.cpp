@@ -524,7 +524,7 @@ bool Exporter::writePdf(ReportFiles::Pending& pending)
     if (!m_options.limitsFile.isEmpty())
         report.limits = ReportContent::limitsLines(m_limits);
     report.recordCount = m_download.recordCount(m_options.kind);
-    const QStringList headers = ReportContent::detailHeaders(m_options.kind, m_displayFreq);
+    const QStringList headers = ReportContent::detailHeaders(m_options.kind, m_displayFreq, m_identity.product);
     report.record = [this, &headers](int i) {
         PdfReport::Record rec;
         m_download.withRecords(m_options.kind, [&](const auto& list) {

@@ -24,6 +24,7 @@ QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
     const QString unit = Detail::labelsInFrequency(kind, displayFreq, productName)
                              ? QStringLiteral("THz")
                              : QStringLiteral("nm");
+    const bool judging = ReportContent::judges(limits, kind);
     QJsonArray out;
     for (int r = 0; r < shown.size() && r < indexes.size(); ++r) {
         const QStringList& cells = shown.at(r);
@@ -39,7 +40,8 @@ QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
         c.insert(QStringLiteral("text"), cells.value(3));
         if (i >= channelCount(kind))
             c.insert(QStringLiteral("total"), true);
-        if (const std::optional<Limits::Reading>& reading = judged.value(r)) {
+        if (const std::optional<Limits::Reading>& reading =
+                judging ? judged.value(r) : std::nullopt) {
             if (const auto verdict = ReportContent::channelVerdict(limits, *reading))
                 c.insert(QStringLiteral("verdict"), Limits::verdictText(verdict->verdict));
         }

@@ -74,15 +74,16 @@ std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits
     return Limits::judge(limits, readings);
 }
 
-QStringList detailHeaders(int kind, bool displayFreq)
+QStringList detailHeaders(int kind, bool displayFreq, const QString& productName)
 {
     if (isMpoKind(kind))
         return {tr("No"), QStringLiteral("Wavelength"), QStringLiteral("Polarity"),
                 tr("Power [dBm]")};
+    // Before a meter is known the unit alone decides.
+    const bool byFrequency =
+        kindInfo(kind) ? Detail::labelsInFrequency(kind, displayFreq, productName) : displayFreq;
     return {tr("No"), tr("ITU Channel #"),
-            Detail::labelsByFrequency(kind, displayFreq) ? tr("Frequency (THz)")
-                                                         : tr("Wavelength (nm)"),
-            tr("Power [dBm]")};
+            byFrequency ? tr("Frequency (THz)") : tr("Wavelength (nm)"), tr("Power [dBm]")};
 }
 
 PdfReport::Record pdfRecord(int kind, const Detail::Source& source, const RecordTexts& texts,
@@ -128,6 +129,8 @@ PdfReport::Record pdfRecord(int kind, const Detail::Source& source, const Record
             rec.failing << shownNumbers.value(position);
         if (!verdict->spreadHolds)
             rec.failing << tr("spread");
+        if (verdict->channels.isEmpty())
+            rec.failing << tr("no channel checked");
     }
     return rec;
 }

@@ -31,7 +31,7 @@ std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits
                                                   const Detail::Source& source);
 
 // The detail view's column titles for `kind`.
-QStringList detailHeaders(int kind, bool displayFreq);
+QStringList detailHeaders(int kind, bool displayFreq, const QString& productName = QString());
 
 // What identifies a record in a report: its position from 0, and the record list's name and
 // date-time texts.

@@ -34,13 +34,16 @@ public:
     }
     bool getting() const { return m_retrieval.getting(); }
     // True once, at the tick that repeats the third unanswered request when no record report
-    // of this retrieval has arrived: the meter answers its identity but not this kind's
+    // of this retrieval has arrived at all: the meter answers its identity but not this kind's
     // requests.
     bool wrongKindSuspected() const
     {
-        return m_retrieval.storedCount() == 0 && m_retrieval.unanswered() == WrongKindRepeats;
+        return !m_retrieval.anyAnswer() && m_retrieval.unanswered() == WrongKindRepeats;
     }
     static constexpr int WrongKindRepeats = 3;
+    // Records stored by the running (or last) retrieval, and the meter's total.
+    int storedCount() const { return m_retrieval.storedCount(); }
+    int total() const { return m_retrieval.total(); }
 
     // One per report the receiver decodes, with its values as decoded.
     Taken takeCWDM18(ushort total, ushort count, const QVector<qint16>& data, uint date, uint time,

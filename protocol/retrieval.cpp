@@ -9,6 +9,8 @@ Retrieval::Request Retrieval::start(bool by96)
     m_semiFlag = 0;
     m_nextCount = 0;
     m_unanswered = 0;
+    m_answered = false;
+    m_total = 0;
     return current();
 }
 
@@ -27,6 +29,7 @@ Retrieval::Admission Retrieval::admit(int count) const
 Retrieval::Request Retrieval::stored(int count, int total)
 {
     m_nextCount = count + 1;
+    m_total = total;
     if (total - count == 1) {
         m_getting = false;
         return {};
@@ -42,7 +45,7 @@ Retrieval::Request Retrieval::firstHalfArrived(int count, quint8 flag)
     if (!m_getting || !m_by96 || count != m_recordIndex)
         return {};
     m_semiFlag = flag;
-    m_unanswered = 0;
+    answered();
     return {true, count, true, flag};
 }
 

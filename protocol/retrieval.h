@@ -44,11 +44,19 @@ public:
 
     bool getting() const { return m_getting; }
     // A record report arrived, taken or not: the meter understands the requests.
-    void answered() { m_unanswered = 0; }
+    void answered()
+    {
+        m_unanswered = 0;
+        m_answered = true;
+    }
     // Requests repeated since the last record report, or half of one, arrived.
     int unanswered() const { return m_unanswered; }
-    // Records stored by this retrieval.
+    // Whether any record report, or half of one, arrived in this retrieval.
+    bool anyAnswer() const { return m_answered; }
+    // Records stored by this retrieval, and the total the meter gave with them (0 before the
+    // first record).
     int storedCount() const { return m_nextCount; }
+    int total() const { return m_total; }
 
 private:
     Request current() const;
@@ -60,4 +68,6 @@ private:
     quint8 m_semiFlag = 0;
     int m_nextCount = 0; // records stored by this retrieval
     int m_unanswered = 0;
+    bool m_answered = false;
+    int m_total = 0;
 };

@@ -73,8 +73,11 @@ private Q_SLOTS:
         QTest::newRow("minimum only")
             << minOnly << QList<Reading>{{1, 10}, {2, -21}}
             << QStringList{"1:PASS:30.00", "2:LOW:-1.00"} << false << 31.0;
+        // A record that shows nothing checked proves nothing: it does not pass.
         QTest::newRow("no limits: nothing checked")
-            << LimitSet() << QList<Reading>{{1, -60}} << QStringList{} << true << -1.0;
+            << LimitSet() << QList<Reading>{{1, -60}} << QStringList{} << false << -1.0;
+        QTest::newRow("only the dark channel carried")
+            << mux() << QList<Reading>{{1, -60}} << QStringList{} << false << -1.0;
         QTest::newRow("override for a channel the kind lacks does not apply")
             << mux() << QList<Reading>{{2, -5}} << QStringList{"2:PASS:8.00"} << true << -1.0;
     }

@@ -77,6 +77,7 @@ private Q_SLOTS:
         m_session.stop();
     }
     void init() { m_session.beginTest(); }
+    void cleanup() { LimitsStore::store({}); }
 
     // Off by default: no marks, nothing stored; on: a pass or fail mark on every record, failing
     // power cells in red with their verdict, the limits stored for the next start.
@@ -159,8 +160,15 @@ private Q_SLOTS:
             return int(QDialog::Accepted);
         });
         child<QAction>(w, "actionLimits")->trigger();
-        QCOMPARE(w.statusBar()->findChild<QLabel*>()->text(), status);
         auto* records = child<QTreeWidget>(w, "treeData");
+        auto* notice = w.statusBar()->findChild<QLabel*>(QStringLiteral("labelLimitsNotice"));
+        QVERIFY(notice);
+        QCOMPARE(notice->text(), status);
+        QVERIFY(!notice->isHidden());
+        // A download says how it ended beside it.
+        child<QAction>(w, "actionGetData")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_session.completions(), 2, 10000);
+        QVERIFY(!notice->isHidden());
         QVERIFY(!records->topLevelItem(0)->data(0, Qt::DecorationRole).isValid());
 
         // Disconnected, the dialog opens on the kind the limits were made for, with every kind

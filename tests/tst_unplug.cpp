@@ -95,6 +95,7 @@ class TestUnplug : public QObject {
         QCOMPARE(w.statusBar()->findChild<QLabel*>()->text(), expected);
         const auto lost = std::find_if(m_prompts.cbegin(), m_prompts.cend(),
                                        [](const auto& p) { return p.text.startsWith(lostText); });
+        QVERIFY(lost != m_prompts.cend());
         QVERIFY(
             lost->text.contains(QStringLiteral("until Connect is unchecked, which clears them")));
     }
