@@ -1,11 +1,11 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
-#include "device/comports.h"
 #include "device/discovery.h"
 #include "dialogs/aboutdialog.h"
 #include "dialogs/displayunit.h"
 #include "dialogs/settingdialog.h"
+#include "export/portlist.h"
 #include "files/opendatawidget.h"
 #include "files/reportcontent.h"
 #include "graph/graphtable.h"
@@ -149,19 +149,17 @@ void MainWindow::selectComPort(int com)
 
 void MainWindow::markListedPorts(const QStringList& friendlyNames)
 {
-    QHash<int, QString> listed;
-    for (const ListedPort& p : listedPorts(friendlyNames))
-        listed.insert(p.com, p.description);
+    QHash<QString, PortList::Port> listed;
+    for (const PortList::Port& p : PortList::fromFriendlyNames(friendlyNames))
+        listed.insert(p.comName, p);
     QFont bold = m_cbPort->font();
     bold.setBold(true);
     for (int i = 0; i < m_cbPort->count(); ++i) {
-        const auto it = listed.constFind(comNumber(m_cbPort->itemText(i)));
+        const auto it = listed.constFind(m_cbPort->itemText(i));
         const bool there = it != listed.cend();
         m_cbPort->setItemData(i, there ? QVariant(bold) : QVariant(), Qt::FontRole);
         m_cbPort->setItemData(
-            i,
-            there ? QVariant(tr("%1: %2").arg(devicePathForPort(m_cbPort->itemText(i)), *it))
-                  : QVariant(),
+            i, there ? QVariant(tr("%1: %2").arg(it->device, it->description)) : QVariant(),
             Qt::ToolTipRole);
     }
 }

@@ -33,20 +33,6 @@ int comNumberFromNames(const QStringList& friendlyNames)
     return -1;
 }
 
-QList<ListedPort> listedPorts(const QStringList& friendlyNames)
-{
-    QList<ListedPort> out;
-    for (const QString& name : friendlyNames) {
-        const qsizetype open = name.lastIndexOf(QLatin1String(" (COM"));
-        if (open < 0 || !name.endsWith(QLatin1Char(')')))
-            continue;
-        const int com = comNumber(name.mid(open + 2, name.size() - open - 3));
-        if (com > 0)
-            out.append({com, name.left(open)});
-    }
-    return out;
-}
-
 std::optional<QStringList> deviceNames()
 {
     return listingOverride() ? listingOverride()() : listSerialDeviceNames();

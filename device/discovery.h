@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QList>
-#include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
@@ -15,15 +13,6 @@ int comNumberFromNames(const QStringList& friendlyNames);
 // The same over the platform listing; -1 (and the log line "error 1") when there is no list.
 int findComPort();
 int findComPort(const std::optional<QStringList>& friendlyNames);
-
-// A port the platform lists, by the "<description> (COMn)" of its friendly name.
-struct ListedPort {
-    int com = 0;
-    QString description;
-};
-
-// The ports named in friendly names that end in "(COMn)", in their order.
-QList<ListedPort> listedPorts(const QStringList& friendlyNames);
 
 // The friendly names of the platform listing, or none when there is no list.
 std::optional<QStringList> deviceNames();
