@@ -3,7 +3,7 @@
 #include "app/prompts.h"
 #include "device/discovery.h"
 #include "dialogs/aboutdialog.h"
-#include "dialogs/displayunit.h"
+#include "data/displayunit.h"
 #include "dialogs/settingdialog.h"
 #include "export/portlist.h"
 #include "files/opendatawidget.h"

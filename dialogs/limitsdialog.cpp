@@ -2,7 +2,6 @@
 
 #include "data/detail.h"
 #include "data/kinds.h"
-#include "files/regularfile.h"
 #include "graph/graphtable.h"
 
 #include <QCheckBox>
@@ -15,7 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -24,14 +22,6 @@
 #include <cmath>
 
 namespace {
-
-const char* const limitsKey = "limits";
-
-QSettings openStore()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Nuvra"),
-                     QCoreApplication::applicationName());
-}
 
 enum Column { NumberColumn, LabelColumn, CheckColumn, MinColumn, MaxColumn };
 
@@ -59,24 +49,6 @@ bool readField(const QString& text, const QString& what, std::optional<double>* 
 }
 
 } // namespace
-
-namespace LimitsStore {
-
-Limits::LimitSet read()
-{
-    const QByteArray json = openStore().value(limitsKey).toByteArray();
-    QString error;
-    if (json.isEmpty())
-        return {};
-    return Limits::fromJson(json, &error).value_or(Limits::LimitSet{});
-}
-
-void store(const Limits::LimitSet& limits)
-{
-    openStore().setValue(limitsKey, QString::fromUtf8(Limits::toJson(limits)));
-}
-
-} // namespace LimitsStore
 
 LimitsDialog::LimitsDialog(const Limits::LimitSet& limits, int kind, bool displayFreq,
                            QWidget* parent)
@@ -272,14 +244,6 @@ void LimitsDialog::accept()
     Limits::LimitSet l;
     if (shownLimits(&l))
         QDialog::accept();
-}
-
-std::optional<Limits::LimitSet> LimitsStore::readFile(const QString& path, QString* error)
-{
-    const std::optional<QByteArray> bytes = RegularFile::read(path, 1024 * 1024, error);
-    if (!bytes)
-        return std::nullopt;
-    return Limits::fromJson(*bytes, error);
 }
 
 void LimitsDialog::load()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/limits.h"
+#include "data/limitsstore.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -11,17 +12,6 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QTableWidget;
-
-// The limits in force, kept in the settings store beside the display unit as the key "limits"
-// holding the text of a limits file. Nothing is stored until the user sets limits.
-namespace LimitsStore {
-// Off (not enabled) when nothing, or nothing readable, is stored.
-Limits::LimitSet read();
-void store(const Limits::LimitSet& limits);
-// A limits file; none, with the reason in `error`, when it cannot be read, is larger than any
-// limits file (1 MiB), or is not one.
-std::optional<Limits::LimitSet> readFile(const QString& path, QString* error);
-} // namespace LimitsStore
 
 // Edits a set of limits: on or off, a name, the kind they are made for, the global minimum,
 // maximum and maximum spread, and per-channel overrides in a table of the kind's channels by

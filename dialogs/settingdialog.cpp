@@ -1,6 +1,6 @@
 #include "dialogs/settingdialog.h"
 
-#include "dialogs/displayunit.h"
+#include "data/displayunit.h"
 #include "resources/resources.h"
 #include "ui_settingdialog.h"
 

@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "dialogs/displayunit.h"
+#include "data/displayunit.h"
 #include "dialogs/settingdialog.h"
 #include "modaldialog.h"
 #include "velumin_version.h"

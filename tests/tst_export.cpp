@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
 #include "data/kinds.h"
-#include "dialogs/displayunit.h"
+#include "data/displayunit.h"
 #include "metersim.h"
 #include "windowharness.h"
 

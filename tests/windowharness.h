@@ -2,7 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "app/prompts.h"
-#include "dialogs/displayunit.h"
+#include "data/displayunit.h"
 #include "logcapture.h"
 #include "metersim.h"
 #include "testsupport.h"

@@ -1,4 +1,4 @@
-#include "dialogs/displayunit.h"
+#include "data/displayunit.h"
 
 #include <QCoreApplication>
 #include <QSettings>
