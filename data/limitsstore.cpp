@@ -1,27 +1,17 @@
 #include "data/limitsstore.h"
 
+#include "data/settingsstore.h"
 #include "files/regularfile.h"
 
-#include <QCoreApplication>
-#include <QSettings>
-
 namespace {
-
 const char* const limitsKey = "limits";
-
-QSettings openStore()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Nuvra"),
-                     QCoreApplication::applicationName());
-}
-
 } // namespace
 
 namespace LimitsStore {
 
 Limits::LimitSet read()
 {
-    const QByteArray json = openStore().value(limitsKey).toByteArray();
+    const QByteArray json = openSettingsStore().value(limitsKey).toByteArray();
     QString error;
     if (json.isEmpty())
         return {};
@@ -30,7 +20,7 @@ Limits::LimitSet read()
 
 void store(const Limits::LimitSet& limits)
 {
-    openStore().setValue(limitsKey, QString::fromUtf8(Limits::toJson(limits)));
+    openSettingsStore().setValue(limitsKey, QString::fromUtf8(Limits::toJson(limits)));
 }
 
 } // namespace LimitsStore
