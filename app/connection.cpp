@@ -135,25 +135,10 @@ void MainWindow::closePort()
 
 void MainWindow::connectReceiver()
 {
-    SerialComm* r = m_serialComm;
-    using W = MainWindow;
-    connect(r, &SerialComm::sigRecvedSysInfo, this, &W::slotRecvedSysInfo);
-    connect(r, &SerialComm::sigRecvedDataCWDM18, this, &W::slotRecvedDataCWDM18);
-    connect(r, &SerialComm::sigRecvedDataDWDM48, this, &W::slotRecvedDataDWDM48);
-    connect(r, &SerialComm::sigRecvedDataDWDM48Big, this, &W::slotRecvedDataDWDM48Big);
-    connect(r, &SerialComm::sigRecvedDataDWDM96, this, &W::slotRecvedDataDWDM96);
-    connect(r, &SerialComm::sigRecvedDataVendral8, this, &W::slotRecvedDataVendral8);
-    connect(r, &SerialComm::sigRecvedDataTarnex8, this, &W::slotRecvedDataTarnex8);
-    connect(r, &SerialComm::sigRecvedDataTarnex56, this, &W::slotRecvedDataTarnex56);
-    connect(r, &SerialComm::sigRecvedDataTarnex57, this, &W::slotRecvedDataTarnex57);
-    connect(r, &SerialComm::sigRecvedDataTarnex64, this, &W::slotRecvedDataTarnex64);
-    connect(r, &SerialComm::sigRecvedDataDWDM49TOTAL, this, &W::slotRecvedDataDWDM49TOTAL);
-    connect(r, &SerialComm::sigRecvedDataDWDM96Semi, this, &W::slotRecvedDataDWDM96Semi);
-    connect(r, &SerialComm::sigRecvedDataMPO12, this, &W::slotRecvedDataMPO12);
-    connect(r, &SerialComm::sigRecvedDataMPO24, this, &W::slotRecvedDataMPO24);
-    connect(r, &SerialComm::sigRecvedDataMPO16, this, &W::slotRecvedDataMPO16);
-    connect(r, &SerialComm::sigRecvedDataMPO32, this, &W::slotRecvedDataMPO32);
-    connect(r, &SerialComm::sigPortLost, this, &W::slotPortLost);
+    connect(m_serialComm, &SerialComm::identified, this, &MainWindow::slotIdentified);
+    connect(m_serialComm, &SerialComm::recordDecoded, this, &MainWindow::slotRecordDecoded);
+    connect(m_serialComm, &SerialComm::halfArrived, this, &MainWindow::slotHalfArrived);
+    connect(m_serialComm, &SerialComm::portLost, this, &MainWindow::slotPortLost);
 }
 
 void MainWindow::stopReceiver()
@@ -189,15 +174,12 @@ void MainWindow::sendRequest(const QByteArray& frame)
         m_serialComm->post(frame);
 }
 
-void MainWindow::slotRecvedSysInfo(int device, QString strProductName, QString strSerialNumber,
-                                   uint hwVer, uint fwVer, QString strBuildTime)
+void MainWindow::slotIdentified(const MeterIdentity& id)
 {
-    const MeterIdentity id =
-        meterIdentity(strProductName, strSerialNumber, hwVer, fwVer, strBuildTime);
-    qCDebug(lcVelumin).noquote() << "slotRecvedSysInfo:" << id.product << id.serial << hwVer
-                                 << fwVer << id.buildTime << m_kindCode;
+    qCDebug(lcVelumin).noquote() << "slotRecvedSysInfo:" << id.product << id.serial << id.hwVer
+                                 << id.fwVer << id.buildTime << m_kindCode;
+    const int device = id.kind;
     killIdentityTimer();
-    m_download.clearRecordNames();
     m_productName = id.product;
     m_serialNumber = id.serial;
     m_hwVersion = id.hardware;

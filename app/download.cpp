@@ -25,8 +25,9 @@ void MainWindow::on_actionGetData_triggered()
     // A retrieval that is still running gives way: only the newest timer may ask again.
     killDataTimer();
     // The form of the meter that is connected: the receiver decodes with the kind it was given
-    // then, and index 3 is the 96-channel one.
-    const Retrieval::Request first = m_download.start(m_linkDevIndex == 3);
+    // then.
+    const KindInfo* linked = kindForDeviceIndex(m_linkDevIndex);
+    const Retrieval::Request first = m_download.start(linked && linked->requestsHalves);
     m_dataTimer = startTimer(m_retryIntervalMs);
     send(first);
 }
@@ -87,25 +88,25 @@ void MainWindow::send(const Retrieval::Request& request)
         sendData(request.index);
 }
 
-void MainWindow::takeReport(int kind, const Download::Taken& taken, ushort total, ushort count,
-                            const QByteArray& name, uint date, uint time)
+void MainWindow::slotRecordDecoded(const Measurement& record)
 {
+    const Download::Taken taken = m_download.take(record);
     if (taken.first) {
         ui->treeData->clear();
         ui->treeDetailData->clear();
         m_statusLabel->clear();
         m_progressBar->reset();
-        m_progressBar->setMaximum(total);
+        m_progressBar->setMaximum(record.total);
         // The window has a single page; the call stays for meters that expect their own.
-        if (isMpoKind(kind))
+        if (record.kind->isMpo)
             ui->tabMain->setCurrentIndex(1);
     }
     if (!taken.stored)
         return;
-    auto* row = new QTreeWidgetItem(Intake::rowTexts(kind, count, name, date, time));
+    auto* row = new QTreeWidgetItem(Intake::rowTexts(record));
     ui->treeData->addTopLevelItem(row);
     markVerdict(ui->treeData->indexOfTopLevelItem(row));
-    m_progressBar->setValue(count + 1);
+    m_progressBar->setValue(record.index + 1);
 
     if (!taken.complete) {
         send(taken.next);
@@ -117,135 +118,7 @@ void MainWindow::takeReport(int kind, const Download::Taken& taken, ushort total
                          tr("Measurement data retrieving has been completed!!"));
 }
 
-void MainWindow::slotRecvedDataCWDM18(ushort total, ushort count, const QVector<qint16>& cwdmData,
-                                      uint date, uint time, const QByteArray& name)
-{
-    takeReport(Kind::CWDM18, m_download.takeCWDM18(total, count, cwdmData, date, time, name), total,
-               count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataDWDM48(ushort total, ushort count, const QVector<qint16>& dwdmData,
-                                      uint date, uint time, const QByteArray& name)
-{
-    takeReport(Kind::DWDM48, m_download.takeDWDM48(total, count, dwdmData, date, time, name), total,
-               count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataDWDM48Big(ushort total, ushort count,
-                                         const QVector<qint16>& dwdmData, const QByteArray& onOff,
-                                         uint date, uint time, const QByteArray& name,
-                                         int totalIndex)
-{
-    takeReport(
-        Kind::DWDM48,
-        m_download.takeDWDM48Big(total, count, dwdmData, onOff, date, time, name, totalIndex),
-        total, count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataDWDM96(ushort total, ushort count, const QVector<qint16>& dwdmData,
-                                      uint date, uint time, const QByteArray& name)
-{
-    takeReport(Kind::DWDM96, m_download.takeDWDM96(total, count, dwdmData, date, time, name), total,
-               count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataVendral8(ushort total, ushort count, const QVector<qint16>& data,
-                                        uint date, uint time, const QByteArray& name)
-{
-    takeReport(Kind::Vendral8, m_download.takeVendral8(total, count, data, date, time, name), total,
-               count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataTarnex8(ushort total, ushort count, const QVector<qint16>& data,
-                                       uint date, uint time, const QByteArray& name)
-{
-    takeReport(Kind::Tarnex8, m_download.takeTarnex8(total, count, data, date, time, name), total,
-               count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataTarnex56(ushort total, ushort count, const QVector<qint16>& data,
-                                        const QByteArray& onOff, uint date, uint time,
-                                        const QByteArray& name, int totalIndex)
-{
-    takeReport(Kind::Tarnex56,
-               m_download.takeTarnex(Kind::Tarnex56, total, count, data, onOff, date, time, name,
-                                     totalIndex),
-               total, count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataTarnex57(ushort total, ushort count, const QVector<qint16>& data,
-                                        const QByteArray& onOff, uint date, uint time,
-                                        const QByteArray& name, int totalIndex)
-{
-    takeReport(Kind::Tarnex57,
-               m_download.takeTarnex(Kind::Tarnex57, total, count, data, onOff, date, time, name,
-                                     totalIndex),
-               total, count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataTarnex64(ushort total, ushort count, const QVector<qint16>& data,
-                                        const QByteArray& onOff, uint date, uint time,
-                                        const QByteArray& name, int totalIndex)
-{
-    qCDebug(lcVelumin).noquote() << "slot tarnex 64:";
-    takeReport(Kind::Tarnex64,
-               m_download.takeTarnex(Kind::Tarnex64, total, count, data, onOff, date, time, name,
-                                     totalIndex),
-               total, count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataDWDM49TOTAL(ushort total, ushort count,
-                                           const QVector<qint16>& dwdmData, const QByteArray& onOff,
-                                           uint date, uint time, const QByteArray& name,
-                                           int totalWav)
-{
-    takeReport(
-        Kind::DWDM49TOTAL,
-        m_download.takeDWDM49TOTAL(total, count, dwdmData, onOff, date, time, name, totalWav),
-        total, count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataMPO12(ushort total, ushort count, const QVector<qint16>& mpoData,
-                                     ushort mode, ushort polar, uint date, uint time,
-                                     const QByteArray& name)
-{
-    takeReport(
-        Kind::MPO12,
-        m_download.takeMpo(Kind::MPO12, total, count, mpoData, mode, polar, date, time, name),
-        total, count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataMPO24(ushort total, ushort count, const QVector<qint16>& mpoData,
-                                     ushort mode, ushort polar, uint date, uint time,
-                                     const QByteArray& name)
-{
-    takeReport(
-        Kind::MPO24,
-        m_download.takeMpo(Kind::MPO24, total, count, mpoData, mode, polar, date, time, name),
-        total, count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataMPO16(ushort total, ushort count, const QVector<qint16>& mpoData,
-                                     ushort mode, ushort polar, uint date, uint time,
-                                     const QByteArray& name)
-{
-    takeReport(
-        Kind::MPO16,
-        m_download.takeMpo(Kind::MPO16, total, count, mpoData, mode, polar, date, time, name),
-        total, count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataMPO32(ushort total, ushort count, const QVector<qint16>& mpoData,
-                                     ushort mode, ushort polar, uint date, uint time,
-                                     const QByteArray& name)
-{
-    takeReport(
-        Kind::MPO32,
-        m_download.takeMpo(Kind::MPO32, total, count, mpoData, mode, polar, date, time, name),
-        total, count, name, date, time);
-}
-
-void MainWindow::slotRecvedDataDWDM96Semi(ushort count, uchar flag)
+void MainWindow::slotHalfArrived(int count, quint8 flag)
 {
     send(m_download.firstHalfArrived(count, flag));
 }
@@ -260,26 +133,21 @@ void MainWindow::on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeW
     showRecordDetail(ui->treeData->indexOfTopLevelItem(current));
 }
 
-std::optional<Detail::Source> MainWindow::recordSource(int row) const
+const Measurement* MainWindow::recordAt(int row) const
 {
-    std::optional<Detail::Source> source;
-    withRecords(m_kindCode, [row, &source](const auto& list) {
-        if (row >= 0 && row < list.size())
-            source = Detail::source(list.at(row));
-    });
-    return source;
+    return m_download.record(m_kindCode, row);
 }
 
 void MainWindow::showRecordDetail(int row)
 {
     qCDebug(lcVelumin).noquote() << "selectData:" << m_kindCode;
     ui->treeDetailData->clear();
-    const std::optional<Detail::Source> source = recordSource(row);
-    if (!source)
+    const Measurement* record = recordAt(row);
+    if (!record)
         return;
     QList<QTreeWidgetItem*> items;
-    for (const QStringList& texts : Detail::rows(m_kindCode, *source, m_displayFreq, m_productName))
+    for (const QStringList& texts : Detail::rows(*record, m_displayFreq, m_productName))
         items.append(new QTreeWidgetItem(texts));
-    markFailingCells(items, Detail::judgedReadings(m_kindCode, *source));
+    markFailingCells(items, Detail::judgedReadings(*record));
     ui->treeDetailData->addTopLevelItems(items);
 }

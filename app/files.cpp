@@ -30,11 +30,7 @@ bool MainWindow::buildReport(QByteArray* bytes) const
     QTreeWidgetItem* current = ui->treeData->currentItem();
     const int row = current ? ui->treeData->indexOfTopLevelItem(current) : -1;
     // No known meter: an empty report.
-    bool built = true;
-    withRecords(m_kindCode, [&](const auto& list) {
-        built = CsvReport::report(m_kindCode, m_productName, list, recordNames(), row, bytes);
-    });
-    return built;
+    return CsvReport::report(m_kindCode, m_productName, m_download.records(m_kindCode), row, bytes);
 }
 
 QString MainWindow::saveFolder() const

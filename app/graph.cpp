@@ -28,18 +28,19 @@ void MainWindow::on_actionGraphData_triggered()
     if (!layout)
         return;
 
-    const std::optional<Detail::Source> source = recordSource(row);
+    const Measurement* record = recordAt(row);
     // A row the list does not hold is no record to draw: the graph would read past the list.
-    if (!source || source->powerCount < readingsUsed(m_kindCode)) {
+    if (!record || record->readings.size() < readingsUsed(m_kindCode)) {
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
         return;
     }
 
     delete m_graphWidget;
     m_graphWidget = nullptr;
-    m_graphTotalLabel = source->totalLabel;
-    const QStringList labels = Graph::labels(m_kindCode, m_displayFreq, source->totalLabel);
-    m_graphWidget = new GraphWidget(Graph::typeOfKind(m_kindCode), title, source->powers,
+    m_graphTotalLabel = record->totalLabel();
+    const QStringList labels = Graph::labels(m_kindCode, m_displayFreq, m_graphTotalLabel);
+    const std::vector<double> readings = record->dbms();
+    m_graphWidget = new GraphWidget(Graph::typeOfKind(m_kindCode), title, readings.data(),
                                     labels.constData(), m_displayFreq);
     // A graph left open must not keep the program running once the main window has closed.
     m_graphWidget->setAttribute(Qt::WA_QuitOnClose, false);

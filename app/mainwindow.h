@@ -3,7 +3,8 @@
 #include "data/detail.h"
 #include "data/kinds.h"
 #include "data/limits.h"
-#include "data/records.h"
+#include "data/identity.h"
+#include "data/measurement.h"
 #include "protocol/download.h"
 #include "protocol/serialcomm.h"
 
@@ -62,8 +63,6 @@ public:
     // The port is open and read; false once the meter has gone away, while Connect stays
     // checked until the user unchecks it.
     bool isLinked() const { return m_serialComm != nullptr; }
-    // The names of the Vendral-8 records downloaded last, by record position.
-    const QStringList& recordNames() const { return m_download.recordNames(); }
     // The window Open Data made last; null when there is none.
     OpenDataWidget* openDataWidget() const { return m_openDataWidget; }
     // The window Graph Data made last; null when there is none.
@@ -81,8 +80,7 @@ private Q_SLOTS:
     void slotExportReport();
     void slotLimits();
     void slotRecordMenu(const QPoint& at);
-    void slotRecvedSysInfo(int device, QString strProductName, QString strSerialNumber, uint hwVer,
-                           uint fwVer, QString strBuildTime);
+    void slotIdentified(const MeterIdentity& identity);
     void on_actionConnect_triggered(bool checked);
     void on_treeDevice_itemClicked(QTreeWidgetItem* item, int column);
     void on_actionAbout_triggered();
@@ -92,44 +90,9 @@ private Q_SLOTS:
 
     void on_actionGetData_triggered();
     void slotStopData();
-    void slotRecvedDataCWDM18(ushort total, ushort count, const QVector<qint16>& cwdmData,
-                              uint date, uint time, const QByteArray& name);
-    void slotRecvedDataDWDM48(ushort total, ushort count, const QVector<qint16>& dwdmData,
-                              uint date, uint time, const QByteArray& name);
-    void slotRecvedDataDWDM48Big(ushort total, ushort count, const QVector<qint16>& dwdmData,
-                                 const QByteArray& onOff, uint date, uint time,
-                                 const QByteArray& name, int totalIndex);
-    void slotRecvedDataDWDM96(ushort total, ushort count, const QVector<qint16>& dwdmData,
-                              uint date, uint time, const QByteArray& name);
-    void slotRecvedDataVendral8(ushort total, ushort count, const QVector<qint16>& data, uint date,
-                                uint time, const QByteArray& name);
-    void slotRecvedDataTarnex8(ushort total, ushort count, const QVector<qint16>& data, uint date,
-                               uint time, const QByteArray& name);
-    void slotRecvedDataTarnex56(ushort total, ushort count, const QVector<qint16>& data,
-                                const QByteArray& onOff, uint date, uint time,
-                                const QByteArray& name, int totalIndex);
-    void slotRecvedDataTarnex57(ushort total, ushort count, const QVector<qint16>& data,
-                                const QByteArray& onOff, uint date, uint time,
-                                const QByteArray& name, int totalIndex);
-    void slotRecvedDataTarnex64(ushort total, ushort count, const QVector<qint16>& data,
-                                const QByteArray& onOff, uint date, uint time,
-                                const QByteArray& name, int totalIndex);
-    void slotRecvedDataDWDM49TOTAL(ushort total, ushort count, const QVector<qint16>& dwdmData,
-                                   const QByteArray& onOff, uint date, uint time,
-                                   const QByteArray& name, int totalWav);
-    void slotRecvedDataMPO12(ushort total, ushort count, const QVector<qint16>& mpoData,
-                             ushort mode, ushort polar, uint date, uint time,
-                             const QByteArray& name);
-    void slotRecvedDataMPO24(ushort total, ushort count, const QVector<qint16>& mpoData,
-                             ushort mode, ushort polar, uint date, uint time,
-                             const QByteArray& name);
-    void slotRecvedDataMPO16(ushort total, ushort count, const QVector<qint16>& mpoData,
-                             ushort mode, ushort polar, uint date, uint time,
-                             const QByteArray& name);
-    void slotRecvedDataMPO32(ushort total, ushort count, const QVector<qint16>& mpoData,
-                             ushort mode, ushort polar, uint date, uint time,
-                             const QByteArray& name);
-    void slotRecvedDataDWDM96Semi(ushort count, uchar flag);
+    // A record the receiver decoded, and the first half of a 96-channel one.
+    void slotRecordDecoded(const Measurement& record);
+    void slotHalfArrived(int count, quint8 flag);
     // The meter went away while connected.
     void slotPortLost();
     void on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
@@ -166,11 +129,6 @@ private:
     void endProgress(const QString& how);
     // The meter identified itself but answers no request for the chosen kind's records.
     void sayWrongKind();
-    // What every intake slot does with the report it handed to the download: nothing when it was
-    // dropped; else record 0 first empties the record list, then the row in treeData, the
-    // progress bar and the next request.
-    void takeReport(int kind, const Download::Taken& taken, ushort total, ushort count,
-                    const QByteArray& name, uint date, uint time);
     void showRecordDetail(int row);
     // The display unit from the store, on the detail view's heading, the record it shows and
     // the graph window.
@@ -194,11 +152,8 @@ private:
     void markFailingCells(const QList<QTreeWidgetItem*>& items,
                           const QList<std::optional<Limits::Reading>>& readings) const;
 
-    // Calls f with the record list of `kind`; false, without calling it, for a code that names
-    // no kind. The one place that knows which list holds which kind.
-    template <typename F> bool withRecords(int kind, F&& f) const;
-    // Row `row` of the connected kind's list; none when the list has no such row.
-    std::optional<Detail::Source> recordSource(int row) const;
+    // Row `row` of the connected kind's list; nullptr when the list has no such row.
+    const Measurement* recordAt(int row) const;
 
     // The report file of the current kind; for the MPO kinds of the selected record, and false
     // when none is selected.
@@ -253,8 +208,3 @@ private:
     // The total label of the record the graph window shows, to label it anew in another unit.
     QString m_graphTotalLabel;
 };
-
-template <typename F> bool MainWindow::withRecords(int kind, F&& f) const
-{
-    return m_download.withRecords(kind, std::forward<F>(f));
-}

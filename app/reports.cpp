@@ -82,10 +82,10 @@ void MainWindow::slotRecordMenu(const QPoint& at)
 
 std::optional<Limits::RecordResult> MainWindow::verdictOf(int row) const
 {
-    const std::optional<Detail::Source> source = recordSource(row);
-    if (!source)
+    const Measurement* record = recordAt(row);
+    if (!record)
         return std::nullopt;
-    return ReportContent::recordVerdict(m_limits, m_kindCode, *source);
+    return ReportContent::recordVerdict(m_limits, *record);
 }
 
 void MainWindow::markVerdict(int row)
@@ -172,7 +172,7 @@ void MainWindow::slotExportReport()
         ui->treeDetailData->headerItem()->text(2), ui->treeDetailData->headerItem()->text(3)};
     QList<int> reported;
     for (int row = 0; row < ui->treeData->topLevelItemCount(); ++row) {
-        if (recordSource(row))
+        if (recordAt(row))
             reported << row;
     }
     if (reported.isEmpty()) {
@@ -183,7 +183,7 @@ void MainWindow::slotExportReport()
     report.recordCount = int(reported.size());
     report.record = [this, reported, headers](int i) {
         const int row = reported.at(i);
-        const std::optional<Detail::Source> source = recordSource(row);
+        const Measurement* source = recordAt(row);
         const QTreeWidgetItem* item = ui->treeData->topLevelItem(row);
         // The progress dialog lets a running download through, which may start the list over: a
         // record gone by then keeps its number and nothing else.
@@ -192,7 +192,7 @@ void MainWindow::slotExportReport()
             gone.number = row + 1;
             return gone;
         }
-        return ReportContent::pdfRecord(m_kindCode, *source, {row, item->text(0), item->text(2)},
+        return ReportContent::pdfRecord(*source, {row, item->text(0), item->text(2)},
                                         m_displayFreq, m_productName, headers, m_limits);
     };
     const QString start = saveFolder() + QLatin1Char('/') +

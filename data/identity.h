@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 
 // What a meter says of itself in its system information answer, as every front end shows it.
@@ -9,6 +10,9 @@ struct MeterIdentity {
     QString hardware; // "V1.2.10"
     QString firmware;
     QString buildTime;
+    int kind = 0;   // the kind code the meter was taken for; 0 for none
+    uint hwVer = 0; // the version words as sent: bits 16..23 major, 8..15 minor, 0..7 patch
+    uint fwVer = 0;
 };
 
 // "V<major>.<minor>.<patch>" from bits 16..23, 8..15 and 0..7.
@@ -18,3 +22,5 @@ QString versionText(uint version);
 // one-line fields, reports and file names), and a "Quibrant" meter is named in full.
 MeterIdentity meterIdentity(const QString& product, const QString& serial, uint hwVer, uint fwVer,
                             const QString& buildTime);
+
+Q_DECLARE_METATYPE(MeterIdentity)

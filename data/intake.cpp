@@ -1,7 +1,6 @@
 #include "data/intake.h"
 
 #include "data/kinds.h"
-#include "data/records.h"
 
 #include <QCoreApplication>
 
@@ -32,21 +31,16 @@ QString dateTimeText(uint date, uint time)
                              int((time >> 8) & 0xFF), int(time & 0xFF));
 }
 
-QString reportNameText(const QByteArray& name)
+QStringList rowTexts(const Measurement& record)
 {
-    return RecordValues::nameText(RecordValues::name(name));
-}
-
-QStringList rowTexts(int kind, int count, const QByteArray& name, uint date, uint time)
-{
-    const KindInfo* info = kindInfo(kind);
+    const KindInfo* info = record.kind;
     if (!info)
         return {};
     // A name that starts with a zero byte but passes the two-byte test shows as an empty cell.
-    const QString first =
-        named(name, info->nameTest) ? reportNameText(name) : QString::number(count + 1);
+    const QString first = named(record.name, info->nameTest) ? record.nameText()
+                                                             : QString::number(record.index + 1);
     return {first, QCoreApplication::translate("MainWindow", info->typeLabel),
-            dateTimeText(date, time)};
+            dateTimeText(record.dateWord, record.timeWord)};
 }
 
 } // namespace Intake

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/measurement.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -11,10 +13,8 @@ namespace Intake {
 // of the two words, whatever values they hold.
 QString dateTimeText(uint date, uint time);
 
-// The name text of a report: up to the first zero byte, at most 16 bytes.
-QString reportNameText(const QByteArray& name);
-
-// Columns 0 to 2 of the row for record `count` of `kind`; empty for an unknown kind.
-QStringList rowTexts(int kind, int count, const QByteArray& name, uint date, uint time);
+// Columns 0 to 2 of a record's row: its name (or number), type and date-time; empty for a record
+// of no kind.
+QStringList rowTexts(const Measurement& record);
 
 } // namespace Intake

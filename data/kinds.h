@@ -44,6 +44,33 @@ enum class DwdmGrid { None, Grid48, Grid49, Grid96 };
 
 // A label table, built on first use.
 using LabelTable = const QStringList& (*)();
+// A label table chosen by the meter's product name.
+using ProductLabels = const QStringList& (*)(const QString& productName, bool displayFreq);
+
+// How the detail view lists a record: which readings get a row, how rows are numbered and what
+// the ITU and label columns say. The MPO kinds list fibres with their test wavelength and
+// polarity instead.
+struct DetailRows {
+    enum OnOff {
+        AllShown,  // every reading has a row
+        WithTotal, // the on/off flags choose the rows, once the record carries a total
+        Flagged,   // the on/off flags always choose the rows
+    };
+    OnOff onOff;
+    DwdmGrid grid;         // the ITU column from this grid
+    int fixed;             // off the grid: readings before this one have "-" as ITU channel,
+    int ituBase;           // the others ituBase - i; 0 for no ITU numbers at all
+    bool numberedAsShown;  // rows numbered 1, 2, ... as shown rather than by reading
+    bool totalUnnumbered;  // the total row has an empty number
+    bool totalNeedsIndex;  // a record with NoTotal has no total row
+    bool totalFromRecord;  // the total is labelled by the record's total index, not the table
+    bool inNm;             // by wavelength whatever the display unit
+    ProductLabels productLabels; // nullptr: the kind's own tables
+    bool traceTotalIndex;  // the debug line "totalIndex:" before the rows
+};
+
+// What the receiver's debug output says of a decoded record of the kind.
+enum class DecoderTrace { None, TotalAndCount, DateBytes, NameWithColon, Name };
 
 // How Save Data writes a kind's records. Record rows carry the label rows Channel and
 // Wavelength, Frequency where the kind has frequency labels, and ITU where `itu` names a grid.
@@ -82,17 +109,22 @@ struct GraphLayout {
 
 struct KindInfo {
     int code;
+    int deviceIndex; // its entry in the meter's device selection (and graph type + 1)
     const char* name;
     const char* title;     // the name people read: "CWDM-18", "MPO-12"
     const char* typeLabel; // column 1 of the record list
     int readings;          // channels plus the total reading where there is one
     int channels;
+    int stored; // readings a record keeps: the meter's array, which may hold a spare entry
     bool isMpo; // fibres of an MPO connector, numbered rather than labelled
     NameTest nameTest;
     LabelTable wavelengths; // nullptr for MPO kinds
     LabelTable frequencies; // nullptr where channels are labelled by wavelength in either unit
     bool detailHigh;        // the detail view writes "High" above Limits::High
     int deviceGroup;        // index of the kind's group in the device tree; -1 for none
+    bool requestsHalves;    // records are asked for in two halves
+    DecoderTrace trace;
+    DetailRows detail;
     ReportLayout report;
     GraphLayout graph;
 };
@@ -111,6 +143,9 @@ bool isMpoKind(int kind);
 
 // The label table of a kind in the given display unit; nullptr for MPO kinds and unknown codes.
 const QStringList* labelTable(int kind, bool displayFreq);
+
+// The kind that device selection index `index` stands for; nullptr for none.
+const KindInfo* kindForDeviceIndex(int index);
 
 // The entries of the window's device type chooser, "NONE" first; entry i is device selection
 // index i, which the receiver decodes by.

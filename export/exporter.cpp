@@ -88,7 +88,7 @@ Exporter::Exporter(ExportOptions options, QObject* parent)
                                               "switched on, and is it of the type given?")
                                    .arg(m_options.port)
                                    .arg(m_options.timeoutSeconds));
-        else if (m_rows.isEmpty())
+        else if (recordCount() == 0)
             // It says who it is, but the records it holds are of another kind than the one given.
             finish(MeterGone, QStringLiteral("the meter answers, but not to requests for %1 "
                                              "records: check the device type")
@@ -97,7 +97,7 @@ Exporter::Exporter(ExportOptions options, QObject* parent)
             finish(MeterGone,
                    QStringLiteral("the meter stopped answering after %1 of %2 records; no report "
                                   "was written")
-                       .arg(m_rows.size())
+                       .arg(recordCount())
                        .arg(m_total));
     });
 }
@@ -237,69 +237,21 @@ bool Exporter::openPort()
 
 void Exporter::connectReceiver()
 {
-    SerialComm* r = m_comm;
-    connect(r, &SerialComm::sigRecvedSysInfo, this, &Exporter::identified);
-    connect(r, &SerialComm::sigPortLost, this, &Exporter::portLost);
-    connect(r, &SerialComm::sigRecvedDataDWDM96Semi, this,
-            [this](ushort count, uchar flag) { send(m_download.firstHalfArrived(count, flag)); });
-    // Every report goes to the download as the window hands it there; only what follows differs.
-    using V = const QVector<qint16>&;
-    using B = const QByteArray&;
-    Download& d = m_download;
-    const auto plain = [this, r, &d](auto signal, int kind, auto takeFn) {
-        connect(r, signal, this,
-                [this, &d, kind, takeFn](ushort t, ushort c, V v, uint dt, uint tm, B n) {
-                    took(kind, (d.*takeFn)(t, c, v, dt, tm, n), t, c, n, dt, tm);
-                });
-    };
-    plain(&SerialComm::sigRecvedDataCWDM18, Kind::CWDM18, &Download::takeCWDM18);
-    plain(&SerialComm::sigRecvedDataDWDM48, Kind::DWDM48, &Download::takeDWDM48);
-    plain(&SerialComm::sigRecvedDataDWDM96, Kind::DWDM96, &Download::takeDWDM96);
-    plain(&SerialComm::sigRecvedDataVendral8, Kind::Vendral8, &Download::takeVendral8);
-    plain(&SerialComm::sigRecvedDataTarnex8, Kind::Tarnex8, &Download::takeTarnex8);
-    connect(r, &SerialComm::sigRecvedDataDWDM48Big, this,
-            [this, &d](ushort t, ushort c, V v, B onOff, uint dt, uint tm, B n, int total) {
-                took(Kind::DWDM48, d.takeDWDM48Big(t, c, v, onOff, dt, tm, n, total), t, c, n, dt,
-                     tm);
-            });
-    connect(r, &SerialComm::sigRecvedDataDWDM49TOTAL, this,
-            [this, &d](ushort t, ushort c, V v, B onOff, uint dt, uint tm, B n, int total) {
-                took(Kind::DWDM49TOTAL, d.takeDWDM49TOTAL(t, c, v, onOff, dt, tm, n, total), t, c,
-                     n, dt, tm);
-            });
-    const auto tarnex = [this, r, &d](auto signal, int kind) {
-        connect(
-            r, signal, this,
-            [this, &d, kind](ushort t, ushort c, V v, B onOff, uint dt, uint tm, B n, int total) {
-                took(kind, d.takeTarnex(kind, t, c, v, onOff, dt, tm, n, total), t, c, n, dt, tm);
-            });
-    };
-    tarnex(&SerialComm::sigRecvedDataTarnex56, Kind::Tarnex56);
-    tarnex(&SerialComm::sigRecvedDataTarnex57, Kind::Tarnex57);
-    tarnex(&SerialComm::sigRecvedDataTarnex64, Kind::Tarnex64);
-    const auto mpo = [this, r, &d](auto signal, int kind) {
-        connect(r, signal, this,
-                [this, &d, kind](ushort t, ushort c, V v, ushort mode, ushort polar, uint dt,
-                                 uint tm, B n) {
-                    took(kind, d.takeMpo(kind, t, c, v, mode, polar, dt, tm, n), t, c, n, dt, tm);
-                });
-    };
-    mpo(&SerialComm::sigRecvedDataMPO12, Kind::MPO12);
-    mpo(&SerialComm::sigRecvedDataMPO24, Kind::MPO24);
-    mpo(&SerialComm::sigRecvedDataMPO16, Kind::MPO16);
-    mpo(&SerialComm::sigRecvedDataMPO32, Kind::MPO32);
+    connect(m_comm, &SerialComm::identified, this, &Exporter::identified);
+    connect(m_comm, &SerialComm::portLost, this, &Exporter::portLost);
+    connect(m_comm, &SerialComm::halfArrived, this,
+            [this](int count, quint8 flag) { send(m_download.firstHalfArrived(count, flag)); });
+    connect(m_comm, &SerialComm::recordDecoded, this, &Exporter::took);
 }
 
-void Exporter::identified(int device, const QString& product, const QString& serial, uint hwVer,
-                          uint fwVer, const QString& buildTime)
+void Exporter::identified(const MeterIdentity& identity)
 {
     if (m_identified)
         return;
     m_identified = true;
     m_identityRetry.stop();
-    m_identity = meterIdentity(product, serial, hwVer, fwVer, buildTime);
     // The receiver decodes by the type given, whatever the meter calls itself.
-    Q_UNUSED(device);
+    m_identity = identity;
     if (!m_options.downloads()) {
         const QByteArray text =
             QStringLiteral("product: %1\nserial: %2\nhardware: %3\nfirmware: %4\nbuild: %5\n"
@@ -321,7 +273,7 @@ void Exporter::identified(int device, const QString& product, const QString& ser
     m_deadline.start();
     m_retry.start();
     // The 96-channel selection asks for every record in two halves.
-    send(m_download.start(m_options.deviceIndex == 3));
+    send(m_download.start(kindInfo(m_options.kind)->requestsHalves));
 }
 
 void Exporter::send(const Retrieval::Request& request)
@@ -332,24 +284,22 @@ void Exporter::send(const Retrieval::Request& request)
                                 : Frames::dataRequest(request.index));
 }
 
-void Exporter::took(int kind, const Download::Taken& taken, ushort total, ushort count,
-                    const QByteArray& name, uint date, uint time)
+void Exporter::took(const Measurement& record)
 {
-    if (m_finished || kind != m_options.kind)
+    if (m_finished || record.code() != m_options.kind)
         return;
+    const Download::Taken taken = m_download.take(record);
     if (taken.first) {
-        m_rows.clear();
-        m_total = total;
+        m_total = record.total;
         // A meter without records answers record 0 with a total of none.
-        if (total == 0) {
+        if (record.total == 0) {
             downloaded();
             return;
         }
     }
     if (!taken.stored)
         return;
-    m_rows.append(Intake::rowTexts(kind, count, name, date, time));
-    m_progress.update(count + 1, total);
+    m_progress.update(record.index + 1, record.total);
     m_deadline.start();
     if (taken.complete)
         downloaded();
@@ -369,7 +319,7 @@ void Exporter::downloaded()
     if (status == Done && !m_options.quiet)
         finish(Done,
                QStringLiteral("%1 records of %2 %3%4")
-                   .arg(m_rows.size())
+                   .arg(recordCount())
                    .arg(m_identity.product, m_identity.serial,
                         m_options.limitsFile.isEmpty() ? QString()
                                                        : QStringLiteral(", every one passed")));
@@ -382,20 +332,18 @@ int Exporter::verdictStatus()
     if (m_options.limitsFile.isEmpty())
         return Done;
     QStringList failed;
-    m_download.withRecords(m_options.kind, [&](const auto& list) {
-        for (int i = 0; i < list.size(); ++i) {
-            const auto verdict =
-                ReportContent::recordVerdict(m_limits, m_options.kind, Detail::source(list.at(i)));
-            // Numbered as the record list and the PDF number them.
-            if (verdict && !verdict->pass)
-                failed << QString::number(i + 1);
-        }
-    });
+    const QList<Measurement> records = m_download.records(m_options.kind);
+    for (int i = 0; i < records.size(); ++i) {
+        const auto verdict = ReportContent::recordVerdict(m_limits, records.at(i));
+        // Numbered as the record list and the PDF number them.
+        if (verdict && !verdict->pass)
+            failed << QString::number(i + 1);
+    }
     if (failed.isEmpty())
         return Done;
     finish(LimitsFailed, QStringLiteral("%1 of %2 records failed their limits (No %3)")
                              .arg(failed.size())
-                             .arg(m_rows.size())
+                             .arg(records.size())
                              .arg(failed.join(QStringLiteral(", "))));
     return LimitsFailed;
 }
@@ -464,37 +412,30 @@ bool Exporter::writeCsv(ReportFiles::Pending& pending)
     const int kind = m_options.kind;
     if (m_options.csv.isEmpty())
         return true;
-    bool written = true;
-    m_download.withRecords(kind, [&](const auto& list) {
-        const QStringList& names = m_download.recordNames();
-        const auto write = [&](const QString& path, const QByteArray& bytes) {
-            return writeReport(pending, path,
-                               [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
-        };
+    const QList<Measurement> records = m_download.records(kind);
+    const auto write = [&](const QString& path, int selected) {
         QByteArray bytes;
-        if (!isMpoKind(kind)) {
-            CsvReport::report(kind, m_identity.product, list, names, -1, &bytes);
-            written = write(m_options.csv, bytes);
-            return;
+        CsvReport::report(kind, m_identity.product, records, selected, &bytes);
+        return writeReport(pending, path,
+                           [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+    };
+    if (!isMpoKind(kind))
+        return write(m_options.csv, -1);
+    if (m_options.record) {
+        const int n = *m_options.record;
+        if (n < 0 || n >= records.size()) {
+            finish(Usage, QStringLiteral("--record %1: the meter holds %2 records")
+                              .arg(n)
+                              .arg(records.size()));
+            return false;
         }
-        if (m_options.record) {
-            const int n = *m_options.record;
-            if (!CsvReport::report(kind, m_identity.product, list, names, n, &bytes)) {
-                finish(Usage, QStringLiteral("--record %1: the meter holds %2 records")
-                                  .arg(n)
-                                  .arg(list.size()));
-                written = false;
-                return;
-            }
-            written = write(m_options.csvFileFor(n), bytes);
-            return;
-        }
-        for (int i = 0; i < list.size() && written; ++i) {
-            CsvReport::report(kind, m_identity.product, list, names, i, &bytes);
-            written = write(m_options.csvFileFor(i), bytes);
-        }
-    });
-    return written;
+        return write(m_options.csvFileFor(n), n);
+    }
+    for (int i = 0; i < records.size(); ++i) {
+        if (!write(m_options.csvFileFor(i), i))
+            return false;
+    }
+    return true;
 }
 
 bool Exporter::writeJson(ReportFiles::Pending& pending)
@@ -503,8 +444,9 @@ bool Exporter::writeJson(ReportFiles::Pending& pending)
         return true;
     m_progress.start(QStringLiteral("JSON report"));
     const bool written = writeReport(pending, m_options.json, [this](QIODevice& out) {
-        return MeterJson::write(out, m_identity, m_options.kind, m_download, m_rows, m_displayFreq,
-                                m_limits, [this](int done, int total) {
+        return MeterJson::write(out, m_identity, m_options.kind,
+                                m_download.records(m_options.kind), m_displayFreq, m_limits,
+                                [this](int done, int total) {
                                     m_progress.update(done, total);
                                     return !interruptRequested.load();
                                 });
@@ -526,14 +468,10 @@ bool Exporter::writePdf(ReportFiles::Pending& pending)
     report.recordCount = m_download.recordCount(m_options.kind);
     const QStringList headers = ReportContent::detailHeaders(m_options.kind, m_displayFreq, m_identity.product);
     report.record = [this, &headers](int i) {
-        PdfReport::Record rec;
-        m_download.withRecords(m_options.kind, [&](const auto& list) {
-            const QStringList row = m_rows.value(i);
-            rec = ReportContent::pdfRecord(m_options.kind, Detail::source(list.at(i)),
-                                           {i, row.value(0), row.value(2)}, m_displayFreq,
-                                           m_identity.product, headers, m_limits);
-        });
-        return rec;
+        const Measurement& record = *m_download.record(m_options.kind, i);
+        const QStringList row = Intake::rowTexts(record);
+        return ReportContent::pdfRecord(record, {i, row.value(0), row.value(2)}, m_displayFreq,
+                                        m_identity.product, headers, m_limits);
     };
     m_progress.start(QStringLiteral("PDF report"));
     const bool written = writeReport(pending, m_options.pdf, [&](QIODevice& out) {
@@ -556,7 +494,7 @@ void Exporter::portLost()
 {
     finish(MeterGone, QStringLiteral("the meter went away after %1 of %2 records; no report was "
                                      "written")
-                          .arg(m_rows.size())
+                          .arg(recordCount())
                           .arg(m_total));
 }
 

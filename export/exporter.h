@@ -63,10 +63,9 @@ private:
     bool checkOutputs();
     bool openPort();
     void connectReceiver();
-    void identified(int device, const QString& product, const QString& serial, uint hwVer,
-                    uint fwVer, const QString& buildTime);
-    void took(int kind, const Download::Taken& taken, ushort total, ushort count,
-              const QByteArray& name, uint date, uint time);
+    void identified(const MeterIdentity& identity);
+    void took(const Measurement& record);
+    int recordCount() const { return m_download.recordCount(m_options.kind); }
     void send(const Retrieval::Request& request);
     void downloaded();
     // All the reports or none: each is written whole to a file of its own, then all replace
@@ -94,8 +93,6 @@ private:
     MeterIdentity m_identity;
     bool m_identified = false;
     Download m_download;
-    // The record list's texts of each record: name, type, date and time.
-    QList<QStringList> m_rows;
     int m_total = 0;
 
     QTimer m_identityRetry;

@@ -1,7 +1,6 @@
 #include "export/exportoptions.h"
 
 #include "data/kinds.h"
-#include "protocol/decoder.h"
 
 #include <QCommandLineParser>
 
@@ -54,13 +53,9 @@ int deviceIndexForType(const QString& type)
             return i;
     }
     for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
-        if (t.compare(kindName(kind), Qt::CaseInsensitive) != 0)
-            continue;
         // The selection whose identity makes the receiver decode this kind.
-        for (int index = Kind::First; index <= Kind::Last; ++index) {
-            if (Decoder::kindForDeviceIndex(index) == kind)
-                return index;
-        }
+        if (t.compare(kindName(kind), Qt::CaseInsensitive) == 0)
+            return kindInfo(kind)->deviceIndex;
     }
     return 0;
 }
@@ -149,7 +144,8 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
     if (!p.isSet(type))
         return fail(QStringLiteral("--type is missing"));
     o->deviceIndex = deviceIndexForType(p.value(type));
-    o->kind = Decoder::kindForDeviceIndex(o->deviceIndex);
+    const KindInfo* info = kindForDeviceIndex(o->deviceIndex);
+    o->kind = info ? info->code : 0;
     if (o->deviceIndex == 0 || o->kind <= 0)
         return fail(
             QStringLiteral("--type %1: not a meter type (--help lists them)").arg(p.value(type)));

@@ -1,6 +1,7 @@
 #include "export/meterjson.h"
 
 #include "data/detail.h"
+#include "data/intake.h"
 #include "data/kinds.h"
 #include "files/reportcontent.h"
 
@@ -13,12 +14,13 @@ namespace MeterJson {
 
 namespace {
 
-QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
-                    const QString& productName, const Limits::LimitSet& limits)
+QJsonArray channels(const Measurement& source, bool displayFreq, const QString& productName,
+                    const Limits::LimitSet& limits)
 {
-    const QList<QStringList> shown = Detail::rows(kind, source, displayFreq, productName);
-    const QList<int> indexes = Detail::rowReadings(kind, source);
-    const QList<std::optional<Limits::Reading>> judged = Detail::judgedReadings(kind, source);
+    const int kind = source.code();
+    const QList<QStringList> shown = Detail::rows(source, displayFreq, productName);
+    const QList<int> indexes = Detail::rowReadings(source);
+    const QList<std::optional<Limits::Reading>> judged = Detail::judgedReadings(source);
     // The wavelength or frequency: the fibres of an MPO record carry the test wavelength.
     const int labelColumn = isMpoKind(kind) ? 1 : 2;
     const QString unit = Detail::labelsInFrequency(kind, displayFreq, productName)
@@ -36,7 +38,7 @@ QJsonArray channels(int kind, const Detail::Source& source, bool displayFreq,
         c.insert(QStringLiteral("position"), i + 1);
         c.insert(QStringLiteral("label"), cells.value(labelColumn));
         c.insert(QStringLiteral("unit"), unit);
-        c.insert(QStringLiteral("value"), i >= 0 && i < source.powerCount ? source.powers[i] : 0.0);
+        c.insert(QStringLiteral("value"), i >= 0 && i < source.readings.size() ? source.dbm(i) : 0.0);
         c.insert(QStringLiteral("text"), cells.value(3));
         if (i >= channelCount(kind))
             c.insert(QStringLiteral("total"), true);
@@ -62,8 +64,8 @@ QByteArray nested(const QJsonObject& object, int depth)
 
 } // namespace
 
-bool write(QIODevice& out, const MeterIdentity& identity, int kind, const Download& download,
-           const QList<QStringList>& listRows, bool displayFreq, const Limits::LimitSet& limits,
+bool write(QIODevice& out, const MeterIdentity& identity, int kind,
+           const QList<Measurement>& records, bool displayFreq, const Limits::LimitSet& limits,
            const std::function<bool(int done, int total)>& carryOn)
 {
     const QJsonObject meter{{QStringLiteral("product"), identity.product},
@@ -73,26 +75,24 @@ bool write(QIODevice& out, const MeterIdentity& identity, int kind, const Downlo
                             {QStringLiteral("kind"), kindName(kind)}};
     const auto put = [&out](const QByteArray& bytes) { return out.write(bytes) == bytes.size(); };
     bool ok = put("{\n    \"meter\": " + nested(meter, 1).trimmed() + ",\n    \"records\": [");
-    download.withRecords(kind, [&](const auto& list) {
-        for (int i = 0; i < list.size() && ok; ++i) {
-            const Detail::Source source = Detail::source(list.at(i));
-            const QStringList row = listRows.value(i);
-            const QString dateTime = row.value(2);
-            QJsonObject record{{QStringLiteral("index"), i},
-                               {QStringLiteral("name"), row.value(0)},
-                               {QStringLiteral("date"), dateTime.section(QLatin1Char(' '), 0, 0)},
-                               {QStringLiteral("time"), dateTime.section(QLatin1Char(' '), 1)}};
-            if (const auto verdict = ReportContent::recordVerdict(limits, kind, source))
-                record.insert(QStringLiteral("verdict"),
-                              verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
-            record.insert(QStringLiteral("channels"),
-                          channels(kind, source, displayFreq, identity.product, limits));
-            ok = put((i == 0 ? "\n" : ",\n") + nested(record, 2)) &&
-                 (!carryOn || carryOn(i + 1, int(list.size())));
-        }
-        if (ok && !list.isEmpty())
-            ok = put("\n    ");
-    });
+    for (int i = 0; i < records.size() && ok; ++i) {
+        const Measurement& source = records.at(i);
+        const QStringList row = Intake::rowTexts(source);
+        const QString dateTime = row.value(2);
+        QJsonObject record{{QStringLiteral("index"), i},
+                           {QStringLiteral("name"), row.value(0)},
+                           {QStringLiteral("date"), dateTime.section(QLatin1Char(' '), 0, 0)},
+                           {QStringLiteral("time"), dateTime.section(QLatin1Char(' '), 1)}};
+        if (const auto verdict = ReportContent::recordVerdict(limits, source))
+            record.insert(QStringLiteral("verdict"),
+                          verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+        record.insert(QStringLiteral("channels"),
+                      channels(source, displayFreq, identity.product, limits));
+        ok = put((i == 0 ? "\n" : ",\n") + nested(record, 2)) &&
+             (!carryOn || carryOn(i + 1, int(records.size())));
+    }
+    if (ok && !records.isEmpty())
+        ok = put("\n    ");
     return ok && put("]\n}\n");
 }
 

@@ -2,7 +2,7 @@
 
 #include "data/identity.h"
 #include "data/limits.h"
-#include "protocol/download.h"
+#include "data/measurement.h"
 
 #include <QList>
 #include <QStringList>
@@ -26,8 +26,8 @@ namespace MeterJson {
 // Writes the document to `out` one record at a time: a download of any size costs the memory of
 // one record. `carryOn(done, total)` is asked after each record; false stops the writing. False
 // when a write failed or the writing was stopped.
-bool write(QIODevice& out, const MeterIdentity& identity, int kind, const Download& download,
-           const QList<QStringList>& listRows, bool displayFreq, const Limits::LimitSet& limits,
+bool write(QIODevice& out, const MeterIdentity& identity, int kind,
+           const QList<Measurement>& records, bool displayFreq, const Limits::LimitSet& limits,
            const std::function<bool(int done, int total)>& carryOn = {});
 
 } // namespace MeterJson

@@ -133,6 +133,11 @@ QByteArray field(const QByteArray& text)
     return '"' + quoted + '"';
 }
 
+double reading(const Row& r, int i)
+{
+    return i < r.readings.size() ? r.readings.at(i) / 100.0 : FillerDbm;
+}
+
 void appendCell(QByteArray& out, double dbm, double low)
 {
     char cell[MaxCell];
@@ -154,20 +159,31 @@ QString proposedFileName(const QString& product)
     return name;
 }
 
-QByteArray nameBytes(const RecordName& name)
+Row row(const Measurement& record)
 {
-    std::size_t n = 0;
-    while (n < name.size() && name[n] != '\0')
-        ++n;
-    return QByteArray(name.data(), qsizetype(n));
+    return {record.date(), record.time(), record.nameText().toLatin1(), record.readings,
+            record.mode, record.polar};
 }
 
-Row row(const Vendral8Record& r, const QString& name)
+bool report(int kind, const QString& productName, const QList<Measurement>& records, int selected,
+            QByteArray* bytes)
 {
-    Row out = row(r);
-    // The names were taken in byte for byte; they go out the same way.
-    out.name = MeterText::printable(name.toLatin1());
-    return out;
+    bytes->clear();
+    const KindInfo* info = kindInfo(kind);
+    if (!info)
+        return true;
+    if (info->report.form == ReportLayout::FibreRows) {
+        if (selected < 0 || selected >= records.size())
+            return false;
+        *bytes = fibreRows(kind, productName, row(records.at(selected)));
+        return true;
+    }
+    QList<Row> rows;
+    rows.reserve(records.size());
+    for (const Measurement& record : records)
+        rows.append(row(record));
+    *bytes = recordRows(kind, rows);
+    return true;
 }
 
 QByteArray readingCell(double dbm, double low)
@@ -221,7 +237,7 @@ QByteArray recordRows(int kind, const QList<Row>& records)
         at = put(at, text.constData(), std::size_t(text.size()));
         for (int i = 0; i < columns; ++i) {
             *at++ = ',';
-            at = putCell(at, i < r.valueCount ? r.values[i] : RecordValues::Filler, l.lowLimit);
+            at = putCell(at, reading(r, i), l.lowLimit);
         }
         *at++ = '\r';
         *at++ = '\n';
@@ -246,7 +262,7 @@ QByteArray fibreRows(int kind, const QString& productName, const Row& r)
     const QByteArray polar = Detail::mpoPolarText(r.polar).toLatin1();
     for (int i = 0; i < info->channels; ++i) {
         out += QByteArray::number(i + 1) + ',' + mode + ',' + polar + ',';
-        appendCell(out, i < r.valueCount ? r.values[i] : RecordValues::Filler, l.lowLimit);
+        appendCell(out, reading(r, i), l.lowLimit);
         out += crlf;
     }
     return out;

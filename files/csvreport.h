@@ -2,7 +2,7 @@
 
 #include "data/kinds.h"
 #include "data/metertext.h"
-#include "data/records.h"
+#include "data/measurement.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -21,42 +21,17 @@ namespace CsvReport {
 // and a name of dots alone ("..") becomes underscores, so the name stays in its folder.
 QString proposedFileName(const QString& product);
 
-// The bytes of a record name up to its first zero byte, at most 16 of them.
-QByteArray nameBytes(const RecordName& name);
-
-// One record as the report sees it, whatever its type.
+// One record as the report sees it.
 struct Row {
     QDate date;
     QTime time;
-    QByteArray name; // the name's bytes as the meter sent them, without padding, control
-                     // characters as spaces
-    const double* values = nullptr;
-    int valueCount = 0;
+    QByteArray name; // the name's bytes up to the first zero, control characters as spaces
+    QVector<qint16> readings; // hundredths of a dBm
     quint16 mode = 0;
     quint16 polar = 0;
 };
 
-// Any record whose name, where it has one, is its own.
-template <typename R> Row row(const R& r)
-{
-    using namespace RecordFields;
-    Row out;
-    out.date = r.date;
-    out.time = r.time;
-    if constexpr (hasName<R>)
-        out.name = MeterText::printable(nameBytes(r.name));
-    const auto& values = readings(r);
-    out.values = values.data();
-    out.valueCount = int(values.size());
-    if constexpr (hasMode<R>) {
-        out.mode = r.mode;
-        out.polar = r.polar;
-    }
-    return out;
-}
-
-// Vendral-8 records keep their names beside the list.
-Row row(const Vendral8Record& r, const QString& name);
+Row row(const Measurement& record);
 
 // A reading as the file writes it: "Low" below the low limit, else "High" above 16 dBm, else
 // the number with at most six significant digits and "." whatever the locale.
@@ -73,40 +48,10 @@ QByteArray recordRows(int kind, const QList<Row>& records);
 // `productName` heads the file.
 QByteArray fibreRows(int kind, const QString& productName, const Row& record);
 
-// Row i of a kind's list: Vendral-8 records keep their names beside the list, every other record
-// holds its own.
-template <typename R> Row rowAt(const QList<R>& list, int i, const QStringList&)
-{
-    return row(list.at(i));
-}
-inline Row rowAt(const QList<Vendral8Record>& list, int i, const QStringList& names)
-{
-    return row(list.at(i), names.value(i));
-}
-
-// The file Save Data writes of the records of `kind` in `list`: every record one line, or for
-// the fibre-row kinds record `selected` alone. False, and no bytes, when there is no such record;
-// a code that names no kind gives an empty file.
-template <typename R>
-bool report(int kind, const QString& productName, const QList<R>& list,
-            const QStringList& vendral8Names, int selected, QByteArray* bytes)
-{
-    bytes->clear();
-    const KindInfo* info = kindInfo(kind);
-    if (!info)
-        return true;
-    if (info->report.form == ReportLayout::FibreRows) {
-        if (selected < 0 || selected >= list.size())
-            return false;
-        *bytes = fibreRows(kind, productName, rowAt(list, selected, vendral8Names));
-        return true;
-    }
-    QList<Row> rows;
-    rows.reserve(list.size());
-    for (int i = 0; i < list.size(); ++i)
-        rows.append(rowAt(list, i, vendral8Names));
-    *bytes = recordRows(kind, rows);
-    return true;
-}
+// The file Save Data writes of the records of `kind`: every record one line, or for the
+// fibre-row kinds record `selected` alone. False, and no bytes, when there is no such record; a
+// code that names no kind gives an empty file.
+bool report(int kind, const QString& productName, const QList<Measurement>& records, int selected,
+            QByteArray* bytes);
 
 } // namespace CsvReport

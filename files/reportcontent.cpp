@@ -61,13 +61,13 @@ bool judges(const Limits::LimitSet& limits, int kind)
     return limits.enabled && Limits::notApplicable(limits, kind).isEmpty();
 }
 
-std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits, int kind,
-                                                  const Detail::Source& source)
+std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits,
+                                                  const Measurement& record)
 {
-    if (!judges(limits, kind))
+    if (!judges(limits, record.code()))
         return std::nullopt;
     QList<Limits::Reading> readings;
-    for (const std::optional<Limits::Reading>& r : Detail::judgedReadings(kind, source)) {
+    for (const std::optional<Limits::Reading>& r : Detail::judgedReadings(record)) {
         if (r)
             readings.append(*r);
     }
@@ -86,21 +86,23 @@ QStringList detailHeaders(int kind, bool displayFreq, const QString& productName
             byFrequency ? tr("Frequency (THz)") : tr("Wavelength (nm)"), tr("Power [dBm]")};
 }
 
-PdfReport::Record pdfRecord(int kind, const Detail::Source& source, const RecordTexts& texts,
+PdfReport::Record pdfRecord(const Measurement& source, const RecordTexts& texts,
                             bool displayFreq, const QString& productName,
                             const QStringList& headers, const Limits::LimitSet& limits)
 {
+    const int kind = source.code();
     PdfReport::Record rec;
     rec.number = texts.index + 1;
     rec.name = texts.name;
     rec.dateTime = texts.dateTime;
     rec.graphType = Graph::typeOfKind(kind);
-    rec.readings = QList<double>(source.powers, source.powers + source.powerCount);
-    rec.graphLabels = Graph::labels(kind, displayFreq, source.totalLabel);
+    const std::vector<double> readings = source.dbms();
+    rec.readings = QList<double>(readings.begin(), readings.end());
+    rec.graphLabels = Graph::labels(kind, displayFreq, source.totalLabel());
     rec.displayFreq = displayFreq;
     rec.headers = headers;
-    const QList<QStringList> shown = Detail::rows(kind, source, displayFreq, productName);
-    const QList<std::optional<Limits::Reading>> judged = Detail::judgedReadings(kind, source);
+    const QList<QStringList> shown = Detail::rows(source, displayFreq, productName);
+    const QList<std::optional<Limits::Reading>> judged = Detail::judgedReadings(source);
     const bool judging = judges(limits, kind);
     // The failing channels are named by the "No" of the rows beside them.
     QMap<int, QString> shownNumbers;
@@ -123,7 +125,7 @@ PdfReport::Record pdfRecord(int kind, const Detail::Source& source, const Record
     }
     rec.lowest = lowest ? Detail::powerText(*lowest) : QString();
     rec.highest = highest ? Detail::powerText(*highest) : QString();
-    if (const std::optional<Limits::RecordResult> verdict = recordVerdict(limits, kind, source)) {
+    if (const std::optional<Limits::RecordResult> verdict = recordVerdict(limits, source)) {
         rec.verdict = verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
         for (int position : verdict->failing)
             rec.failing << shownNumbers.value(position);

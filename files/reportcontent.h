@@ -26,9 +26,9 @@ std::optional<Limits::ChannelResult> channelVerdict(const Limits::LimitSet& limi
 // Whether `limits` judge records of `kind`: on, and able to (Limits::notApplicable).
 bool judges(const Limits::LimitSet& limits, int kind);
 
-// The verdict of a whole record of `kind`; none when the limits do not judge its kind.
-std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits, int kind,
-                                                  const Detail::Source& source);
+// The verdict of a whole record; none when the limits do not judge its kind.
+std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits,
+                                                  const Measurement& record);
 
 // The detail view's column titles for `kind`.
 QStringList detailHeaders(int kind, bool displayFreq, const QString& productName = QString());
@@ -43,7 +43,7 @@ struct RecordTexts {
 
 // A record's section of the PDF report: its graph, its channel table with the detail view's
 // `headers`, and the verdicts where the limits are on.
-PdfReport::Record pdfRecord(int kind, const Detail::Source& source, const RecordTexts& texts,
+PdfReport::Record pdfRecord(const Measurement& record, const RecordTexts& texts,
                             bool displayFreq, const QString& productName,
                             const QStringList& headers, const Limits::LimitSet& limits);
 

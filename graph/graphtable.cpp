@@ -6,25 +6,15 @@ namespace Graph {
 
 int typeOfKind(int kind)
 {
-    // Types count the kinds from 0 in the meter's device-index order, where DWDM96 comes
-    // before Vendral8.
-    switch (kind) {
-    case Kind::Vendral8:
-        return Kind::DWDM96 - Kind::First;
-    case Kind::DWDM96:
-        return Kind::Vendral8 - Kind::First;
-    default:
-        return kindInfo(kind) ? kind - Kind::First : -1;
-    }
+    // Types count the kinds from 0 in the meter's device-index order.
+    const KindInfo* info = kindInfo(kind);
+    return info ? info->deviceIndex - 1 : -1;
 }
 
 int kindOfType(int type)
 {
-    for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
-        if (typeOfKind(kind) == type)
-            return kind;
-    }
-    return Kind::None;
+    const KindInfo* info = kindForDeviceIndex(type + 1);
+    return info ? info->code : Kind::None;
 }
 
 const Layout* layoutForType(int type)

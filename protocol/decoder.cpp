@@ -97,9 +97,8 @@ Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state
 
     const Version fw{byteAt(read, fwAt + 2), byteAt(read, fwAt + 1), byteAt(read, fwAt)};
     const Version hw{byteAt(read, hwAt + 2), byteAt(read, hwAt + 1), byteAt(read, hwAt)};
-    const int kind = kindForDeviceIndex(state.devIndex);
-    if (kind >= 0)
-        state.kind = kind;
+    if (const KindInfo* kind = kindForDeviceIndex(state.devIndex))
+        state.kind = kind->code;
     // CWDM-18 firmware from 3.7 on puts the serial number at a fixed place.
     if (state.devIndex == 1 && ((fw.major >= 3 && fw.minor >= 7) || fw.major >= 4))
         serialStart = Cwdm18FixedSerialStart;
@@ -122,40 +121,62 @@ Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state
     return info;
 }
 
-QVector<qint16> powers(const QByteArray& bytes, int at, int values, int entries)
+// `values` readings from `at`, then the filler up to the `stored` readings of the kind's records;
+// readings beyond those are not kept.
+QVector<qint16> powers(const QByteArray& bytes, int at, int values, int stored)
 {
-    QVector<qint16> data(entries, FillerHundredths);
-    for (int i = 0; i < values; ++i)
+    QVector<qint16> data(stored, FillerHundredths);
+    for (int i = 0; i < values && i < stored; ++i)
         data[i] = qint16(u16le(bytes, at + 2 * i));
     return data;
 }
 
-Decoded decodeHalf96(const QByteArray& read, Record record, DecoderState& state)
+Decoded decodeHalf96(const QByteArray& read, Measurement record, DecoderState& state)
 {
     if (Half96Data + Half96Size > read.size() - 3)
         return {};
     const char* half = read.constData() + Half96Data;
     if (byteAt(read, Half96Flag) == 0) {
         std::copy(half, half + Half96Size, state.image96.begin());
-        state.image96Count = record.count;
-        record.signal = RecordSignal::DWDM96Semi;
-        record.flag = 1;
-        return record;
+        state.image96Count = record.index;
+        return HalfArrived{record.index, 1};
     }
     // A second half joins only the first half of the same record; anything else would mix
     // two records into one.
-    if (state.image96Count != int(record.count))
+    if (state.image96Count != record.index)
         return {};
     std::copy(half, half + Half96Size, state.image96.begin() + Half96Size);
     state.image96Count = -1;
 
     const QByteArray image(reinterpret_cast<const char*>(state.image96.data()), Image96Size);
-    record.signal = RecordSignal::DWDM96;
-    record.data = powers(image, 0, Image96Values, Image96Values);
-    record.date = u32le(image, Image96Date);
-    record.time = u32le(image, Image96Time);
+    record.readings = powers(image, 0, Image96Values, record.kind->stored);
+    record.dateWord = u32le(image, Image96Date);
+    record.timeWord = u32le(image, Image96Time);
     record.name = image.mid(Image96Name, NameSize);
     return record;
+}
+
+void trace(const Measurement& m, const QByteArray& read, const RecordLayout& layout)
+{
+    switch (m.kind->trace) {
+    case DecoderTrace::TotalAndCount:
+        qCDebug(lcVelumin) << "total:" << m.total << m.index;
+        break;
+    case DecoderTrace::DateBytes:
+        qCDebug(lcVelumin) << "date:" << int(byteAt(read, layout.date))
+                           << int(byteAt(read, layout.date + 1))
+                           << int(byteAt(read, layout.date + 2))
+                           << int(byteAt(read, layout.date + 3));
+        break;
+    case DecoderTrace::NameWithColon:
+        qCDebug(lcVelumin).noquote() << "name:" << nameText(m.name);
+        break;
+    case DecoderTrace::Name:
+        qCDebug(lcVelumin).noquote() << "name" << nameText(m.name);
+        break;
+    case DecoderTrace::None:
+        break;
+    }
 }
 
 Decoded decodeRecord(const QByteArray& read, int length, DecoderState& state)
@@ -164,15 +185,17 @@ Decoded decodeRecord(const QByteArray& read, int length, DecoderState& state)
     qCDebug(lcVelumin) << "$ DATA_RES_CWDMDATA (length:" << n << ")" << state.kind;
     // Fields must lie in the payload, before the end byte at n - 3.
     const int payloadEnd = n - 3;
-    if (payloadEnd < ValuesOffset)
+    const KindInfo* kind = kindInfo(state.kind);
+    if (payloadEnd < ValuesOffset || !kind)
         return {};
 
-    Record record;
+    Measurement record;
+    record.kind = kind;
     record.total = u16be(read, 4);
-    record.count = u16be(read, 6);
+    record.index = u16be(read, 6);
     record.name = QByteArray(NameSize, '\0');
 
-    if (state.kind == Kind::DWDM96)
+    if (kind->requestsHalves)
         return decodeHalf96(read, record, state);
 
     const RecordLayout* layout = selectLayout(state.kind, quint8(length & 0xFF), state.hwVer,
@@ -180,10 +203,9 @@ Decoded decodeRecord(const QByteArray& read, int length, DecoderState& state)
     if (!layout || extent(*layout) > payloadEnd)
         return {};
 
-    record.signal = layout->signal;
-    record.data = powers(read, ValuesOffset, layout->values, layout->entries);
-    record.date = u32le(read, layout->date);
-    record.time = u32le(read, layout->time);
+    record.readings = powers(read, ValuesOffset, layout->values, kind->stored);
+    record.dateWord = u32le(read, layout->date);
+    record.timeWord = u32le(read, layout->time);
     if (layout->name >= 0)
         record.name = read.mid(layout->name, NameSize);
     if (layout->onOffSize > 0)
@@ -194,27 +216,7 @@ Decoded decodeRecord(const QByteArray& read, int length, DecoderState& state)
         record.mode = u16le(read, layout->mode);
     if (layout->polar >= 0)
         record.polar = u16le(read, layout->polar);
-
-    switch (state.kind) {
-    case Kind::CWDM18:
-        qCDebug(lcVelumin) << "total:" << record.total << record.count;
-        break;
-    case Kind::Vendral8:
-        qCDebug(lcVelumin) << "date:" << int(byteAt(read, layout->date))
-                 << int(byteAt(read, layout->date + 1)) << int(byteAt(read, layout->date + 2))
-                 << int(byteAt(read, layout->date + 3));
-        break;
-    case Kind::Tarnex64:
-    case Kind::MPO24:
-    case Kind::MPO32:
-        qCDebug(lcVelumin).noquote() << "name:" << nameText(record.name);
-        break;
-    case Kind::DWDM49TOTAL:
-        qCDebug(lcVelumin).noquote() << "name" << nameText(record.name);
-        break;
-    default:
-        break;
-    }
+    trace(record, read, *layout);
     return record;
 }
 
@@ -227,18 +229,6 @@ bool acceptFrame(const QByteArray& read)
         return false;
     const int length = byteAt(read, 2) * 256 + byteAt(read, 3);
     return (n == length + 2 || n == length + 1) && byteAt(read, n - 3) == Frames::END_BYTE;
-}
-
-int kindForDeviceIndex(int devIndex)
-{
-    switch (devIndex) {
-    case 3:
-        return Kind::DWDM96;
-    case 4:
-        return Kind::Vendral8;
-    default:
-        return devIndex >= Kind::First && devIndex <= Kind::Last ? devIndex : -1;
-    }
 }
 
 Decoded decodeRead(const QByteArray& read, DecoderState& state)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/measurement.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -41,43 +43,13 @@ struct SystemInfo {
     QString buildTime;
 };
 
-// Which report signal a decoded record goes out on.
-enum class RecordSignal {
-    CWDM18,
-    DWDM48,
-    DWDM48Big,
-    DWDM96,
-    Vendral8,
-    Tarnex8,
-    Tarnex56,
-    Tarnex57,
-    Tarnex64,
-    DWDM49TOTAL,
-    DWDM96Semi,
-    MPO12,
-    MPO24,
-    MPO16,
-    MPO32,
+// The first half of a 96-channel record arrived: the half to ask for next goes with it.
+struct HalfArrived {
+    int count = 0;
+    quint8 flag = 0; // always 1
 };
 
-struct Record {
-    RecordSignal signal = RecordSignal::CWDM18;
-    ushort total = 0;
-    ushort count = 0;
-    QVector<qint16> data;  // raw powers in hundredths of a dBm; -9900 where the frame has none
-    QByteArray onOff;      // empty where the layout has no on/off block
-    uint date = 0;
-    uint time = 0;
-    // Always the 16 raw name bytes (all zero where the layout has none), so that readers can
-    // test the first two bytes; constData() is zero-terminated, the text ends at the first zero.
-    QByteArray name;
-    int totalIndex = 0;  // totalWav for DWDM49TOTAL
-    ushort mode = 0;
-    ushort polar = 0;
-    uchar flag = 0;  // DWDM96Semi only: the half to ask for next (always 1)
-};
-
-using Decoded = std::variant<std::monostate, SystemInfo, Record>;
+using Decoded = std::variant<std::monostate, SystemInfo, Measurement, HalfArrived>;
 
 constexpr int NameSize = 16;
 constexpr int Image96Size = 324;
@@ -93,9 +65,5 @@ Decoded decodeFrame(const QByteArray& frame, DecoderState& state);
 // are too short for the fields they must hold, arrive before a kind is known, or are DWDM-96
 // second halves without their first half, give std::monostate.
 Decoded decodeRead(const QByteArray& read, DecoderState& state);
-
-// The kind code that a device selection index stands for (3 and 4 are swapped); -1 when the
-// index names none, which leaves the current kind unchanged.
-int kindForDeviceIndex(int devIndex);
 
 } // namespace Decoder

@@ -7,41 +7,46 @@ namespace Decoder {
 
 namespace {
 
-using S = RecordSignal;
-
-//                                    values entries date time name onOff size tIdx fixed mode polar
-constexpr RecordLayout CWDM18Early   {S::CWDM18, 18, 18, 44, 48, 52, -1, 0, -1, 0, -1, -1};
-constexpr RecordLayout CWDM18Late    {S::CWDM18, 18, 18, 64, 68, 72, -1, 0, -1, 0, -1, -1};
-// The two readings the meter does not send stay at -9900.
-constexpr RecordLayout DWDM48Plain   {S::DWDM48, 48, 50, 104, 108, -1, -1, 0, -1, 0, -1, -1};
-constexpr RecordLayout DWDM48Named   {S::DWDM48, 48, 50, 152, 156, 160, -1, 0, -1, 0, -1, -1};
-constexpr RecordLayout DWDM48Big     {S::DWDM48Big, 50, 50, 164, 168, 172, 112, 52, 108, 0, -1, -1};
-constexpr RecordLayout Vendral8Plain {S::Vendral8, 6, 6, 20, 24, -1, -1, 0, -1, 0, -1, -1};
-constexpr RecordLayout Vendral8Named {S::Vendral8, 6, 6, 20, 24, 28, -1, 0, -1, 0, -1, -1};
-constexpr RecordLayout Tarnex8Plain  {S::Tarnex8, 10, 10, 28, 32, -1, -1, 0, -1, 0, -1, -1};
-constexpr RecordLayout Tarnex8Named  {S::Tarnex8, 10, 10, 28, 32, 36, -1, 0, -1, 0, -1, -1};
-// Early Tarnex56 firmware sends 56 readings and no total index; the record still has 58.
-constexpr RecordLayout Tarnex56EarlyPlain {S::Tarnex56, 56, 58, 176, 180, -1, 120, 60, -1, NoTotal, -1, -1};
-constexpr RecordLayout Tarnex56EarlyNamed {S::Tarnex56, 56, 58, 176, 180, 184, 120, 60, -1, NoTotal, -1, -1};
-constexpr RecordLayout Tarnex56Late  {S::Tarnex56, 58, 58, 184, 188, 192, 124, 60, 220, 0, -1, -1};
-constexpr RecordLayout Tarnex57      {S::Tarnex57, 58, 58, 184, 188, 192, 124, 60, 220, 0, -1, -1};
+// Entries past `values` (up to the kind's stored readings) stay at the filler.
+//                                 values date time name onOff size tIdx fixed   mode polar
+constexpr RecordLayout CWDM18Early   {18,  44,  48,  52,  -1,  0,  -1, 0,       -1, -1};
+constexpr RecordLayout CWDM18Late    {18,  64,  68,  72,  -1,  0,  -1, 0,       -1, -1};
+// Older DWDM-48 meters send neither channel flags nor a total.
+constexpr RecordLayout DWDM48Plain   {48, 104, 108,  -1,  -1,  0,  -1, NoTotal, -1, -1};
+constexpr RecordLayout DWDM48Named   {48, 152, 156, 160,  -1,  0,  -1, NoTotal, -1, -1};
+constexpr RecordLayout DWDM48Flagged {50, 164, 168, 172, 112, 52, 108, 0,       -1, -1};
+constexpr RecordLayout Vendral8Plain { 6,  20,  24,  -1,  -1,  0,  -1, 0,       -1, -1};
+constexpr RecordLayout Vendral8Named { 6,  20,  24,  28,  -1,  0,  -1, 0,       -1, -1};
+constexpr RecordLayout Tarnex8Plain  {10,  28,  32,  -1,  -1,  0,  -1, 0,       -1, -1};
+constexpr RecordLayout Tarnex8Named  {10,  28,  32,  36,  -1,  0,  -1, 0,       -1, -1};
+// Early Tarnex56 firmware sends 56 readings and no total index.
+constexpr RecordLayout Tarnex56EarlyPlain {56, 176, 180, -1, 120, 60, -1, NoTotal, -1, -1};
+constexpr RecordLayout Tarnex56EarlyNamed {56, 176, 180, 184, 120, 60, -1, NoTotal, -1, -1};
+constexpr RecordLayout Tarnex56Late  {58, 184, 188, 192, 124, 60, 220, 0,       -1, -1};
+constexpr RecordLayout Tarnex57      {58, 184, 188, 192, 124, 60, 220, 0,       -1, -1};
 // The on/off block overlaps the last readings; it is read as the meter lays it out.
-constexpr RecordLayout Tarnex64      {S::Tarnex64, 65, 65, 208, 212, 216, 124, 68, 244, 0, -1, -1};
-constexpr RecordLayout DWDM49TOTAL   {S::DWDM49TOTAL, 50, 50, 164, 168, 172, 112, 52, 108, 0, -1, -1};
-constexpr RecordLayout MPO12         {S::MPO12, 12, 12, 36, 40, 44, -1, 0, -1, 0, 32, 34};
-constexpr RecordLayout MPO24         {S::MPO24, 24, 24, 60, 64, 68, -1, 0, -1, 0, 56, 58};
-constexpr RecordLayout MPO16         {S::MPO16, 16, 16, 44, 48, 52, -1, 0, -1, 0, 40, 42};
-constexpr RecordLayout MPO32         {S::MPO32, 32, 32, 76, 80, 84, -1, 0, -1, 0, 72, 74};
+constexpr RecordLayout Tarnex64      {65, 208, 212, 216, 124, 68, 244, 0,       -1, -1};
+constexpr RecordLayout DWDM49TOTAL   {50, 164, 168, 172, 112, 52, 108, 0,       -1, -1};
+constexpr RecordLayout MPO12         {12,  36,  40,  44,  -1,  0,  -1, 0,       32, 34};
+constexpr RecordLayout MPO24         {24,  60,  64,  68,  -1,  0,  -1, 0,       56, 58};
+constexpr RecordLayout MPO16         {16,  44,  48,  52,  -1,  0,  -1, 0,       40, 42};
+constexpr RecordLayout MPO32         {32,  76,  80,  84,  -1,  0,  -1, 0,       72, 74};
+
+// The one layout of each kind whose meters all send the same, by kind code from Kind::First;
+// nullptr where the firmware decides (below) or the record comes in halves.
+constexpr const RecordLayout* FixedLayouts[Kind::Count] = {
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &Tarnex57, &Tarnex64, &DWDM49TOTAL,
+    &MPO12, &MPO24, &MPO16, &MPO32};
 
 constexpr const RecordLayout* AllLayouts[] = {
-    &CWDM18Early, &CWDM18Late, &DWDM48Plain, &DWDM48Named, &DWDM48Big, &Vendral8Plain,
+    &CWDM18Early, &CWDM18Late, &DWDM48Plain, &DWDM48Named, &DWDM48Flagged, &Vendral8Plain,
     &Vendral8Named, &Tarnex8Plain, &Tarnex8Named, &Tarnex56EarlyPlain, &Tarnex56EarlyNamed,
     &Tarnex56Late, &Tarnex57, &Tarnex64, &DWDM49TOTAL, &MPO12, &MPO24, &MPO16, &MPO32};
 
 constexpr bool allFitOneRead()
 {
     for (const RecordLayout* l : AllLayouts) {
-        if (extent(*l) > MaxFieldEnd || l->entries < l->values)
+        if (extent(*l) > MaxFieldEnd)
             return false;
     }
     return true;
@@ -59,7 +64,7 @@ const RecordLayout* selectLayout(int kind, quint8 lengthLow, const Version& hw, 
         return fwNumber < 374 ? &CWDM18Early : &CWDM18Late;
     case Kind::DWDM48:
         if (lengthLow == 0xC9)
-            return &DWDM48Big;
+            return &DWDM48Flagged;
         return fw.major > 1 && fw.minor > 1 ? &DWDM48Named : &DWDM48Plain;
     case Kind::Vendral8:
         return (hwNumber == 301 && fwNumber >= 128) || hwNumber >= 303 ? &Vendral8Named
@@ -70,22 +75,8 @@ const RecordLayout* selectLayout(int kind, quint8 lengthLow, const Version& hw, 
         if (fwNumber >= 200)
             return &Tarnex56Late;
         return fwNumber > 136 ? &Tarnex56EarlyNamed : &Tarnex56EarlyPlain;
-    case Kind::Tarnex57:
-        return &Tarnex57;
-    case Kind::Tarnex64:
-        return &Tarnex64;
-    case Kind::DWDM49TOTAL:
-        return &DWDM49TOTAL;
-    case Kind::MPO12:
-        return &MPO12;
-    case Kind::MPO24:
-        return &MPO24;
-    case Kind::MPO16:
-        return &MPO16;
-    case Kind::MPO32:
-        return &MPO32;
     default:
-        return nullptr;
+        return kindInfo(kind) ? FixedLayouts[kind - Kind::First] : nullptr;
     }
 }
 

@@ -9,9 +9,7 @@
 namespace Decoder {
 
 struct RecordLayout {
-    RecordSignal signal;
     int values;      // power values on the wire, 2 bytes each from offset 8
-    int entries;     // values handed on; those past `values` are -9900
     int date;
     int time;
     int name;
@@ -46,7 +44,7 @@ constexpr int extent(const RecordLayout& l)
 }
 
 // The layout of a record of `kind`; lengthLow is the low byte of the frame's length field,
-// which alone tells a DWDM48Big record from a DWDM48 one. nullptr for DWDM96, whose halves are
+// which alone tells a DWDM-48 record with channel flags from one without. nullptr for DWDM96, whose halves are
 // decoded apart, and for codes that name no kind.
 const RecordLayout* selectLayout(int kind, quint8 lengthLow, const Version& hw, const Version& fw);
 

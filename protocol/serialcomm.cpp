@@ -120,7 +120,7 @@ void SerialComm::run()
             if (m_port->error() == QSerialPort::ResourceError ||
                 now - *failingSince >= std::chrono::milliseconds(GiveUpAfterMs)) {
                 qCDebug(lcVelumin).noquote() << "serial port lost:" << m_port->errorString();
-                Q_EMIT sigPortLost();
+                Q_EMIT portLost();
                 break;
             }
             pauseUnlessStopped(PauseAfterErrorMs);
@@ -146,71 +146,16 @@ void SerialComm::emitDecoded(const Decoder::Decoded& decoded)
     // Everything decoded so far is handed over with the signal below.
     handovers.fetch_add(1, std::memory_order_release);
     if (const auto* info = std::get_if<Decoder::SystemInfo>(&decoded)) {
-        Q_EMIT sigRecvedSysInfo(info->device, info->productNumber, info->serialNumber,
-                                info->hwVer, info->fwVer, info->buildTime);
-    } else if (const auto* record = std::get_if<Decoder::Record>(&decoded)) {
-        emitRecord(*record);
-    }
-}
-
-void SerialComm::emitRecord(const Decoder::Record& r)
-{
-    using S = Decoder::RecordSignal;
-    switch (r.signal) {
-    case S::CWDM18:
-        Q_EMIT sigRecvedDataCWDM18(r.total, r.count, r.data, r.date, r.time, r.name);
-        break;
-    case S::DWDM48:
-        Q_EMIT sigRecvedDataDWDM48(r.total, r.count, r.data, r.date, r.time, r.name);
-        break;
-    case S::DWDM48Big:
-        Q_EMIT sigRecvedDataDWDM48Big(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
-                                      r.totalIndex);
-        break;
-    case S::DWDM96:
-        Q_EMIT sigRecvedDataDWDM96(r.total, r.count, r.data, r.date, r.time, r.name);
-        break;
-    case S::Vendral8:
-        Q_EMIT sigRecvedDataVendral8(r.total, r.count, r.data, r.date, r.time, r.name);
-        break;
-    case S::Tarnex8:
-        Q_EMIT sigRecvedDataTarnex8(r.total, r.count, r.data, r.date, r.time, r.name);
-        break;
-    case S::Tarnex56:
-        Q_EMIT sigRecvedDataTarnex56(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
-                                     r.totalIndex);
-        break;
-    case S::Tarnex57:
-        Q_EMIT sigRecvedDataTarnex57(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
-                                     r.totalIndex);
-        break;
-    case S::Tarnex64:
-        Q_EMIT sigRecvedDataTarnex64(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
-                                     r.totalIndex);
-        break;
-    case S::DWDM49TOTAL:
-        Q_EMIT sigRecvedDataDWDM49TOTAL(r.total, r.count, r.data, r.onOff, r.date, r.time, r.name,
-                                        r.totalIndex);
-        break;
-    case S::DWDM96Semi:
-        Q_EMIT sigRecvedDataDWDM96Semi(r.count, r.flag);
-        break;
-    case S::MPO12:
-        Q_EMIT sigRecvedDataMPO12(r.total, r.count, r.data, r.mode, r.polar, r.date, r.time,
-                                  r.name);
-        break;
-    case S::MPO24:
-        Q_EMIT sigRecvedDataMPO24(r.total, r.count, r.data, r.mode, r.polar, r.date, r.time,
-                                  r.name);
-        break;
-    case S::MPO16:
-        Q_EMIT sigRecvedDataMPO16(r.total, r.count, r.data, r.mode, r.polar, r.date, r.time,
-                                  r.name);
-        break;
-    case S::MPO32:
-        Q_EMIT sigRecvedDataMPO32(r.total, r.count, r.data, r.mode, r.polar, r.date, r.time,
-                                  r.name);
-        break;
+        MeterIdentity id = meterIdentity(info->productNumber, info->serialNumber, info->hwVer,
+                                         info->fwVer, info->buildTime);
+        id.kind = info->device;
+        id.hwVer = info->hwVer;
+        id.fwVer = info->fwVer;
+        Q_EMIT identified(id);
+    } else if (const auto* record = std::get_if<Measurement>(&decoded)) {
+        Q_EMIT recordDecoded(*record);
+    } else if (const auto* half = std::get_if<Decoder::HalfArrived>(&decoded)) {
+        Q_EMIT halfArrived(half->count, half->flag);
     }
 }
 

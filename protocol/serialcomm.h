@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/identity.h"
 #include "device/serialport.h"
 #include "protocol/decoder.h"
 
@@ -58,40 +59,13 @@ public:
     static constexpr int IdentityRetryMs = 1000;
 
 Q_SIGNALS:
-    void sigRecvedSysInfo(int device, QString strProductNumber, QString strSerialNumber, uint hwVer,
-                          uint fwVer, QString strBuildTime);
-    void sigRecvedDataCWDM18(ushort total, ushort count, QVector<qint16> data, uint date, uint time,
-                             QByteArray name);
-    void sigRecvedDataDWDM48(ushort total, ushort count, QVector<qint16> data, uint date, uint time,
-                             QByteArray name);
-    void sigRecvedDataDWDM48Big(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
-                                uint date, uint time, QByteArray name, int totalIndex);
-    void sigRecvedDataDWDM96(ushort total, ushort count, QVector<qint16> data, uint date, uint time,
-                             QByteArray name);
-    void sigRecvedDataVendral8(ushort total, ushort count, QVector<qint16> data, uint date,
-                               uint time, QByteArray name);
-    void sigRecvedDataTarnex8(ushort total, ushort count, QVector<qint16> data, uint date,
-                              uint time, QByteArray name);
-    void sigRecvedDataTarnex56(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
-                               uint date, uint time, QByteArray name, int totalIndex);
-    void sigRecvedDataTarnex57(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
-                               uint date, uint time, QByteArray name, int totalIndex);
-    void sigRecvedDataTarnex64(ushort total, ushort count, QVector<qint16> data, QByteArray onOff,
-                               uint date, uint time, QByteArray name, int totalIndex);
-    void sigRecvedDataDWDM49TOTAL(ushort total, ushort count, QVector<qint16> data,
-                                  QByteArray onOff, uint date, uint time, QByteArray name,
-                                  int totalWav);
-    void sigRecvedDataMPO12(ushort total, ushort count, QVector<qint16> data, ushort mode,
-                            ushort polar, uint date, uint time, QByteArray name);
-    void sigRecvedDataMPO24(ushort total, ushort count, QVector<qint16> data, ushort mode,
-                            ushort polar, uint date, uint time, QByteArray name);
-    void sigRecvedDataMPO16(ushort total, ushort count, QVector<qint16> data, ushort mode,
-                            ushort polar, uint date, uint time, QByteArray name);
-    void sigRecvedDataMPO32(ushort total, ushort count, QVector<qint16> data, ushort mode,
-                            ushort polar, uint date, uint time, QByteArray name);
-    void sigRecvedDataDWDM96Semi(ushort count, uchar flag);
+    // The meter's system information answer; its kind is the one chosen at construction.
+    void identified(const MeterIdentity& identity);
+    void recordDecoded(const Measurement& record);
+    // The first half of a 96-channel record: ask for the half `flag` of record `count`.
+    void halfArrived(int count, quint8 flag);
     // The port failed for good (the meter was unplugged): the loop has ended, once.
-    void sigPortLost();
+    void portLost();
 
 protected:
     void run() override;
@@ -99,7 +73,6 @@ protected:
 private:
     void writePosted();
     void emitDecoded(const Decoder::Decoded& decoded);
-    void emitRecord(const Decoder::Record& r);
     // Sleeps up to `ms`, returning early when a stop is requested.
     void pauseUnlessStopped(int ms);
 

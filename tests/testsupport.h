@@ -1,6 +1,10 @@
 #pragma once
 
+#include "data/measurement.h"
+
+#include <QByteArray>
 #include <QLatin1String>
+#include <QVector>
 #include <QWidget>
 #include <QtGlobal>
 
@@ -17,10 +21,54 @@ template <typename T> T* child(QWidget& w, const char* name)
     return c;
 }
 
-// The chooser index that makes the receiver decode `kind`: 3 and 4 are swapped.
+// The chooser index that makes the receiver decode `kind`.
 inline int deviceIndexFor(int kind)
 {
-    return kind == 3 ? 4 : kind == 4 ? 3 : kind;
+    return kindInfo(kind)->deviceIndex;
+}
+
+// The words a meter sends for a date and a time.
+constexpr uint dateWord(uint year, uint month, uint day)
+{
+    return (year << 16) | (month << 8) | day;
+}
+constexpr uint timeWord(uint hour, uint minute, uint second)
+{
+    return (hour << 16) | (minute << 8) | second;
+}
+
+// What a test builds a record from; unset fields as a meter without them sends them.
+struct Values {
+    QByteArray name;
+    QByteArray onOff;
+    int totalIndex = 0;
+    quint16 mode = 0;
+    quint16 polar = 0;
+    uint date = dateWord(2026, 3, 1);
+    uint time = timeWord(10, 0, 0);
+    int index = 0;
+    int total = 1;
+};
+
+// A record of `kind` as the decoder hands it on: `readings` in hundredths of a dBm, cut or
+// filled with the filler to the kind's stored readings; the name padded to its 16 bytes.
+inline Measurement measurement(int kind, QVector<qint16> readings, const Values& v = {})
+{
+    Measurement m;
+    m.kind = kindInfo(kind);
+    m.index = v.index;
+    m.total = v.total;
+    m.dateWord = v.date;
+    m.timeWord = v.time;
+    m.name = v.name.left(Measurement::NameSize);
+    m.name.append(QByteArray(Measurement::NameSize - m.name.size(), '\0'));
+    readings.resize(m.kind ? m.kind->stored : 0, FillerHundredths);
+    m.readings = readings;
+    m.onOff = v.onOff;
+    m.totalIndex = v.totalIndex;
+    m.mode = v.mode;
+    m.polar = v.polar;
+    return m;
 }
 
 } // namespace TestSupport
