@@ -26,9 +26,19 @@ bool named(const QByteArray& name, NameTest test)
 
 QString dateTimeText(uint date, uint time)
 {
-    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", int(date >> 16),
-                             int((date >> 8) & 0xFF), int(date & 0xFF), int(time >> 16),
-                             int((time >> 8) & 0xFF), int(time & 0xFF));
+    return dateText(date) + QLatin1Char(' ') + timeText(time);
+}
+
+QString dateText(uint date)
+{
+    return QString::asprintf("%04d-%02d-%02d", int(date >> 16), int((date >> 8) & 0xFF),
+                             int(date & 0xFF));
+}
+
+QString timeText(uint time)
+{
+    return QString::asprintf("%02d:%02d:%02d", int(time >> 16), int((time >> 8) & 0xFF),
+                             int(time & 0xFF));
 }
 
 QStringList rowTexts(const Measurement& record)

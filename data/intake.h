@@ -12,6 +12,9 @@ namespace Intake {
 // "%04d-%02d-%02d %02d:%02d:%02d" from the year, month, day and hour, minute, second fields
 // of the two words, whatever values they hold.
 QString dateTimeText(uint date, uint time);
+// Its two halves.
+QString dateText(uint date);
+QString timeText(uint time);
 
 // Columns 0 to 2 of a record's row: its name (or number), type and date-time; empty for a record
 // of no kind.
