@@ -9,28 +9,39 @@
 #include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
+#include "files/reportformats.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
-namespace {
-
-const QString csvFilter = QStringLiteral("CSV File (*.csv)");
-const QString csvSuffix = QStringLiteral("csv");
-
-} // namespace
-
-bool MainWindow::buildReport(QByteArray* bytes) const
+Report MainWindow::report(const QList<Measurement>& records) const
 {
-    bytes->clear();
+    MeterIdentity identity;
+    identity.product = m_productName;
+    identity.serial = m_serialNumber;
+    identity.hardware = m_hwVersion;
+    identity.firmware = m_fwVersion;
+    identity.buildTime = m_buildTime;
+    identity.kind = m_kindCode;
+    return Report(identity, m_kindCode, m_displayFreq, m_limits, records,
+                  QDateTime::currentDateTime());
+}
+
+std::optional<Report> MainWindow::reportToSave() const
+{
+    // No known meter: an empty report.
+    const Report all = report(m_download.records(m_kindCode));
+    if (!isMpoKind(m_kindCode))
+        return all;
     QTreeWidgetItem* current = ui->treeData->currentItem();
     const int row = current ? ui->treeData->indexOfTopLevelItem(current) : -1;
-    // No known meter: an empty report.
-    return CsvReport::report(m_kindCode, m_productName, m_download.records(m_kindCode), row, bytes);
+    if (row < 0 || row >= all.count())
+        return std::nullopt;
+    return all.single(row);
 }
 
 QString MainWindow::saveFolder() const
@@ -62,22 +73,23 @@ void MainWindow::on_actionSaveData_triggered()
         return;
     }
     // A name typed without a suffix gets ".csv", so that Open Data's filter lists it.
-    const QString path = Prompts::fileName(
-        this, {Prompts::FileRequest::Save, tr("Save Data"), saveStartPath(), csvFilter, csvSuffix});
+    const ReportFormats::Format& csv = ReportFormats::format("csv");
+    const QString path =
+        Prompts::fileName(this, {Prompts::FileRequest::Save, tr("Save Data"), saveStartPath(),
+                                 tr(csv.filter), QString::fromLatin1(csv.suffix)});
     if (path.isEmpty())
         return;
     // Built after the dialog: records that arrived while it was open are in the file too.
-    QByteArray bytes;
-    if (!buildReport(&bytes)) {
+    const std::optional<Report> report = reportToSave();
+    if (!report) {
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
         return;
     }
-    // Written beside the target and renamed over it only when complete, so that a failed save
-    // leaves an existing file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // A failed save leaves an existing file as it was.
+    QString error;
+    if (ReportFormats::writeFile(csv, *report, path, &error) != ReportFormats::Outcome::Written) {
         Prompts::warning(this, tr("Warning"),
-                         tr("The data was not saved to %1:\n%2").arg(path, file.errorString()));
+                         tr("The data was not saved to %1:\n%2").arg(path, error));
         return;
     }
     Prompts::information(this, tr("Complete"), tr("Complete Save"));
@@ -86,9 +98,9 @@ void MainWindow::on_actionSaveData_triggered()
 void MainWindow::on_actionOpen_triggered()
 {
     qCDebug(lcVelumin).noquote() << "# Open Data";
-    const QString path =
-        Prompts::fileName(this, {Prompts::FileRequest::Open, tr("Open Data"),
-                                 QCoreApplication::applicationDirPath(), csvFilter, QString()});
+    const QString path = Prompts::fileName(
+        this, {Prompts::FileRequest::Open, tr("Open Data"), QCoreApplication::applicationDirPath(),
+               tr(ReportFormats::format("csv").filter), QString()});
     if (path.isEmpty())
         return;
     // A pipe or a device would hang or exhaust the window, and with it any unsaved download.

@@ -5,6 +5,7 @@
 #include "data/limits.h"
 #include "data/identity.h"
 #include "data/measurement.h"
+#include "files/report.h"
 #include "protocol/download.h"
 #include "protocol/serialcomm.h"
 
@@ -155,9 +156,11 @@ private:
     // Row `row` of the connected kind's list; nullptr when the list has no such row.
     const Measurement* recordAt(int row) const;
 
-    // The report file of the current kind; for the MPO kinds of the selected record, and false
-    // when none is selected.
-    bool buildReport(QByteArray* bytes) const;
+    // A report of `records` of the connected meter, made now.
+    Report report(const QList<Measurement>& records) const;
+    // What Save Data writes: every record of the connected kind, or for the MPO kinds the
+    // selected record alone; none when none is selected.
+    std::optional<Report> reportToSave() const;
     QString saveStartPath() const;
     // The folder reports are proposed in.
     QString saveFolder() const;

@@ -8,8 +8,8 @@
 #include "data/logging.h"
 #include "dialogs/limitsdialog.h"
 #include "files/csvreport.h"
-#include "files/pdfreport.h"
 #include "files/reportcontent.h"
+#include "files/reportformats.h"
 #include "graph/graphpicture.h"
 #include "graph/graphtable.h"
 #include "graph/graphwidget.h"
@@ -17,13 +17,14 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressDialog>
+
+#include <algorithm>
 
 void MainWindow::setUpReportActions()
 {
@@ -162,63 +163,41 @@ void MainWindow::slotLimits()
 void MainWindow::slotExportReport()
 {
     qCDebug(lcVelumin).noquote() << "# Export Report";
-    PdfReport::Report report;
-    report.identity = {m_productName, m_serialNumber, m_hwVersion, m_fwVersion};
-    report.exported = QDateTime::currentDateTime();
-    if (limitsJudge())
-        report.limits = ReportContent::limitsLines(m_limits);
-    const QStringList headers = {
-        ui->treeDetailData->headerItem()->text(0), ui->treeDetailData->headerItem()->text(1),
-        ui->treeDetailData->headerItem()->text(2), ui->treeDetailData->headerItem()->text(3)};
-    QList<int> reported;
-    for (int row = 0; row < ui->treeData->topLevelItemCount(); ++row) {
-        if (recordAt(row))
-            reported << row;
-    }
-    if (reported.isEmpty()) {
+    // The records the list shows: it is empty after another device was chosen in the tree.
+    const int shown =
+        std::min(ui->treeData->topLevelItemCount(), m_download.recordCount(m_kindCode));
+    if (shown == 0) {
         Prompts::information(this, tr("Export Report"), tr("There are no records to report."));
         return;
     }
-    // Each record's section is built as the writer reaches it: a long list is never held twice.
-    report.recordCount = int(reported.size());
-    report.record = [this, reported, headers](int i) {
-        const int row = reported.at(i);
-        const Measurement* source = recordAt(row);
-        const QTreeWidgetItem* item = ui->treeData->topLevelItem(row);
-        // The progress dialog lets a running download through, which may start the list over: a
-        // record gone by then keeps its number and nothing else.
-        if (!source || !item) {
-            PdfReport::Record gone;
-            gone.number = row + 1;
-            return gone;
-        }
-        return ReportContent::pdfRecord(*source, {row, item->text(0), item->text(2)},
-                                        m_displayFreq, m_productName, headers, m_limits);
-    };
+    // The report shares the download's records, and each record's section is built as the writer
+    // reaches it: a long list is never held twice.
+    const Report report = this->report(m_download.records(m_kindCode).first(shown));
+    const ReportFormats::Format& pdf = ReportFormats::format("pdf");
     const QString start = saveFolder() + QLatin1Char('/') +
                           (m_productName.isEmpty() ? QStringLiteral("report")
                                                    : CsvReport::proposedFileName(m_productName)) +
-                          QStringLiteral(".pdf");
+                          QLatin1Char('.') + QString::fromLatin1(pdf.suffix);
     const QString path =
         Prompts::fileName(this, {Prompts::FileRequest::Save, tr("Export Report"), start,
-                                 tr("PDF File (*.pdf)"), QStringLiteral("pdf")});
+                                 tr(pdf.filter), QString::fromLatin1(pdf.suffix)});
     if (path.isEmpty())
         return;
     // Long reports show their progress and can be cancelled; short ones never flash a dialog.
-    QProgressDialog progress(tr("Writing the report…"), tr("Cancel"), 0, report.recordCount, this);
+    QProgressDialog progress(tr("Writing the report…"), tr("Cancel"), 0, report.count(), this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(1000);
     QString error;
-    const PdfReport::Outcome outcome =
-        PdfReport::write(path, report, &error, [&progress](int done, int) {
+    const ReportFormats::Outcome outcome =
+        ReportFormats::writeFile(pdf, report, path, &error, [&progress](int done, int) {
             progress.setValue(done);
             return !progress.wasCanceled();
         });
     progress.reset();
-    if (outcome == PdfReport::Outcome::Failed)
+    if (outcome == ReportFormats::Outcome::Failed)
         Prompts::warning(this, tr("Warning"),
                          tr("The report was not written to %1:\n%2").arg(path, error));
-    else if (outcome == PdfReport::Outcome::Written)
+    else if (outcome == ReportFormats::Outcome::Written)
         Prompts::information(this, tr("Export Report"),
                              tr("The report was written to %1.").arg(path));
 }

@@ -1,16 +1,14 @@
 #include "export/exporter.h"
 
-#include "data/intake.h"
 #include "data/kinds.h"
 #include "device/comports.h"
 #include "device/serialport.h"
 #include "data/displayunit.h"
 #include "data/limitsstore.h"
-#include "export/meterjson.h"
 #include "export/reportfiles.h"
-#include "files/csvreport.h"
-#include "files/pdfreport.h"
+#include "files/report.h"
 #include "files/reportcontent.h"
+#include "files/reportformats.h"
 #include "protocol/frames.h"
 #include "protocol/serialcomm.h"
 
@@ -19,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QSerialPort>
 
 #include <algorithm>
@@ -350,8 +349,12 @@ int Exporter::verdictStatus()
 
 bool Exporter::writeReports()
 {
+    const Report report(m_identity, m_options.kind, m_displayFreq, m_limits,
+                        m_download.records(m_options.kind), QDateTime::currentDateTime());
     ReportFiles::Pending pending;
-    if (!writeCsv(pending) || !writeJson(pending) || !writePdf(pending))
+    // In the order they have always been written, which the progress lines and the commit follow.
+    if (!writeCsv(pending, report) || !writeReport(pending, m_options.json, "json", report) ||
+        !writeReport(pending, m_options.pdf, "pdf", report))
         return false;
     if (interruptRequested) {
         interrupt();
@@ -381,23 +384,31 @@ bool Exporter::writeReports()
     return false;
 }
 
-bool Exporter::writeReport(ReportFiles::Pending& pending, const QString& path,
-                           const std::function<bool(QIODevice&)>& fill)
+bool Exporter::writeReport(ReportFiles::Pending& pending, const QString& path, const char* id,
+                           const Report& report)
 {
+    if (path.isEmpty())
+        return true;
     if (m_finished)
         return false;
     const QString shown =
         path == standardOutput ? QStringLiteral("the report for standard output") : path;
+    m_progress.start(QStringLiteral("%1 report").arg(QString::fromLatin1(id).toUpper()));
     QString error;
     QIODevice* out = pending.begin(path, &error);
-    const bool filled = out && fill(*out);
+    const ReportFormats::Outcome outcome =
+        out ? ReportFormats::format(id).write(report, *out, &error,
+                                              [this](int done, int total) {
+                                                  m_progress.update(done, total);
+                                                  return !interruptRequested.load();
+                                              })
+            : ReportFormats::Outcome::Failed;
+    m_progress.finish();
     if (interruptRequested) {
         interrupt();
         return false;
     }
-    if (m_finished)
-        return false;
-    if (!out || !filled || !pending.end(&error)) {
+    if (outcome != ReportFormats::Outcome::Written || !pending.end(&error)) {
         if (error.isEmpty() && out)
             error = out->errorString();
         finish(WriteFailed,
@@ -407,87 +418,25 @@ bool Exporter::writeReport(ReportFiles::Pending& pending, const QString& path,
     return true;
 }
 
-bool Exporter::writeCsv(ReportFiles::Pending& pending)
+bool Exporter::writeCsv(ReportFiles::Pending& pending, const Report& report)
 {
-    const int kind = m_options.kind;
-    if (m_options.csv.isEmpty())
-        return true;
-    const QList<Measurement> records = m_download.records(kind);
-    const auto write = [&](const QString& path, int selected) {
-        QByteArray bytes;
-        CsvReport::report(kind, m_identity.product, records, selected, &bytes);
-        return writeReport(pending, path,
-                           [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
-    };
-    if (!isMpoKind(kind))
-        return write(m_options.csv, -1);
+    if (m_options.csv.isEmpty() || !isMpoKind(m_options.kind))
+        return writeReport(pending, m_options.csv, "csv", report);
     if (m_options.record) {
         const int n = *m_options.record;
-        if (n < 0 || n >= records.size()) {
+        if (n < 0 || n >= report.count()) {
             finish(Usage, QStringLiteral("--record %1: the meter holds %2 records")
                               .arg(n)
-                              .arg(records.size()));
+                              .arg(report.count()));
             return false;
         }
-        return write(m_options.csvFileFor(n), n);
+        return writeReport(pending, m_options.csvFileFor(n), "csv", report.single(n));
     }
-    for (int i = 0; i < records.size(); ++i) {
-        if (!write(m_options.csvFileFor(i), i))
+    for (int i = 0; i < report.count(); ++i) {
+        if (!writeReport(pending, m_options.csvFileFor(i), "csv", report.single(i)))
             return false;
     }
     return true;
-}
-
-bool Exporter::writeJson(ReportFiles::Pending& pending)
-{
-    if (m_options.json.isEmpty())
-        return true;
-    m_progress.start(QStringLiteral("JSON report"));
-    const bool written = writeReport(pending, m_options.json, [this](QIODevice& out) {
-        return MeterJson::write(out, m_identity, m_options.kind,
-                                m_download.records(m_options.kind), m_displayFreq, m_limits,
-                                [this](int done, int total) {
-                                    m_progress.update(done, total);
-                                    return !interruptRequested.load();
-                                });
-    });
-    m_progress.finish();
-    return written;
-}
-
-bool Exporter::writePdf(ReportFiles::Pending& pending)
-{
-    if (m_options.pdf.isEmpty())
-        return true;
-    PdfReport::Report report;
-    report.identity = {m_identity.product, m_identity.serial, m_identity.hardware,
-                       m_identity.firmware};
-    report.exported = QDateTime::currentDateTime();
-    if (!m_options.limitsFile.isEmpty())
-        report.limits = ReportContent::limitsLines(m_limits);
-    report.recordCount = m_download.recordCount(m_options.kind);
-    const QStringList headers = ReportContent::detailHeaders(m_options.kind, m_displayFreq, m_identity.product);
-    report.record = [this, &headers](int i) {
-        const Measurement& record = *m_download.record(m_options.kind, i);
-        const QStringList row = Intake::rowTexts(record);
-        return ReportContent::pdfRecord(record, {i, row.value(0), row.value(2)}, m_displayFreq,
-                                        m_identity.product, headers, m_limits);
-    };
-    m_progress.start(QStringLiteral("PDF report"));
-    const bool written = writeReport(pending, m_options.pdf, [&](QIODevice& out) {
-        QString error;
-        const PdfReport::Outcome outcome =
-            PdfReport::write(out, report, &error, [this](int done, int total) {
-                m_progress.update(done, total);
-                return !interruptRequested.load();
-            });
-        if (outcome == PdfReport::Outcome::Failed)
-            finish(WriteFailed, QStringLiteral("cannot write %1: %2; no report was written")
-                                    .arg(m_options.pdf, error));
-        return outcome == PdfReport::Outcome::Written;
-    });
-    m_progress.finish();
-    return written;
 }
 
 void Exporter::portLost()

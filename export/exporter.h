@@ -13,10 +13,9 @@
 #include <QTimer>
 
 #include <atomic>
-#include <functional>
 
-class QIODevice;
 class QSerialPort;
+class Report;
 class SerialComm;
 namespace ReportFiles {
 class Pending;
@@ -71,12 +70,12 @@ private:
     // All the reports or none: each is written whole to a file of its own, then all replace
     // their targets together; standard output comes last.
     bool writeReports();
-    // One report to `path` through `fill`; false after finish() when it failed or was interrupted.
-    bool writeReport(ReportFiles::Pending& pending, const QString& path,
-                     const std::function<bool(QIODevice&)>& fill);
-    bool writeCsv(ReportFiles::Pending& pending);
-    bool writeJson(ReportFiles::Pending& pending);
-    bool writePdf(ReportFiles::Pending& pending);
+    // `report` to `path` (none: not asked for) in the format of `id`; false after finish() when
+    // it failed or was interrupted.
+    bool writeReport(ReportFiles::Pending& pending, const QString& path, const char* id,
+                     const Report& report);
+    // MPO kinds: a file per record, or the record of --record.
+    bool writeCsv(ReportFiles::Pending& pending, const Report& report);
     int verdictStatus();
     void portLost();
     // Closes the port and reports `status`, with `line` on standard error unless it is empty.

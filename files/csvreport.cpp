@@ -1,10 +1,12 @@
 #include "files/csvreport.h"
 
 #include "data/catalogue.h"
-#include "data/detail.h"
+#include "data/kinds.h"
 #include "data/limits.h"
 #include "data/metertext.h"
+#include "files/report.h"
 
+#include <QIODevice>
 #include <QStringEncoder>
 
 #include <charconv>
@@ -93,31 +95,33 @@ char* putDigits(char* p, int value, int width)
 
 // "yyyy-MM-dd hh:mm:ss" (or with "/" in the date); a null date or time, or a year beyond four
 // digits, as QDate and QTime write them.
-QByteArray dateTimeText(const Row& r, char dateSeparator)
+QByteArray dateTimeText(const Report::Record& r, char dateSeparator)
 {
     QByteArray out;
-    if (r.date.isValid() && r.date.year() > 0 && r.date.year() <= 9999) {
+    const QDate date = r.date();
+    if (date.isValid() && date.year() > 0 && date.year() <= 9999) {
         char text[10];
-        char* p = putDigits(text, r.date.year(), 4);
+        char* p = putDigits(text, date.year(), 4);
         *p++ = dateSeparator;
-        p = putDigits(p, r.date.month(), 2);
+        p = putDigits(p, date.month(), 2);
         *p++ = dateSeparator;
-        putDigits(p, r.date.day(), 2);
+        putDigits(p, date.day(), 2);
         out.append(text, 10);
     } else {
         const QString format =
             dateSeparator == '-' ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy/MM/dd");
-        out += r.date.toString(format).toLatin1();
+        out += date.toString(format).toLatin1();
     }
     out += ' ';
-    if (r.time.isValid()) {
+    const QTime time = r.time();
+    if (time.isValid()) {
         char text[8] = {0, 0, ':', 0, 0, ':', 0, 0};
-        putDigits(text, r.time.hour(), 2);
-        putDigits(text + 3, r.time.minute(), 2);
-        putDigits(text + 6, r.time.second(), 2);
+        putDigits(text, time.hour(), 2);
+        putDigits(text + 3, time.minute(), 2);
+        putDigits(text + 6, time.second(), 2);
         out.append(text, 8);
     } else {
-        out += r.time.toString(QStringLiteral("hh:mm:ss")).toLatin1();
+        out += time.toString(QStringLiteral("hh:mm:ss")).toLatin1();
     }
     return out;
 }
@@ -133,9 +137,9 @@ QByteArray field(const QByteArray& text)
     return '"' + quoted + '"';
 }
 
-double reading(const Row& r, int i)
+double reading(const QList<double>& readings, int i)
 {
-    return i < r.readings.size() ? r.readings.at(i) / 100.0 : FillerDbm;
+    return i < readings.size() ? readings.at(i) : FillerDbm;
 }
 
 void appendCell(QByteArray& out, double dbm, double low)
@@ -144,72 +148,14 @@ void appendCell(QByteArray& out, double dbm, double low)
     out.append(cell, putCell(cell, dbm, low) - cell);
 }
 
-} // namespace
-
-QString proposedFileName(const QString& product)
+QByteArray recordRows(const KindInfo* info, const Report& report)
 {
-    static const QString reserved = QStringLiteral("/\\:*?\"<>|");
-    QString name = product;
-    for (QChar& c : name) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || reserved.contains(c))
-            c = QLatin1Char('_');
-    }
-    if (!name.isEmpty() && name.count(QLatin1Char('.')) == name.size())
-        name.fill(QLatin1Char('_'));
-    return name;
-}
-
-Row row(const Measurement& record)
-{
-    return {record.date(), record.time(), record.nameText().toLatin1(), record.readings,
-            record.mode, record.polar};
-}
-
-bool report(int kind, const QString& productName, const QList<Measurement>& records, int selected,
-            QByteArray* bytes)
-{
-    bytes->clear();
-    const KindInfo* info = kindInfo(kind);
-    if (!info)
-        return true;
-    if (info->report.form == ReportLayout::FibreRows) {
-        if (selected < 0 || selected >= records.size())
-            return false;
-        *bytes = fibreRows(kind, productName, row(records.at(selected)));
-        return true;
-    }
-    QList<Row> rows;
-    rows.reserve(records.size());
-    for (const Measurement& record : records)
-        rows.append(row(record));
-    *bytes = recordRows(kind, rows);
-    return true;
-}
-
-QByteArray readingCell(double dbm, double low)
-{
-    QByteArray out;
-    appendCell(out, dbm, low);
-    return out;
-}
-
-double lowLimit(int kind)
-{
-    const KindInfo* info = kindInfo(kind);
-    return info ? info->report.lowLimit : 0.0;
-}
-
-QByteArray recordRows(int kind, const QList<Row>& records)
-{
-    const KindInfo* info = kindInfo(kind);
-    if (!info || info->report.form != ReportLayout::RecordRows)
-        return {};
     const ReportLayout& l = info->report;
     // One column per reading.
     const int columns = info->readings;
     QByteArray out;
     // About eight bytes a reading: enough that the buffer is allocated once.
-    out.reserve(1024 + records.size() * (48 + 8 * columns));
+    out.reserve(1024 + report.count() * (48 + 8 * columns));
     out += l.heading + crlf + separator + crlf + crlf;
 
     QStringList numbers;
@@ -228,16 +174,17 @@ QByteArray recordRows(int kind, const QList<Row>& records)
 
     // Each data row is put together in one buffer and appended once.
     std::vector<char> line;
-    for (int p = 0; p < records.size(); ++p) {
-        const Row& r = records.at(p);
-        const QByteArray text = field(dateTimeText(r, '-') + ' ' + r.name);
+    for (int p = 0; p < report.count(); ++p) {
+        const Report::Record r = report.record(p);
+        const QList<double> readings = r.readings();
+        const QByteArray text = field(dateTimeText(r, '-') + ' ' + r.storedName().toLatin1());
         line.resize(std::size_t(16 + text.size() + (MaxCell + 1) * columns));
-        char* at = std::to_chars(line.data(), line.data() + 12, p + 1).ptr;
+        char* at = std::to_chars(line.data(), line.data() + 12, r.number()).ptr;
         *at++ = ',';
         at = put(at, text.constData(), std::size_t(text.size()));
         for (int i = 0; i < columns; ++i) {
             *at++ = ',';
-            at = putCell(at, reading(r, i), l.lowLimit);
+            at = putCell(at, reading(readings, i), l.lowLimit);
         }
         *at++ = '\r';
         *at++ = '\n';
@@ -246,26 +193,73 @@ QByteArray recordRows(int kind, const QList<Row>& records)
     return out;
 }
 
-QByteArray fibreRows(int kind, const QString& productName, const Row& r)
+QByteArray fibreRows(const KindInfo* info, const QString& productName, const Report::Record& r)
 {
-    const KindInfo* info = kindInfo(kind);
-    if (!info || info->report.form != ReportLayout::FibreRows)
-        return {};
     const ReportLayout& l = info->report;
     QByteArray out = field(local8Bit(MeterText::printable(productName)) + l.heading) + crlf;
     QByteArray measured = "Measured: " + dateTimeText(r, '/');
     if (l.nameOnLine2)
-        measured += ' ' + r.name;
+        measured += ' ' + r.storedName().toLatin1();
     out += field(measured) + crlf + separator + crlf;
     out += "no, wavelength[nm], polarity, power[dBm]" + crlf;
-    const QByteArray mode = Detail::mpoModeText(r.mode).toLatin1();
-    const QByteArray polar = Detail::mpoPolarText(r.polar).toLatin1();
+    const QByteArray mode = r.testWavelength().toLatin1();
+    const QByteArray polar = r.polarity().toLatin1();
+    const QList<double> readings = r.readings();
     for (int i = 0; i < info->channels; ++i) {
         out += QByteArray::number(i + 1) + ',' + mode + ',' + polar + ',';
-        appendCell(out, reading(r, i), l.lowLimit);
+        appendCell(out, reading(readings, i), l.lowLimit);
         out += crlf;
     }
     return out;
+}
+
+QByteArray bytes(const Report& report)
+{
+    const KindInfo* info = kindInfo(report.kind());
+    if (!info)
+        return {};
+    if (info->report.form == ReportLayout::RecordRows)
+        return recordRows(info, report);
+    return report.count() > 0 ? fibreRows(info, report.identity().product, report.record(0))
+                              : QByteArray();
+}
+
+} // namespace
+
+QString proposedFileName(const QString& product)
+{
+    static const QString reserved = QStringLiteral("/\\:*?\"<>|");
+    QString name = product;
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || reserved.contains(c))
+            c = QLatin1Char('_');
+    }
+    if (!name.isEmpty() && name.count(QLatin1Char('.')) == name.size())
+        name.fill(QLatin1Char('_'));
+    return name;
+}
+
+QByteArray readingCell(double dbm, double low)
+{
+    QByteArray out;
+    appendCell(out, dbm, low);
+    return out;
+}
+
+double lowLimit(int kind)
+{
+    const KindInfo* info = kindInfo(kind);
+    return info ? info->report.lowLimit : 0.0;
+}
+
+ReportFormats::Outcome write(const Report& report, QIODevice& out, QString* error,
+                             const ReportFormats::Progress&)
+{
+    const QByteArray file = bytes(report);
+    if (out.write(file) == file.size())
+        return ReportFormats::Outcome::Written;
+    *error = out.errorString();
+    return ReportFormats::Outcome::Failed;
 }
 
 } // namespace CsvReport

@@ -1,5 +1,8 @@
 #include "files/pdfreport.h"
 
+#include "data/detail.h"
+#include "files/report.h"
+#include "files/reportcontent.h"
 #include "graph/graphpicture.h"
 #include "graph/graphtable.h"
 
@@ -10,11 +13,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <optional>
 
 namespace PdfReport {
+
+using ReportFormats::Outcome;
 
 namespace {
 
@@ -46,6 +51,68 @@ QFont font(qreal points, bool bold = false)
     return f;
 }
 
+// One row of a record's channel table: the detail view's cells, and the verdict where the
+// channel is checked.
+struct ChannelRow {
+    QStringList cells;
+    QString verdict; // "PASS", "LOW", "HIGH"; empty when not checked
+    QString margin;  // "+2.50 dB"; empty when not checked
+};
+
+// What a record's pages show.
+struct Section {
+    int number = 0;
+    QString name;
+    QString dateTime;
+    QString verdict;     // "PASS" or "FAIL"; empty without limits
+    QStringList failing; // the No of each failing channel
+    QString lowest;
+    QString highest;
+    QList<double> readings;
+    QStringList graphLabels;
+    QList<ChannelRow> channels;
+};
+
+Section section(const Report& report, int i)
+{
+    const Report::Record r = report.record(i);
+    Section s;
+    s.number = r.number();
+    s.name = r.name();
+    s.dateTime = r.dateText() + QLatin1Char(' ') + r.timeText();
+    s.readings = r.readings();
+    s.graphLabels = Graph::labels(report.kind(), report.displayFreq(), r.totalLabel());
+    // The failing channels are named by the "No" of the rows beside them.
+    QMap<int, QString> shownNumbers;
+    std::optional<double> lowest;
+    std::optional<double> highest;
+    for (const Report::Channel& c : r.channels()) {
+        ChannelRow row{c.row, QString(), QString()};
+        if (!c.total) {
+            shownNumbers.insert(c.position, c.number());
+            lowest = std::min(lowest.value_or(c.dbm), c.dbm);
+            highest = std::max(highest.value_or(c.dbm), c.dbm);
+        }
+        if (c.verdict) {
+            row.verdict = Limits::verdictText(c.verdict->verdict);
+            row.margin = ReportContent::marginText(c.verdict->margin);
+        }
+        s.channels << row;
+    }
+    s.lowest = lowest ? Detail::powerText(*lowest) : QString();
+    s.highest = highest ? Detail::powerText(*highest) : QString();
+    if (const std::optional<Limits::RecordResult> verdict = r.verdict()) {
+        s.verdict = verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+        for (int position : verdict->failing)
+            s.failing << shownNumbers.value(position);
+        if (!verdict->spreadHolds)
+            s.failing << QCoreApplication::translate("MainWindow", "spread");
+        if (verdict->channels.isEmpty())
+            s.failing << QCoreApplication::translate("MainWindow", "no channel checked");
+    }
+    return s;
+}
+
 // The page plan: how many rows fit where, so that every page can say how many there are.
 struct Plan {
     QRectF body; // where content goes, above the footer
@@ -64,26 +131,26 @@ struct Plan {
     {
         return pagesFor(records, summaryFirstRows, summaryNextRows);
     }
-    int recordPages(const Record& r) const
+    int recordPages(const Section& r) const
     {
         return pagesFor(int(r.channels.size()), recordFirstRows, recordNextRows);
     }
 };
 
-qreal summaryHeaderHeight(const Report& r)
+qreal summaryHeaderHeight(const QStringList& limits)
 {
     // Title, four identity lines, the export date, the limits (at least one line), a gap.
-    return 2 * LineHeight + 5 * LineHeight + std::max<qsizetype>(1, r.limits.size()) * LineHeight +
+    return 2 * LineHeight + 5 * LineHeight + std::max<qsizetype>(1, limits.size()) * LineHeight +
            LineHeight;
 }
 
-Plan plan(const QRectF& page, const Report& report)
+Plan plan(const QRectF& page, const QStringList& limits)
 {
     Plan p;
     p.body = page.adjusted(0, 0, 0, -FooterHeight);
     const int rows = int(p.body.height() / RowHeight) - 1; // one for the table header
     p.summaryFirstRows =
-        std::max(1, int((p.body.height() - summaryHeaderHeight(report)) / RowHeight) - 1);
+        std::max(1, int((p.body.height() - summaryHeaderHeight(limits)) / RowHeight) - 1);
     p.summaryNextRows = std::max(1, rows);
     const qreal graphBottom = 2 * LineHeight + p.body.height() * GraphShare + LineHeight;
     p.recordFirstRows = std::max(1, int((p.body.height() - graphBottom) / RowHeight) - 1);
@@ -97,7 +164,7 @@ struct SummaryRow {
     bool failed = false;
 };
 
-SummaryRow summaryRow(const Record& rec)
+SummaryRow summaryRow(const Section& rec)
 {
     return {{QString::number(rec.number), rec.name, rec.dateTime, rec.verdict,
              rec.failing.join(QStringLiteral(", ")), rec.lowest, rec.highest},
@@ -106,16 +173,19 @@ SummaryRow summaryRow(const Record& rec)
 
 class Writer {
 public:
-    Writer(QPainter& painter, QPdfWriter& pdf, const Plan& plan, int pages)
+    Writer(QPainter& painter, QPdfWriter& pdf, const Plan& plan, int pages, const Report& report)
         : m_painter(painter)
         , m_pdf(pdf)
         , m_plan(plan)
         , m_pages(pages)
+        , m_report(report)
+        , m_headers(report.headers())
+        , m_graphType(Graph::typeOfKind(report.kind()))
     {
     }
 
-    void summary(const Report& r, const QList<SummaryRow>& rows);
-    void record(const Record& r);
+    void summary(const QStringList& limits, const QList<SummaryRow>& rows);
+    void record(const Section& r);
 
 private:
     void newPage()
@@ -160,30 +230,35 @@ private:
             m_painter.drawLine(QPointF(m_plan.body.left(), m_y), QPointF(m_plan.body.right(), m_y));
         }
     }
-    void graph(const Record& r, qreal height);
+    void graph(const Section& r, qreal height);
 
     QPainter& m_painter;
     QPdfWriter& m_pdf;
     const Plan& m_plan;
     int m_pages;
+    const Report& m_report;
+    const QStringList m_headers; // the channel table's column titles
+    const int m_graphType;
     int m_page = 0;
     qreal m_y = 0;
 };
 
-void Writer::summary(const Report& r, const QList<SummaryRow>& rows)
+void Writer::summary(const QStringList& limits, const QList<SummaryRow>& rows)
 {
     newPage();
     line(tr("Velumin measurement report"), font(15, true), 2 * LineHeight);
     const QFont body = font(9);
-    line(tr("Product: %1").arg(r.identity.product), body);
-    line(tr("Serial number: %1").arg(r.identity.serial), body);
-    line(tr("Hardware version: %1").arg(r.identity.hardware), body);
-    line(tr("Firmware version: %1").arg(r.identity.firmware), body);
-    line(tr("Exported: %1").arg(r.exported.toString(QStringLiteral("yyyy-MM-dd hh:mm"))), body);
-    if (r.limits.isEmpty())
+    const MeterIdentity& identity = m_report.identity();
+    line(tr("Product: %1").arg(identity.product), body);
+    line(tr("Serial number: %1").arg(identity.serial), body);
+    line(tr("Hardware version: %1").arg(identity.hardware), body);
+    line(tr("Firmware version: %1").arg(identity.firmware), body);
+    line(tr("Exported: %1").arg(m_report.made().toString(QStringLiteral("yyyy-MM-dd hh:mm"))),
+         body);
+    if (limits.isEmpty())
         line(tr("Limits: none"), body);
-    for (int i = 0; i < r.limits.size(); ++i)
-        line((i == 0 ? tr("Limits: ") : QStringLiteral("    ")) + r.limits.at(i), body);
+    for (int i = 0; i < limits.size(); ++i)
+        line((i == 0 ? tr("Limits: ") : QStringLiteral("    ")) + limits.at(i), body);
     m_y += LineHeight;
 
     const QStringList headers{tr("No"),      tr("Name"),   tr("Date"),   tr("Verdict"),
@@ -204,13 +279,13 @@ void Writer::summary(const Report& r, const QList<SummaryRow>& rows)
     }
 }
 
-void Writer::graph(const Record& r, qreal height)
+void Writer::graph(const Section& r, qreal height)
 {
-    const Graph::Layout* layout = Graph::layoutForType(r.graphType);
+    const Graph::Layout* layout = Graph::layoutForType(m_graphType);
     if (!layout)
         return;
     const Graph::Picture picture =
-        Graph::picture(r.graphType, r.readings, r.graphLabels, r.displayFreq);
+        Graph::picture(m_graphType, r.readings, r.graphLabels, m_report.displayFreq());
     // The window's picture, scaled into the page as vectors.
     const qreal scale = std::min(m_plan.body.width() / layout->width, height / layout->height);
     m_painter.save();
@@ -224,7 +299,7 @@ void Writer::graph(const Record& r, qreal height)
     m_y += height;
 }
 
-void Writer::record(const Record& r)
+void Writer::record(const Section& r)
 {
     newPage();
     QString title = tr("Record %1").arg(r.number);
@@ -237,7 +312,7 @@ void Writer::record(const Record& r)
     graph(r, m_plan.body.height() * GraphShare);
     m_y += LineHeight;
 
-    QStringList headers = r.headers;
+    QStringList headers = m_headers;
     QList<qreal> widths{0.1, 0.2, 0.25, 0.17};
     const bool judged = std::any_of(r.channels.cbegin(), r.channels.cend(),
                                     [](const ChannelRow& c) { return !c.verdict.isEmpty(); });
@@ -257,7 +332,7 @@ void Writer::record(const Record& r)
             capacity = m_plan.recordNextRows;
         }
         QStringList cells = c.cells;
-        while (cells.size() < r.headers.size())
+        while (cells.size() < m_headers.size())
             cells << QString();
         const bool failed = !c.verdict.isEmpty() && c.verdict != QLatin1String("PASS");
         QList<bool> red(cells.size(), false);
@@ -274,7 +349,8 @@ void Writer::record(const Record& r)
 
 } // namespace
 
-Outcome write(QIODevice& out, const Report& report, QString* error, const Progress& progress)
+Outcome write(const Report& report, QIODevice& out, QString* error,
+              const ReportFormats::Progress& progress)
 {
     QPdfWriter pdf(&out);
     pdf.setResolution(Dpi);
@@ -282,15 +358,17 @@ Outcome write(QIODevice& out, const Report& report, QString* error, const Progre
                                   QMarginsF(Margin, Margin, Margin, Margin), QPageLayout::Point));
     pdf.setTitle(tr("Velumin measurement report"));
     pdf.setCreator(QStringLiteral("Velumin"));
-    const Plan p = plan(pdf.pageLayout().paintRectPixels(Dpi), report);
+    const QStringList limits =
+        report.limits().enabled ? ReportContent::limitsLines(report.limits()) : QStringList();
+    const Plan p = plan(pdf.pageLayout().paintRectPixels(Dpi), limits);
     // Every page says how many there are: each record is built once first to count its pages,
     // and only its summary row is kept.
-    const int count = std::max(0, report.recordCount);
+    const int count = report.count();
     QList<SummaryRow> rows;
     rows.reserve(count);
     int pages = p.summaryPages(count);
     for (int i = 0; i < count; ++i) {
-        const Record rec = report.record(i);
+        const Section rec = section(report, i);
         rows.append(summaryRow(rec));
         pages += p.recordPages(rec);
     }
@@ -300,36 +378,17 @@ Outcome write(QIODevice& out, const Report& report, QString* error, const Progre
         *error = tr("the PDF could not be started");
         return Outcome::Failed;
     }
-    Writer writer(painter, pdf, p, pages);
-    writer.summary(report, rows);
+    Writer writer(painter, pdf, p, pages, report);
+    writer.summary(limits, rows);
     rows = {};
     for (int i = 0; i < count; ++i) {
-        writer.record(report.record(i));
+        writer.record(section(report, i));
         if (progress && !progress(i + 1, count)) {
             painter.end();
             return Outcome::Cancelled;
         }
     }
     painter.end();
-    return Outcome::Written;
-}
-
-Outcome write(const QString& path, const Report& report, QString* error, const Progress& progress)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return Outcome::Failed;
-    }
-    const Outcome outcome = write(file, report, error, progress);
-    if (outcome != Outcome::Written) {
-        file.cancelWriting();
-        return outcome;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return Outcome::Failed;
-    }
     return Outcome::Written;
 }
 

@@ -1,12 +1,8 @@
 #include "files/reportcontent.h"
 
 #include "data/kinds.h"
-#include "graph/graphtable.h"
 
 #include <QCoreApplication>
-#include <QMap>
-
-#include <algorithm>
 
 namespace ReportContent {
 
@@ -84,57 +80,6 @@ QStringList detailHeaders(int kind, bool displayFreq, const QString& productName
         kindInfo(kind) ? Detail::labelsInFrequency(kind, displayFreq, productName) : displayFreq;
     return {tr("No"), tr("ITU Channel #"),
             byFrequency ? tr("Frequency (THz)") : tr("Wavelength (nm)"), tr("Power [dBm]")};
-}
-
-PdfReport::Record pdfRecord(const Measurement& source, const RecordTexts& texts,
-                            bool displayFreq, const QString& productName,
-                            const QStringList& headers, const Limits::LimitSet& limits)
-{
-    const int kind = source.code();
-    PdfReport::Record rec;
-    rec.number = texts.index + 1;
-    rec.name = texts.name;
-    rec.dateTime = texts.dateTime;
-    rec.graphType = Graph::typeOfKind(kind);
-    const std::vector<double> readings = source.dbms();
-    rec.readings = QList<double>(readings.begin(), readings.end());
-    rec.graphLabels = Graph::labels(kind, displayFreq, source.totalLabel());
-    rec.displayFreq = displayFreq;
-    rec.headers = headers;
-    const QList<QStringList> shown = Detail::rows(source, displayFreq, productName);
-    const QList<std::optional<Limits::Reading>> judged = Detail::judgedReadings(source);
-    const bool judging = judges(limits, kind);
-    // The failing channels are named by the "No" of the rows beside them.
-    QMap<int, QString> shownNumbers;
-    std::optional<double> lowest;
-    std::optional<double> highest;
-    for (int i = 0; i < shown.size(); ++i) {
-        PdfReport::ChannelRow channel{shown.at(i), QString(), QString()};
-        if (const std::optional<Limits::Reading>& r = judged.value(i)) {
-            shownNumbers.insert(r->number, shown.at(i).value(0));
-            lowest = std::min(lowest.value_or(r->dbm), r->dbm);
-            highest = std::max(highest.value_or(r->dbm), r->dbm);
-            const std::optional<Limits::ChannelResult> c =
-                judging ? channelVerdict(limits, *r) : std::nullopt;
-            if (c) {
-                channel.verdict = Limits::verdictText(c->verdict);
-                channel.margin = marginText(c->margin);
-            }
-        }
-        rec.channels << channel;
-    }
-    rec.lowest = lowest ? Detail::powerText(*lowest) : QString();
-    rec.highest = highest ? Detail::powerText(*highest) : QString();
-    if (const std::optional<Limits::RecordResult> verdict = recordVerdict(limits, source)) {
-        rec.verdict = verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
-        for (int position : verdict->failing)
-            rec.failing << shownNumbers.value(position);
-        if (!verdict->spreadHolds)
-            rec.failing << tr("spread");
-        if (verdict->channels.isEmpty())
-            rec.failing << tr("no channel checked");
-    }
-    return rec;
 }
 
 } // namespace ReportContent

@@ -2,15 +2,14 @@
 
 #include "data/detail.h"
 #include "data/limits.h"
-#include "files/pdfreport.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
-// What a record's report says, from its values and the limits in force: the window's Export
-// Report and velumin-export build their reports and verdicts here.
+// What a record's report says, from its values and the limits in force: the reports, the
+// window's verdict marks and velumin-export's exit status take their verdicts and texts here.
 namespace ReportContent {
 
 // "+2.50 dB", "-1.25 dB".
@@ -32,19 +31,5 @@ std::optional<Limits::RecordResult> recordVerdict(const Limits::LimitSet& limits
 
 // The detail view's column titles for `kind`.
 QStringList detailHeaders(int kind, bool displayFreq, const QString& productName = QString());
-
-// What identifies a record in a report: its position from 0, and the record list's name and
-// date-time texts.
-struct RecordTexts {
-    int index = 0;
-    QString name;
-    QString dateTime;
-};
-
-// A record's section of the PDF report: its graph, its channel table with the detail view's
-// `headers`, and the verdicts where the limits are on.
-PdfReport::Record pdfRecord(const Measurement& record, const RecordTexts& texts,
-                            bool displayFreq, const QString& productName,
-                            const QStringList& headers, const Limits::LimitSet& limits);
 
 } // namespace ReportContent
