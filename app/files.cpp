@@ -30,7 +30,7 @@ bool MainWindow::buildReport(QByteArray* bytes) const
     QTreeWidgetItem* current = ui->treeData->currentItem();
     const int row = current ? ui->treeData->indexOfTopLevelItem(current) : -1;
     // No known meter: an empty report.
-    return CsvReport::report(m_kindCode, m_productName, m_download.records(m_kindCode), row, bytes);
+    return CsvReport::report(m_kindCode, m_productName, m_session.download().records(m_kindCode), row, bytes);
 }
 
 QString MainWindow::saveFolder() const
@@ -55,7 +55,7 @@ QString MainWindow::saveStartPath() const
 
 void MainWindow::on_actionSaveData_triggered()
 {
-    qCDebug(lcVelumin).noquote() << "# Save Data";
+    qCDebug(lcWindow).noquote() << "# Save Data";
     // Checked before the dialog, so that no file is chosen, let alone emptied, for nothing.
     if (isMpoKind(m_kindCode) && !ui->treeData->currentItem()) {
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
@@ -85,7 +85,7 @@ void MainWindow::on_actionSaveData_triggered()
 
 void MainWindow::on_actionOpen_triggered()
 {
-    qCDebug(lcVelumin).noquote() << "# Open Data";
+    qCDebug(lcWindow).noquote() << "# Open Data";
     const QString path =
         Prompts::fileName(this, {Prompts::FileRequest::Open, tr("Open Data"),
                                  QCoreApplication::applicationDirPath(), csvFilter, QString()});

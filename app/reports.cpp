@@ -132,7 +132,7 @@ void MainWindow::markFailingCells(const QList<QTreeWidgetItem*>& items,
 
 void MainWindow::slotLimits()
 {
-    qCDebug(lcVelumin).noquote() << "# Limits";
+    qCDebug(lcWindow).noquote() << "# Limits";
     // Disconnected, the dialog offers the last meter's kind; its chooser offers every kind.
     LimitsDialog dialog(m_limits, m_kindCode, m_displayFreq, this);
     dialog.setFileHandlers(
@@ -161,7 +161,7 @@ void MainWindow::slotLimits()
 
 void MainWindow::slotExportReport()
 {
-    qCDebug(lcVelumin).noquote() << "# Export Report";
+    qCDebug(lcWindow).noquote() << "# Export Report";
     PdfReport::Report report;
     report.identity = {m_productName, m_serialNumber, m_hwVersion, m_fwVersion};
     report.exported = QDateTime::currentDateTime();

@@ -91,7 +91,7 @@ QList<Row> build(const Measurement& m, bool displayFreq, const QString& productN
     const bool filtered =
         d.onOff == DetailRows::Flagged || (d.onOff == DetailRows::WithTotal && hasTotal);
     if (d.traceTotalIndex)
-        qCDebug(lcVelumin) << "totalIndex:" << m.totalIndex << count;
+        qCDebug(lcWindow) << "totalIndex:" << m.totalIndex << count;
     const QStringList* labels = rowLabels(info, displayFreq, productName);
     const QString mode = mpoModeText(m.mode);
     const QString polar = mpoPolarText(m.polar);
