@@ -62,6 +62,8 @@ public:
     // The port is open and read; false once the meter has gone away, while Connect stays
     // checked until the user unchecks it.
     bool isLinked() const { return m_session.isOpen(); }
+    // The connection to the meter and the records it downloaded.
+    MeterSession& session() { return m_session; }
     // The window Open Data made last; null when there is none.
     OpenDataWidget* openDataWidget() const { return m_openDataWidget; }
     // The window Graph Data made last; null when there is none.

@@ -40,6 +40,9 @@ public:
     // Ends a running download; what arrived stays.
     void stopDownload();
     const Download& download() const { return m_download; }
+    // A record the link decoded: stored when it is the one the download asks for next. Tests
+    // and benchmarks hand records in here as the link does.
+    void take(const Measurement& record);
 
     // How long a record may take before it is asked for again.
     void setRetryIntervalMs(int ms) { m_retry.setInterval(ms); }
@@ -65,7 +68,6 @@ Q_SIGNALS:
     void portLost(bool duringDownload);
 
 private:
-    void take(const Measurement& record);
     void send(const Retrieval::Request& request);
     void post(const QByteArray& frame);
     void retryTick();
