@@ -16,7 +16,6 @@ QString tr(const char* text)
 
 } // namespace
 
-
 QString powerText(double dbm, bool highLimit)
 {
     if (highLimit && dbm > Limits::High)

@@ -22,7 +22,8 @@ void MeterLink::takeDelivery()
 }
 
 MeterLink::MeterLink(int deviceSelectionIndex)
-    : m_quiet(this), m_longest(this)
+    : m_quiet(this)
+    , m_longest(this)
 {
     m_state.devIndex = deviceSelectionIndex;
     m_quiet.setSingleShot(true);
