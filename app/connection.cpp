@@ -1,5 +1,5 @@
-// Connecting to the meter: opening the port, starting the receiver, and taking in the meter's
-// identity. These are the main window's connection members.
+// Connecting to the meter: opening its port through the session, taking in the meter's identity,
+// and what is left when it goes away. These are the main window's connection members.
 
 #include "app/mainwindow.h"
 

@@ -1,21 +1,18 @@
-// Get Data: asking the meter for its records one by one, taking each report into its kind's
-// list and the record list, and showing the selected record channel by channel. These are the
-// main window's download members.
+// Get Data: the session asks the meter for its records; each one it stores becomes a row of the
+// record list, and the selected record shows channel by channel. These are the main window's
+// download members.
 
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
-#include "data/catalogue.h"
 #include "data/detail.h"
 #include "data/intake.h"
-#include "data/limits.h"
 #include "data/logging.h"
 #include "ui_mainwindow.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
-#include <QTimerEvent>
 
 void MainWindow::on_actionGetData_triggered()
 {

@@ -13,6 +13,8 @@
 
 #include <QCoreApplication>
 
+#include <vector>
+
 void MainWindow::on_actionGraphData_triggered()
 {
     qCDebug(lcWindow).noquote() << "# Graph Data" << m_kindCode;

@@ -1,22 +1,16 @@
 #pragma once
 
-#include "data/detail.h"
+#include "data/identity.h"
 #include "data/kinds.h"
 #include "data/limits.h"
-#include "data/identity.h"
 #include "data/measurement.h"
-#include "protocol/download.h"
 #include "session/metersession.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
-#include <QStringList>
-#include <QVector>
 
 #include <optional>
-#include <utility>
 
 class QAction;
 class QComboBox;
