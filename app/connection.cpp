@@ -1,5 +1,5 @@
-// Connecting to the meter: opening the port, starting the receiver, and taking in the meter's
-// identity. These are the main window's connection members.
+// Connecting to the meter: opening its port through the session, taking in the meter's identity,
+// and what is left when it goes away. These are the main window's connection members.
 
 #include "app/mainwindow.h"
 
@@ -8,23 +8,10 @@
 #include "data/kinds.h"
 #include "data/logging.h"
 #include "device/comports.h"
-#include "device/serialport.h"
 #include "graph/graphwidget.h"
-#include "protocol/frames.h"
-#include "protocol/serialcomm.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
-#include <QSerialPort>
-
-namespace {
-
-void logOpenState(const QSerialPort& port)
-{
-    qCDebug(lcVelumin).noquote() << QStringLiteral("is open: %1").arg(port.isOpen() ? 1 : 0);
-}
-
-} // namespace
 
 void MainWindow::on_actionConnect_triggered(bool checked)
 {
@@ -36,10 +23,11 @@ void MainWindow::on_actionConnect_triggered(bool checked)
 
 void MainWindow::connectMeter()
 {
-    // A second receiver would read the same port; Connect cannot be checked twice anyway.
-    if (m_serialComm)
+    // A second link would read the same port; Connect cannot be checked twice anyway.
+    if (m_session.isOpen())
         return;
-    if (!openPort(m_cbPort->currentText())) {
+    const QString path = devicePathForPort(m_cbPort->currentText());
+    if (path.isEmpty() || !m_session.open(path, ui->cbSelectDevice->currentIndex())) {
         ui->actionConnect->setChecked(false);
         Prompts::warning(this, tr("Warning"), tr("Serial port open failed!"));
         restartDiscovery();
@@ -47,30 +35,11 @@ void MainWindow::connectMeter()
     }
     m_statusLabel->clear();
     m_portLost = false;
-    m_linkDevIndex = ui->cbSelectDevice->currentIndex();
-    m_serialComm = new SerialComm(m_port, m_linkDevIndex, nullptr);
-    connectReceiver();
-    m_serialComm->start();
-    sendSystemInfo();
-    m_identityTimer = startTimer(IdentityRetryMs);
 }
 
-void MainWindow::killIdentityTimer()
-{
-    if (m_identityTimer != 0)
-        killTimer(m_identityTimer);
-    m_identityTimer = 0;
-}
-
-void MainWindow::slotPortLost()
+void MainWindow::slotPortLost(bool getting)
 {
     // What arrived stays listed and can still be saved and drawn; only the link is gone.
-    qCDebug(lcVelumin).noquote() << "meter disconnected";
-    const bool getting = m_download.getting();
-    killIdentityTimer();
-    stopRetrieval();
-    stopReceiver();
-    closePort();
     m_portLost = true;
     ui->actionGetData->setEnabled(false);
     QString text = tr("The meter was disconnected.");
@@ -89,11 +58,8 @@ void MainWindow::slotPortLost()
 
 void MainWindow::disconnectMeter()
 {
-    // A retrieval must not outlive its link: its timer would ask the next meter.
-    killIdentityTimer();
-    stopRetrieval();
-    stopReceiver();
-    closePort();
+    // A download must not outlive its link.
+    m_session.close();
     m_statusLabel->clear();
     m_portLost = false;
     ui->actionConnect->setChecked(false);
@@ -107,79 +73,36 @@ void MainWindow::disconnectMeter()
     m_graphWidget = nullptr;
 }
 
-bool MainWindow::openPort(const QString& portName)
+void MainWindow::connectSession()
 {
-    const QString path = devicePathForPort(portName);
-    if (path.isEmpty())
-        return false;
-    m_port = new QSerialPort(path);
-    if (!SerialLine::openLine(*m_port)) {
-        qCDebug(lcVelumin).noquote() << "open" << path << "failed:" << m_port->errorString();
-        delete m_port;
-        m_port = nullptr;
-        return false;
-    }
-    logOpenState(*m_port);
-    return true;
-}
-
-void MainWindow::closePort()
-{
-    if (!m_port)
-        return;
-    m_port->close();
-    logOpenState(*m_port);
-    delete m_port;
-    m_port = nullptr;
-}
-
-void MainWindow::connectReceiver()
-{
-    connect(m_serialComm, &SerialComm::identified, this, &MainWindow::slotIdentified);
-    connect(m_serialComm, &SerialComm::recordDecoded, this, &MainWindow::slotRecordDecoded);
-    connect(m_serialComm, &SerialComm::halfArrived, this, &MainWindow::slotHalfArrived);
-    connect(m_serialComm, &SerialComm::portLost, this, &MainWindow::slotPortLost);
-}
-
-void MainWindow::stopReceiver()
-{
-    if (!m_serialComm)
-        return;
-    SerialComm::dispose(m_serialComm, this);
-    m_serialComm = nullptr;
+    connect(&m_session, &MeterSession::identified, this, &MainWindow::slotIdentified);
+    connect(&m_session, &MeterSession::listStarted, this, &MainWindow::slotListStarted);
+    connect(&m_session, &MeterSession::recordStored, this, &MainWindow::slotRecordStored);
+    connect(&m_session, &MeterSession::downloaded, this, &MainWindow::slotDownloaded);
+    connect(&m_session, &MeterSession::wrongKindSuspected, this, &MainWindow::sayWrongKind);
+    connect(&m_session, &MeterSession::portLost, this, &MainWindow::slotPortLost);
 }
 
 void MainWindow::sendSystemInfo()
 {
-    qCDebug(lcVelumin).noquote() << "sendSystemInfo()";
-    sendRequest(Frames::systemInfoRequest());
+    m_session.sendSystemInfo();
 }
 
 void MainWindow::sendData(int index)
 {
-    qCDebug(lcVelumin).noquote() << "Send Data / index:" << index;
-    sendRequest(Frames::dataRequest(index));
+    m_session.sendData(index);
 }
 
 void MainWindow::sendData96(int index, quint8 half)
 {
-    qCDebug(lcVelumin).noquote() << "Send Data for 96 / index:" << index;
-    sendRequest(Frames::data96Request(index, half));
-}
-
-void MainWindow::sendRequest(const QByteArray& frame)
-{
-    // The receiver owns the port and writes for us; without one there is no link to write to.
-    if (m_serialComm)
-        m_serialComm->post(frame);
+    m_session.sendData96(index, half);
 }
 
 void MainWindow::slotIdentified(const MeterIdentity& id)
 {
-    qCDebug(lcVelumin).noquote() << "slotRecvedSysInfo:" << id.product << id.serial << id.hwVer
+    qCDebug(lcWindow).noquote() << "slotRecvedSysInfo:" << id.product << id.serial << id.hwVer
                                  << id.fwVer << id.buildTime << m_kindCode;
     const int device = id.kind;
-    killIdentityTimer();
     m_productName = id.product;
     m_serialNumber = id.serial;
     m_hwVersion = id.hardware;
@@ -236,7 +159,7 @@ void MainWindow::on_cbSelectDevice_currentIndexChanged(int index)
 void MainWindow::on_treeDevice_itemClicked(QTreeWidgetItem* item, int column)
 {
     Q_UNUSED(column);
-    qCDebug(lcVelumin).noquote() << "# Device Tree Item Clicked";
+    qCDebug(lcWindow).noquote() << "# Device Tree Item Clicked";
     if (std::find(std::begin(m_deviceItems), std::end(m_deviceItems), item) !=
         std::end(m_deviceItems)) {
         setConnectedUi(true);

@@ -1,51 +1,40 @@
-// Get Data: asking the meter for its records one by one, taking each report into its kind's
-// list and the record list, and showing the selected record channel by channel. These are the
-// main window's download members.
+// Get Data: the session asks the meter for its records; each one it stores becomes a row of the
+// record list, and the selected record shows channel by channel. These are the main window's
+// download members.
 
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
-#include "data/catalogue.h"
 #include "data/detail.h"
 #include "data/intake.h"
-#include "data/limits.h"
 #include "data/logging.h"
 #include "ui_mainwindow.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
-#include <QTimerEvent>
 
 void MainWindow::on_actionGetData_triggered()
 {
-    qCDebug(lcVelumin).noquote() << "# Get Data";
     // Column 1 too: after an MPO meter it would still say "Wavelength" above ITU numbers.
     showDetailHeader();
-    // A retrieval that is still running gives way: only the newest timer may ask again.
-    killDataTimer();
-    // The form of the meter that is connected: the receiver decodes with the kind it was given
-    // then.
-    const KindInfo* linked = kindForDeviceIndex(m_linkDevIndex);
-    const Retrieval::Request first = m_download.start(linked && linked->requestsHalves);
-    m_dataTimer = startTimer(m_retryIntervalMs);
-    send(first);
+    m_session.startDownload();
 }
 
 void MainWindow::slotStopData()
 {
-    qCDebug(lcVelumin).noquote() << "# Stop Data";
-    if (m_download.getting())
+    qCDebug(lcWindow).noquote() << "# Stop Data";
+    if (m_session.download().getting())
         endProgress(tr("Stopped after %1"));
-    stopRetrieval();
+    m_session.stopDownload();
 }
 
 QString MainWindow::recordsSoFar() const
 {
     // Of this download, not what an earlier one left listed; the total comes with each record.
-    const int stored = m_download.storedCount();
+    const int stored = m_session.download().storedCount();
     if (stored > 0)
-        return tr("%1 of %2 records").arg(stored).arg(m_download.total());
+        return tr("%1 of %2 records").arg(stored).arg(m_session.download().total());
     return stored == 1 ? tr("1 record") : tr("%1 records").arg(stored);
 }
 
@@ -61,73 +50,42 @@ void MainWindow::sayWrongKind()
                             "device type.")
                              .arg(kindTitle(m_kindCode));
     m_statusLabel->setText(text);
-    // Shown once the timer event is over, so that the retries go on while it is read.
+    // Shown once the retry is over, so that the retries go on while it is read.
     QTimer::singleShot(0, this, [this, text] { Prompts::warning(this, tr("Get Data"), text); });
 }
 
-void MainWindow::stopRetrieval()
+void MainWindow::slotListStarted(int total)
 {
-    m_download.stop();
-    killDataTimer();
+    ui->treeData->clear();
+    ui->treeDetailData->clear();
+    m_statusLabel->clear();
+    m_progressBar->reset();
+    m_progressBar->setMaximum(total);
+    // The window has a single page; the call stays for meters that expect their own.
+    if (isMpoKind(m_kindCode))
+        ui->tabMain->setCurrentIndex(1);
 }
 
-void MainWindow::killDataTimer()
+void MainWindow::slotRecordStored(const Measurement& record)
 {
-    if (m_dataTimer != 0)
-        killTimer(m_dataTimer);
-    m_dataTimer = 0;
-}
-
-void MainWindow::send(const Retrieval::Request& request)
-{
-    if (!request.send)
-        return;
-    if (request.half96)
-        sendData96(request.index, request.half);
-    else
-        sendData(request.index);
-}
-
-void MainWindow::slotRecordDecoded(const Measurement& record)
-{
-    const Download::Taken taken = m_download.take(record);
-    if (taken.first) {
-        ui->treeData->clear();
-        ui->treeDetailData->clear();
-        m_statusLabel->clear();
-        m_progressBar->reset();
-        m_progressBar->setMaximum(record.total);
-        // The window has a single page; the call stays for meters that expect their own.
-        if (record.kind->isMpo)
-            ui->tabMain->setCurrentIndex(1);
-    }
-    if (!taken.stored)
-        return;
     auto* row = new QTreeWidgetItem(Intake::rowTexts(record));
     ui->treeData->addTopLevelItem(row);
     markVerdict(ui->treeData->indexOfTopLevelItem(row));
     m_progressBar->setValue(record.index + 1);
+}
 
-    if (!taken.complete) {
-        send(taken.next);
-        return;
-    }
-    killDataTimer();
+void MainWindow::slotDownloaded()
+{
     endProgress(tr("Retrieved %1"));
     Prompts::information(this, tr("Get Data"),
                          tr("Measurement data retrieving has been completed!!"));
-}
-
-void MainWindow::slotHalfArrived(int count, quint8 flag)
-{
-    send(m_download.firstHalfArrived(count, flag));
 }
 
 void MainWindow::on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
 {
     Q_UNUSED(previous);
     if (!current) {
-        qCDebug(lcVelumin).noquote() << "!current return";
+        qCDebug(lcWindow).noquote() << "!current return";
         return;
     }
     showRecordDetail(ui->treeData->indexOfTopLevelItem(current));
@@ -135,12 +93,12 @@ void MainWindow::on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeW
 
 const Measurement* MainWindow::recordAt(int row) const
 {
-    return m_download.record(m_kindCode, row);
+    return m_session.download().record(m_kindCode, row);
 }
 
 void MainWindow::showRecordDetail(int row)
 {
-    qCDebug(lcVelumin).noquote() << "selectData:" << m_kindCode;
+    qCDebug(lcWindow).noquote() << "selectData:" << m_kindCode;
     ui->treeDetailData->clear();
     const Measurement* record = recordAt(row);
     if (!record)

@@ -34,7 +34,7 @@ Report MainWindow::report(const QList<Measurement>& records) const
 std::optional<Report> MainWindow::reportToSave() const
 {
     // No known meter: an empty report.
-    const Report all = report(m_download.records(m_kindCode));
+    const Report all = report(m_session.download().records(m_kindCode));
     if (!isMpoKind(m_kindCode))
         return all;
     QTreeWidgetItem* current = ui->treeData->currentItem();
@@ -66,7 +66,7 @@ QString MainWindow::saveStartPath() const
 
 void MainWindow::on_actionSaveData_triggered()
 {
-    qCDebug(lcVelumin).noquote() << "# Save Data";
+    qCDebug(lcWindow).noquote() << "# Save Data";
     // Checked before the dialog, so that no file is chosen, let alone emptied, for nothing.
     if (isMpoKind(m_kindCode) && !ui->treeData->currentItem()) {
         Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
@@ -97,7 +97,7 @@ void MainWindow::on_actionSaveData_triggered()
 
 void MainWindow::on_actionOpen_triggered()
 {
-    qCDebug(lcVelumin).noquote() << "# Open Data";
+    qCDebug(lcWindow).noquote() << "# Open Data";
     const QString path = Prompts::fileName(
         this, {Prompts::FileRequest::Open, tr("Open Data"), QCoreApplication::applicationDirPath(),
                tr(ReportFormats::format("csv").filter), QString()});

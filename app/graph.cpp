@@ -13,9 +13,11 @@
 
 #include <QCoreApplication>
 
+#include <vector>
+
 void MainWindow::on_actionGraphData_triggered()
 {
-    qCDebug(lcVelumin).noquote() << "# Graph Data" << m_kindCode;
+    qCDebug(lcWindow).noquote() << "# Graph Data" << m_kindCode;
     QTreeWidgetItem* current = ui->treeData->currentItem();
     const int row = current ? ui->treeData->indexOfTopLevelItem(current) : -1;
     if (row < 0) {

@@ -28,6 +28,7 @@ MainWindow::MainWindow(QWidget* parent)
     initVeluminResources();
     ui->setupUi(this);
     setUpReportActions();
+    connectSession();
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QCoreApplication::applicationVersion());
 
     for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
@@ -91,8 +92,7 @@ MainWindow::~MainWindow()
 {
     delete m_openDataWidget;
     delete m_graphWidget;
-    stopReceiver();
-    closePort();
+    m_session.close();
     for (QTreeWidgetItem* item : m_deviceItems) {
         if (item && !item->parent())
             delete item;
@@ -112,11 +112,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    // Leaving while connected: end the receiver and close the port now, not at process exit.
-    killIdentityTimer();
-    stopRetrieval();
-    stopReceiver();
-    closePort();
+    // Leaving while connected: end the download and close the port now, not at process exit.
+    m_session.close();
     event->accept();
 }
 
@@ -132,12 +129,6 @@ void MainWindow::timerEvent(QTimerEvent* event)
             killTimer(m_discoveryTimer);
             m_discoveryTimer = 0;
         }
-    } else if (m_dataTimer != 0 && event->timerId() == m_dataTimer) {
-        send(m_download.tick());
-        if (m_download.wrongKindSuspected())
-            sayWrongKind();
-    } else if (m_identityTimer != 0 && event->timerId() == m_identityTimer) {
-        sendSystemInfo();
     }
 }
 

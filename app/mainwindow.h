@@ -1,29 +1,22 @@
 #pragma once
 
-#include "data/detail.h"
+#include "data/identity.h"
 #include "data/kinds.h"
 #include "data/limits.h"
-#include "data/identity.h"
 #include "data/measurement.h"
 #include "files/report.h"
-#include "protocol/download.h"
-#include "protocol/serialcomm.h"
+#include "session/metersession.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
-#include <QStringList>
-#include <QVector>
 
 #include <optional>
-#include <utility>
 
 class QAction;
 class QComboBox;
 class QLabel;
 class QProgressBar;
-class QSerialPort;
 class QToolButton;
 class QTreeWidgetItem;
 class GraphWidget;
@@ -56,14 +49,16 @@ public:
     // itself never changes it.
     static constexpr int DefaultRetryIntervalMs = Retrieval::RetryIntervalMs;
     // How often a connected meter that has not identified itself is asked again.
-    static constexpr int IdentityRetryMs = SerialComm::IdentityRetryMs;
-    void setRetryIntervalMs(int ms) { m_retryIntervalMs = ms; }
-    int retryIntervalMs() const { return m_retryIntervalMs; }
+    static constexpr int IdentityRetryMs = MeterSession::IdentityRetryMs;
+    void setRetryIntervalMs(int ms) { m_session.setRetryIntervalMs(ms); }
+    int retryIntervalMs() const { return m_session.retryIntervalMs(); }
     // A Get Data retrieval is running.
-    bool isGettingData() const { return m_download.getting(); }
+    bool isGettingData() const { return m_session.download().getting(); }
     // The port is open and read; false once the meter has gone away, while Connect stays
     // checked until the user unchecks it.
-    bool isLinked() const { return m_serialComm != nullptr; }
+    bool isLinked() const { return m_session.isOpen(); }
+    // The connection to the meter and the records it downloaded.
+    MeterSession& session() { return m_session; }
     // The window Open Data made last; null when there is none.
     OpenDataWidget* openDataWidget() const { return m_openDataWidget; }
     // The window Graph Data made last; null when there is none.
@@ -91,11 +86,12 @@ private Q_SLOTS:
 
     void on_actionGetData_triggered();
     void slotStopData();
-    // A record the receiver decoded, and the first half of a 96-channel one.
-    void slotRecordDecoded(const Measurement& record);
-    void slotHalfArrived(int count, quint8 flag);
-    // The meter went away while connected.
-    void slotPortLost();
+    // What the session reports of a download.
+    void slotListStarted(int total);
+    void slotRecordStored(const Measurement& record);
+    void slotDownloaded();
+    // The meter went away while connected, during a download or not.
+    void slotPortLost(bool getting);
     void on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void on_actionSaveData_triggered();
     void on_actionOpen_triggered();
@@ -107,22 +103,12 @@ private:
 
     void connectMeter();
     void disconnectMeter();
-    bool openPort(const QString& portName);
-    void closePort();
-    void connectReceiver();
-    // Ends the receiver's loop and releases it; afterwards the port may be closed.
-    void stopReceiver();
-    void sendRequest(const QByteArray& frame);
-    void killIdentityTimer();
+    void connectSession();
     void setConnectedUi(bool on);
     // The port chooser's entries of the ports the listing names: bold, with the device and its
     // description as their tip. The entries' texts stay.
     void markListedPorts(const QStringList& friendlyNames);
 
-    void send(const Retrieval::Request& request);
-    void killDataTimer();
-    // Ends a running retrieval, as the stop button does.
-    void stopRetrieval();
     // "49 of 200 records", or "3 records" before the total is known.
     QString recordsSoFar() const;
     // Says in the status bar how a download ended (`how` with %1 for the records so far) and
@@ -168,9 +154,6 @@ private:
     Ui::MainWindow* ui;
 
     int m_discoveryTimer = 0;
-    // Asks for the identity again while a connected meter has not answered: what waited in the
-    // line at the open, or a lost answer, must not leave the window without one.
-    int m_identityTimer = 0;
 
     QLabel* m_statusLabel = nullptr;
     QLabel* m_limitsNotice = nullptr;
@@ -179,25 +162,18 @@ private:
     QComboBox* m_cbPort = nullptr;
     QComboBox* m_cbUnit = nullptr;
 
-    QSerialPort* m_port = nullptr;
-    SerialComm* m_serialComm = nullptr;
+    // The connection to the meter and the records it downloaded.
+    MeterSession m_session;
     // The device-tree entry of each kind that has a group there, by kind code from Kind::First;
     // parentless while no meter of their kind is connected, so the window deletes those.
     QTreeWidgetItem* m_deviceItems[Kind::Count] = {};
 
     int m_kindCode = 0;
-    // The device selection handed to the receiver at connection; the records are asked for in
-    // the form of that meter, whatever the chooser says later.
-    int m_linkDevIndex = 0;
     QString m_productName;
     QString m_serialNumber;
     QString m_hwVersion;
     QString m_fwVersion;
     QString m_buildTime;
-    // The records of each kind and the retrieval that asks for them.
-    Download m_download;
-    int m_dataTimer = 0;
-    int m_retryIntervalMs = DefaultRetryIntervalMs;
 
     bool m_displayFreq = false;
     Limits::LimitSet m_limits;

@@ -133,7 +133,7 @@ void MainWindow::markFailingCells(const QList<QTreeWidgetItem*>& items,
 
 void MainWindow::slotLimits()
 {
-    qCDebug(lcVelumin).noquote() << "# Limits";
+    qCDebug(lcWindow).noquote() << "# Limits";
     // Disconnected, the dialog offers the last meter's kind; its chooser offers every kind.
     LimitsDialog dialog(m_limits, m_kindCode, m_displayFreq, this);
     dialog.setFileHandlers(
@@ -162,17 +162,17 @@ void MainWindow::slotLimits()
 
 void MainWindow::slotExportReport()
 {
-    qCDebug(lcVelumin).noquote() << "# Export Report";
+    qCDebug(lcWindow).noquote() << "# Export Report";
     // The records the list shows: it is empty after another device was chosen in the tree.
     const int shown =
-        std::min(ui->treeData->topLevelItemCount(), m_download.recordCount(m_kindCode));
+        std::min(ui->treeData->topLevelItemCount(), m_session.download().recordCount(m_kindCode));
     if (shown == 0) {
         Prompts::information(this, tr("Export Report"), tr("There are no records to report."));
         return;
     }
     // The report shares the download's records, and each record's section is built as the writer
     // reaches it: a long list is never held twice.
-    const Report report = this->report(m_download.records(m_kindCode).first(shown));
+    const Report report = this->report(m_session.download().records(m_kindCode).first(shown));
     const ReportFormats::Format& pdf = ReportFormats::format("pdf");
     const QString start = saveFolder() + QLatin1Char('/') +
                           (m_productName.isEmpty() ? QStringLiteral("report")

@@ -9,7 +9,7 @@ namespace QuietLog {
 
 inline void install()
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("velumin.debug=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("velumin.*.debug=false"));
 }
 
 } // namespace QuietLog

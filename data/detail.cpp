@@ -16,7 +16,6 @@ QString tr(const char* text)
 
 } // namespace
 
-
 QString powerText(double dbm, bool highLimit)
 {
     if (highLimit && dbm > Limits::High)
@@ -91,7 +90,7 @@ QList<Row> build(const Measurement& m, bool displayFreq, const QString& productN
     const bool filtered =
         d.onOff == DetailRows::Flagged || (d.onOff == DetailRows::WithTotal && hasTotal);
     if (d.traceTotalIndex)
-        qCDebug(lcVelumin) << "totalIndex:" << m.totalIndex << count;
+        qCDebug(lcWindow) << "totalIndex:" << m.totalIndex << count;
     const QStringList* labels = rowLabels(info, displayFreq, productName);
     const QString mode = mpoModeText(m.mode);
     const QString polar = mpoPolarText(m.polar);

@@ -46,7 +46,7 @@ int findComPort()
 int findComPort(const std::optional<QStringList>& names)
 {
     if (!names) {
-        qCDebug(lcVelumin) << "error 1";
+        qCDebug(lcLink) << "error 1";
         return -1;
     }
     return comNumberFromNames(*names);

@@ -2,15 +2,12 @@
 
 #include "data/kinds.h"
 #include "device/comports.h"
-#include "device/serialport.h"
 #include "data/displayunit.h"
 #include "data/limitsstore.h"
 #include "export/reportfiles.h"
 #include "files/report.h"
 #include "files/reportcontent.h"
 #include "files/reportformats.h"
-#include "protocol/frames.h"
-#include "protocol/serialcomm.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -74,11 +71,11 @@ Exporter::Exporter(ExportOptions options, QObject* parent)
 #endif
                  m_options.quiet)
 {
-    m_identityRetry.setInterval(SerialComm::IdentityRetryMs);
-    connect(&m_identityRetry, &QTimer::timeout, this,
-            [this] { m_comm->post(Frames::systemInfoRequest()); });
-    m_retry.setInterval(Retrieval::RetryIntervalMs);
-    connect(&m_retry, &QTimer::timeout, this, [this] { send(m_download.tick()); });
+    connect(&m_session, &MeterSession::identified, this, &Exporter::identified);
+    connect(&m_session, &MeterSession::listStarted, this, &Exporter::listStarted);
+    connect(&m_session, &MeterSession::recordStored, this, &Exporter::stored);
+    connect(&m_session, &MeterSession::downloaded, this, &Exporter::downloaded);
+    connect(&m_session, &MeterSession::portLost, this, &Exporter::portLost);
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(m_options.timeoutSeconds * 1000);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
@@ -123,11 +120,6 @@ void Exporter::start()
     }
     if (!loadLimits() || !checkOutputs() || !openPort())
         return;
-    m_comm = new SerialComm(m_port, m_options.deviceIndex, nullptr);
-    connectReceiver();
-    m_comm->start();
-    m_comm->post(Frames::systemInfoRequest());
-    m_identityRetry.start();
     m_deadline.start();
 }
 
@@ -215,11 +207,12 @@ bool Exporter::openPort()
         return false;
     }
 #endif
-    m_port = new QSerialPort(path);
-    if (SerialLine::openLine(*m_port))
+    QSerialPort::SerialPortError error = QSerialPort::NoError;
+    QString errorText;
+    if (m_session.open(path, m_options.deviceIndex, &error, &errorText))
         return true;
-    QString line = QStringLiteral("%1 cannot be opened: %2").arg(shown, m_port->errorString());
-    if (m_port->error() == QSerialPort::PermissionError) {
+    QString line = QStringLiteral("%1 cannot be opened: %2").arg(shown, errorText);
+    if (error == QSerialPort::PermissionError) {
 #ifdef Q_OS_UNIX
         const bool mayOpen = ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0;
 #else
@@ -228,19 +221,8 @@ bool Exporter::openPort()
         line += mayOpen ? QStringLiteral(". Another program has it open; close the port there.")
                         : QStringLiteral(". ") + accessAdvice();
     }
-    delete m_port;
-    m_port = nullptr;
     finish(PortUnavailable, line);
     return false;
-}
-
-void Exporter::connectReceiver()
-{
-    connect(m_comm, &SerialComm::identified, this, &Exporter::identified);
-    connect(m_comm, &SerialComm::portLost, this, &Exporter::portLost);
-    connect(m_comm, &SerialComm::halfArrived, this,
-            [this](int count, quint8 flag) { send(m_download.firstHalfArrived(count, flag)); });
-    connect(m_comm, &SerialComm::recordDecoded, this, &Exporter::took);
 }
 
 void Exporter::identified(const MeterIdentity& identity)
@@ -248,7 +230,6 @@ void Exporter::identified(const MeterIdentity& identity)
     if (m_identified)
         return;
     m_identified = true;
-    m_identityRetry.stop();
     // The receiver decodes by the type given, whatever the meter calls itself.
     m_identity = identity;
     if (!m_options.downloads()) {
@@ -270,45 +251,31 @@ void Exporter::identified(const MeterIdentity& identity)
     m_deadline.setInterval(
         std::max(m_options.timeoutSeconds * 1000, DownloadRetries * Retrieval::RetryIntervalMs));
     m_deadline.start();
-    m_retry.start();
-    // The 96-channel selection asks for every record in two halves.
-    send(m_download.start(kindInfo(m_options.kind)->requestsHalves));
+    m_session.startDownload();
 }
 
-void Exporter::send(const Retrieval::Request& request)
+void Exporter::listStarted(int total)
 {
-    if (!request.send || !m_comm)
+    if (m_finished)
         return;
-    m_comm->post(request.half96 ? Frames::data96Request(request.index, request.half)
-                                : Frames::dataRequest(request.index));
+    m_total = total;
+    // A meter without records answers record 0 with a total of none.
+    if (total == 0)
+        downloaded();
 }
 
-void Exporter::took(const Measurement& record)
+void Exporter::stored(const Measurement& record)
 {
-    if (m_finished || record.code() != m_options.kind)
-        return;
-    const Download::Taken taken = m_download.take(record);
-    if (taken.first) {
-        m_total = record.total;
-        // A meter without records answers record 0 with a total of none.
-        if (record.total == 0) {
-            downloaded();
-            return;
-        }
-    }
-    if (!taken.stored)
+    if (m_finished)
         return;
     m_progress.update(record.index + 1, record.total);
     m_deadline.start();
-    if (taken.complete)
-        downloaded();
-    else
-        send(taken.next);
 }
 
 void Exporter::downloaded()
 {
-    m_download.stop();
+    if (m_finished)
+        return;
     m_progress.finish();
     // The port is free before the reports are written.
     closeLink();
@@ -462,15 +429,6 @@ void Exporter::finish(int status, const QString& line)
 
 void Exporter::closeLink()
 {
-    m_identityRetry.stop();
-    m_retry.stop();
     m_deadline.stop();
-    m_download.stop();
-    SerialComm::dispose(m_comm, this);
-    m_comm = nullptr;
-    if (m_port) {
-        m_port->close();
-        delete m_port;
-        m_port = nullptr;
-    }
+    m_session.close();
 }

@@ -4,7 +4,7 @@
 #include "data/limits.h"
 #include "export/exportoptions.h"
 #include "export/progressmeter.h"
-#include "protocol/download.h"
+#include "session/metersession.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,7 +16,6 @@
 
 class QSerialPort;
 class Report;
-class SerialComm;
 namespace ReportFiles {
 class Pending;
 }
@@ -61,11 +60,10 @@ private:
     bool loadLimits();
     bool checkOutputs();
     bool openPort();
-    void connectReceiver();
     void identified(const MeterIdentity& identity);
-    void took(const Measurement& record);
+    void listStarted(int total);
+    void stored(const Measurement& record);
     int recordCount() const { return m_download.recordCount(m_options.kind); }
-    void send(const Retrieval::Request& request);
     void downloaded();
     // All the reports or none: each is written whole to a file of its own, then all replace
     // their targets together; standard output comes last.
@@ -85,17 +83,14 @@ private:
     ExportOptions m_options;
     Limits::LimitSet m_limits;
     bool m_displayFreq = false;
-    QSerialPort* m_port = nullptr;
-    SerialComm* m_comm = nullptr;
+    MeterSession m_session;
     bool m_finished = false;
 
     MeterIdentity m_identity;
     bool m_identified = false;
-    Download m_download;
+    const Download& m_download = m_session.download();
     int m_total = 0;
 
-    QTimer m_identityRetry;
-    QTimer m_retry;
     // Runs out when the meter says nothing useful for --timeout seconds.
     QTimer m_deadline;
     ProgressMeter m_progress;

@@ -8,6 +8,7 @@
 #include "velumin_version.h"
 
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -53,21 +54,14 @@ void watchInterrupts(Exporter&) {}
 } // namespace
 #endif
 
-namespace {
-// Standard error is the script's: it carries this program's own lines, its log where a rule turns
-// that on, and of Qt's other messages only the critical ones (the platform's notes on a session
-// without a runtime folder are noise there).
-void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg ||
-        qstrcmp(context.category, lcVelumin().categoryName()) == 0)
-        std::fprintf(stderr, "velumin-export: %s\n", text.toLocal8Bit().constData());
-}
-} // namespace
-
 int main(int argc, char* argv[])
 {
-    qInstallMessageHandler(onQtMessage);
+    // Standard error is the script's: it carries this program's own lines, its log where a rule
+    // turns that on, and of Qt's other messages only the critical ones (the platform's notes on a
+    // session without a runtime folder are noise there). QT_LOGGING_RULES still overrides these.
+    qSetMessagePattern(QStringLiteral("velumin-export: %{message}"));
+    QLoggingCategory::setFilterRules(QStringLiteral("*.info=false\n*.warning=false\n"
+                                                    "velumin.*.warning=true"));
     // Nothing is shown: the PDF report needs fonts and a painter, not a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

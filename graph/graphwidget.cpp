@@ -45,7 +45,7 @@ void GraphWidget::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
-    qCDebug(lcVelumin).noquote() << "m_device:" << m_device;
+    qCDebug(lcWindow).noquote() << "m_device:" << m_device;
     // Black and blue on white whatever the desktop theme, so a dark palette cannot hide them.
     painter.fillRect(rect(), Qt::white);
     // The picture clamps what it draws; the readings stay as they came.

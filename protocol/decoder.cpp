@@ -71,7 +71,7 @@ constexpr int Cwdm18FixedSerialStart = 17;
 Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state)
 {
     const int n = read.size();
-    qCDebug(lcVelumin) << "$ DATA_RES_SYSINFO (length:" << n << ")";
+    qCDebug(lcDecoder) << "$ DATA_RES_SYSINFO (length:" << n << ")";
     if (n < MinSystemInfoRead)
         return {};
 
@@ -91,9 +91,9 @@ Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state
             break;
         }
     }
-    qCDebug(lcVelumin).noquote() << "indexPN:" << ProductOffset << "indexSN:" << serialStart
+    qCDebug(lcDecoder).noquote() << "indexPN:" << ProductOffset << "indexSN:" << serialStart
                        << "indexHW:" << hwAt << "indexFW: " << fwAt << "indexTime:" << timeAt;
-    qCDebug(lcVelumin) << "m_devIndex:" << state.devIndex;
+    qCDebug(lcDecoder) << "m_devIndex:" << state.devIndex;
 
     const Version fw{byteAt(read, fwAt + 2), byteAt(read, fwAt + 1), byteAt(read, fwAt)};
     const Version hw{byteAt(read, hwAt + 2), byteAt(read, hwAt + 1), byteAt(read, hwAt)};
@@ -113,7 +113,7 @@ Decoded decodeSystemInfo(const QByteArray& read, int length, DecoderState& state
         info.serialNumber = text(read, serialStart, hwAt, MaxIdText);
     info.hwVer = u32le(read, hwAt);
     info.fwVer = u32le(read, fwAt);
-    qCDebug(lcVelumin) << "fwVer:" << info.fwVer << int(byteAt(read, fwAt)) << int(byteAt(read, fwAt + 1))
+    qCDebug(lcDecoder) << "fwVer:" << info.fwVer << int(byteAt(read, fwAt)) << int(byteAt(read, fwAt + 1))
              << int(byteAt(read, fwAt + 2)) << int(byteAt(read, fwAt + 3));
     state.hwVer = hw;
     state.fwVer = fw;
@@ -160,19 +160,19 @@ void trace(const Measurement& m, const QByteArray& read, const RecordLayout& lay
 {
     switch (m.kind->trace) {
     case DecoderTrace::TotalAndCount:
-        qCDebug(lcVelumin) << "total:" << m.total << m.index;
+        qCDebug(lcDecoder) << "total:" << m.total << m.index;
         break;
     case DecoderTrace::DateBytes:
-        qCDebug(lcVelumin) << "date:" << int(byteAt(read, layout.date))
+        qCDebug(lcDecoder) << "date:" << int(byteAt(read, layout.date))
                            << int(byteAt(read, layout.date + 1))
                            << int(byteAt(read, layout.date + 2))
                            << int(byteAt(read, layout.date + 3));
         break;
     case DecoderTrace::NameWithColon:
-        qCDebug(lcVelumin).noquote() << "name:" << nameText(m.name);
+        qCDebug(lcDecoder).noquote() << "name:" << nameText(m.name);
         break;
     case DecoderTrace::Name:
-        qCDebug(lcVelumin).noquote() << "name" << nameText(m.name);
+        qCDebug(lcDecoder).noquote() << "name" << nameText(m.name);
         break;
     case DecoderTrace::None:
         break;
@@ -182,7 +182,7 @@ void trace(const Measurement& m, const QByteArray& read, const RecordLayout& lay
 Decoded decodeRecord(const QByteArray& read, int length, DecoderState& state)
 {
     const int n = read.size();
-    qCDebug(lcVelumin) << "$ DATA_RES_CWDMDATA (length:" << n << ")" << state.kind;
+    qCDebug(lcDecoder) << "$ DATA_RES_CWDMDATA (length:" << n << ")" << state.kind;
     // Fields must lie in the payload, before the end byte at n - 3.
     const int payloadEnd = n - 3;
     const KindInfo* kind = kindInfo(state.kind);
@@ -240,7 +240,7 @@ Decoded decodeFrame(const QByteArray& read, DecoderState& state)
 {
     const int command = byteAt(read, 1);
     const int length = byteAt(read, 2) * 256 + byteAt(read, 3);
-    qCDebug(lcVelumin) << "serial received:" << command << length;
+    qCDebug(lcDecoder) << "serial received:" << command << length;
     switch (command) {
     case Frames::DATA_RES_SYSINFO:
         return decodeSystemInfo(read, length, state);

@@ -13,8 +13,7 @@ Download::Taken Download::take(const Measurement& record)
         taken.first = true;
     }
     // Records are stored in the order the meter numbers them, so position i is record i.
-    if (record.index >= record.total || record.code() != m_kind ||
-        m_records.size() != record.index)
+    if (record.index >= record.total || record.code() != m_kind || m_records.size() != record.index)
         return taken;
     m_records.append(record);
     taken.stored = true;

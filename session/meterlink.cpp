@@ -1,0 +1,142 @@
+#include "session/meterlink.h"
+
+#include "data/logging.h"
+#include "device/serialport.h"
+
+#include <atomic>
+
+namespace {
+
+std::atomic<unsigned> handovers{0};
+
+} // namespace
+
+void MeterLink::publish()
+{
+    handovers.fetch_add(1, std::memory_order_release);
+}
+
+void MeterLink::takeDelivery()
+{
+    handovers.load(std::memory_order_acquire);
+}
+
+MeterLink::MeterLink(int deviceSelectionIndex)
+    : m_quiet(this)
+    , m_longest(this)
+{
+    m_state.devIndex = deviceSelectionIndex;
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(QuietMs);
+    m_longest.setSingleShot(true);
+    m_longest.setInterval(MaxReadMs);
+    connect(&m_quiet, &QTimer::timeout, this, &MeterLink::endRead);
+    connect(&m_longest, &QTimer::timeout, this, &MeterLink::endRead);
+}
+
+MeterLink::~MeterLink()
+{
+    close();
+}
+
+bool MeterLink::open(const QString& path, QSerialPort::SerialPortError* error, QString* errorText)
+{
+    close();
+    m_port = new QSerialPort(path, this);
+    if (!SerialLine::openLine(*m_port)) {
+        *error = m_port->error();
+        *errorText = m_port->errorString();
+        qCDebug(lcLink).noquote() << "open" << path << "failed:" << *errorText;
+        delete m_port;
+        m_port = nullptr;
+        return false;
+    }
+    qCDebug(lcLink).noquote() << QStringLiteral("is open: %1").arg(m_port->isOpen() ? 1 : 0);
+    qCDebug(lcLink) << "start recv data";
+    m_errorLogged = false;
+    connect(m_port, &QSerialPort::readyRead, this, &MeterLink::bytesArrived);
+    connect(m_port, &QSerialPort::errorOccurred, this, &MeterLink::failed);
+    return true;
+}
+
+void MeterLink::write(const QByteArray& frame)
+{
+    if (m_port && m_port->write(frame) != frame.size())
+        qCWarning(lcLink).noquote() << "writing a request failed:" << m_port->errorString();
+}
+
+void MeterLink::close()
+{
+    if (!m_port)
+        return;
+    m_quiet.stop();
+    m_longest.stop();
+    m_read.clear();
+    m_port->disconnect(this);
+    m_port->close();
+    qCDebug(lcLink) << "Stop recv data";
+    qCDebug(lcLink).noquote() << QStringLiteral("is open: %1").arg(m_port->isOpen() ? 1 : 0);
+    delete m_port;
+    m_port = nullptr;
+}
+
+void MeterLink::bytesArrived()
+{
+    while (m_port && m_port->bytesAvailable() > 0) {
+        if (m_read.isEmpty())
+            m_longest.start();
+        m_read += m_port->read(MaxRead - m_read.size());
+        // A full read ends at once; what follows it begins the next one.
+        if (m_read.size() >= MaxRead)
+            endRead();
+    }
+    if (m_read.isEmpty())
+        return;
+    if (Decoder::acceptFrame(m_read))
+        endRead();
+    else
+        m_quiet.start();
+}
+
+void MeterLink::endRead()
+{
+    m_quiet.stop();
+    m_longest.stop();
+    const QByteArray read = m_read;
+    m_read.clear();
+    if (!Decoder::acceptFrame(read))
+        return;
+    const Decoder::Decoded decoded = Decoder::decodeFrame(read, m_state);
+    publish();
+    if (const auto* info = std::get_if<Decoder::SystemInfo>(&decoded)) {
+        MeterIdentity id = meterIdentity(info->productNumber, info->serialNumber, info->hwVer,
+                                         info->fwVer, info->buildTime);
+        id.kind = info->device;
+        id.hwVer = info->hwVer;
+        id.fwVer = info->fwVer;
+        Q_EMIT identified(id);
+    } else if (const auto* record = std::get_if<Measurement>(&decoded)) {
+        Q_EMIT recordDecoded(*record);
+    } else if (const auto* half = std::get_if<Decoder::HalfArrived>(&decoded)) {
+        Q_EMIT halfArrived(half->count, half->flag);
+    }
+}
+
+void MeterLink::failed(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || !m_port)
+        return;
+    // Unplugged: the driver says so, and the port is of no further use.
+    if (error == QSerialPort::ResourceError) {
+        qCDebug(lcLink).noquote() << "serial port lost:" << m_port->errorString();
+        close();
+        publish();
+        Q_EMIT portLost();
+        return;
+    }
+    // Anything else is said once per connection, not once per read.
+    if (!m_errorLogged)
+        qCWarning(lcLink).noquote() << "serial port error:" << error << m_port->errorString();
+    m_errorLogged = true;
+    m_port->clearError();
+}

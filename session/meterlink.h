@@ -1,0 +1,66 @@
+#pragma once
+
+#include "data/identity.h"
+#include "data/measurement.h"
+#include "protocol/decoder.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+
+// The meter's end of the serial line, living in a thread of its own: it creates its port there,
+// reads when the port says bytes arrived, writes what is queued to it and closes the port there,
+// so the port never changes threads. What it decodes leaves as queued signals carrying values.
+// Every member is called in the link's thread (MeterSession queues the calls).
+class MeterLink : public QObject {
+    Q_OBJECT
+public:
+    // `deviceSelectionIndex` chooses the kind the identity answer sets; until that answer the
+    // kind is unknown and record answers are ignored.
+    explicit MeterLink(int deviceSelectionIndex);
+    ~MeterLink() override;
+
+    // Opens `path` with the meter's line settings. False, with the port's error and its text,
+    // when it cannot be opened.
+    bool open(const QString& path, QSerialPort::SerialPortError* error, QString* errorText);
+    // One complete request frame, in one write.
+    void write(const QByteArray& frame);
+    void close();
+
+    // A frame may come in several USB packets: a read ends once the line has been quiet this
+    // long, or has lasted MaxReadMs, or holds a whole frame and nothing more has come.
+    static constexpr int QuietMs = 4;
+    static constexpr int MaxReadMs = 50;
+    // The meter speaks in reads of at most this many bytes.
+    static constexpr int MaxRead = 255;
+
+    // ThreadSanitizer cannot see the lock in Qt's event queue that carries a queued signal's
+    // values from the link's thread to the session's: the link publishes before each signal and
+    // the session takes delivery before it reads them, so that the tool sees the hand-over too.
+    // One atomic operation each.
+    static void publish();
+    static void takeDelivery();
+
+Q_SIGNALS:
+    void identified(const MeterIdentity& identity);
+    void recordDecoded(const Measurement& record);
+    // The first half of a 96-channel record: ask for the half `flag` of record `count`.
+    void halfArrived(int count, quint8 flag);
+    // The port failed for good (the meter was unplugged); the port is closed, once.
+    void portLost();
+
+private:
+    void bytesArrived();
+    // The read is complete: decode it when it passes the framing rule, and start the next one.
+    void endRead();
+    void failed(QSerialPort::SerialPortError error);
+
+    QSerialPort* m_port = nullptr;
+    QByteArray m_read;
+    QTimer m_quiet;
+    QTimer m_longest;
+    Decoder::DecoderState m_state;
+    bool m_errorLogged = false;
+};
