@@ -323,7 +323,7 @@ QVector<qint16> powers96(int r)
     return raw;
 }
 
-// Feeds DWDM-96 reports straight to the intake slot, the way the receiver's queued signals
+// Feeds DWDM-96 records straight to the window's session, the way its link's queued signals
 // arrive, and compares the resident size with that of the empty window.
 MemoryResult runMemory()
 {
@@ -337,23 +337,13 @@ MemoryResult runMemory()
         completed = r.title == QLatin1String(Bench::CompletionTitle);
         return QMessageBox::Ok;
     });
-    // Without a connection its requests go nowhere; it only makes the intake take reports.
+    // Without a connection its requests go nowhere; it only makes the session take records.
     QMetaObject::invokeMethod(&window, "on_actionGetData_triggered", Qt::DirectConnection);
 
     QElapsedTimer clock;
     clock.start();
-    for (int r = 0; r < MemoryRecords; ++r) {
-        const ushort total = MemoryRecords;
-        const ushort count = ushort(r);
-        const QVector<qint16> raw = powers96(r);
-        const uint date = Bench::dateWord(r);
-        const uint time = Bench::timeWord(r);
-        const QByteArray name = Bench::paddedName("MEM-", r);
-        QMetaObject::invokeMethod(&window, "slotRecvedDataDWDM96", Qt::DirectConnection,
-                                  Q_ARG(ushort, total), Q_ARG(ushort, count),
-                                  Q_ARG(QVector<qint16>, raw), Q_ARG(uint, date), Q_ARG(uint, time),
-                                  Q_ARG(QByteArray, name));
-    }
+    for (int r = 0; r < MemoryRecords; ++r)
+        window.session().take(Bench::record(Kind::DWDM96, r, MemoryRecords, powers96(r), "MEM-"));
     result.intakePerSecond = MemoryRecords / (clock.nsecsElapsed() / 1e9);
     Prompts::setResponder({});
 

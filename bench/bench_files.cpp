@@ -12,7 +12,6 @@
 #include "benchsupport.h"
 #include "data/catalogue.h"
 #include "data/intake.h"
-#include "data/records.h"
 #include "export/meterjson.h"
 #include "files/csvreport.h"
 #include "files/opendata.h"
@@ -124,11 +123,11 @@ QVector<qint16> powers(int r, int channels)
     return raw;
 }
 
-template <typename R> QList<CsvReport::Row> reportRows(const QList<R>& records)
+QList<CsvReport::Row> reportRows(const QList<Measurement>& records)
 {
     QList<CsvReport::Row> rows;
     rows.reserve(records.size());
-    for (const R& r : records)
+    for (const Measurement& r : records)
         rows.append(CsvReport::row(r));
     return rows;
 }
@@ -278,11 +277,10 @@ OpenResult runOpen(const QString& dir)
     OpenResult result;
     const QString path = dir + QStringLiteral("/open.csv");
     {
-        QList<CWDM18Record> records;
+        QList<Measurement> records;
         records.reserve(OpenRecords);
         for (int r = 0; r < OpenRecords; ++r)
-            records.append(CWDM18Record(powers(r, 18), Bench::dateWord(r), Bench::timeWord(r),
-                                        Bench::paddedName("OPN-", r)));
+            records.append(Bench::record(Kind::CWDM18, r, OpenRecords, powers(r, 18), "OPN-"));
         const QByteArray bytes = CsvReport::recordRows(Kind::CWDM18, reportRows(records));
         if (!writeFile(path, bytes)) {
             result.failure = QStringLiteral("could not write %1").arg(path);
@@ -432,19 +430,14 @@ SaveResult runSave(const QString& dir)
     if (window.kindCode() != Kind::DWDM96)
         return fail(QStringLiteral("the meter identified as kind %1").arg(window.kindCode()));
 
-    // Fed straight to the intake slot within one Get Data, before the meter's answer to its
+    // Fed straight to the window's session within one Get Data, before the meter's answer to its
     // first request can arrive; that answer then finds the retrieval over and is dropped.
-    QList<DWDM96Record> records;
+    QList<Measurement> records;
     records.reserve(SaveRecords);
     QMetaObject::invokeMethod(&window, "on_actionGetData_triggered", Qt::DirectConnection);
     for (int r = 0; r < SaveRecords; ++r) {
-        const QVector<qint16> raw = powers(r, 96);
-        const QByteArray name = Bench::paddedName("SAV-", r);
-        records.append(DWDM96Record(raw, Bench::dateWord(r), Bench::timeWord(r), name));
-        QMetaObject::invokeMethod(&window, "slotRecvedDataDWDM96", Qt::DirectConnection,
-                                  Q_ARG(ushort, ushort(SaveRecords)), Q_ARG(ushort, ushort(r)),
-                                  Q_ARG(QVector<qint16>, raw), Q_ARG(uint, Bench::dateWord(r)),
-                                  Q_ARG(uint, Bench::timeWord(r)), Q_ARG(QByteArray, name));
+        records.append(Bench::record(Kind::DWDM96, r, SaveRecords, powers(r, 96), "SAV-"));
+        window.session().take(records.last());
     }
     if (!settleMeter(sim, window))
         return fail(QStringLiteral("the meter was still being asked for records after 30 s"));
@@ -570,14 +563,9 @@ double memoryMb(const char* key)
 int peakChild(const QString& which, const QString& folder)
 {
     Download download;
-    QList<QStringList> rows;
     download.start(false);
-    for (int r = 0; r < FullRecords; ++r) {
-        const QByteArray name = Bench::paddedName("REC", r);
-        download.takeCWDM18(ushort(FullRecords), ushort(r), powers(r, 18), Bench::dateWord(r),
-                            Bench::timeWord(r), name);
-        rows << Intake::rowTexts(Kind::CWDM18, r, name, Bench::dateWord(r), Bench::timeWord(r));
-    }
+    for (int r = 0; r < FullRecords; ++r)
+        download.take(Bench::record(Kind::CWDM18, r, FullRecords, powers(r, 18), "REC"));
     if (download.recordCount(Kind::CWDM18) != FullRecords) {
         std::fprintf(stderr, "only %d records were taken\n", download.recordCount(Kind::CWDM18));
         return 1;
@@ -595,8 +583,8 @@ int peakChild(const QString& which, const QString& folder)
     t.start();
     bool written = file.open(QIODevice::WriteOnly);
     if (which == QLatin1String("json")) {
-        written = written &&
-                  MeterJson::write(file, identity, Kind::CWDM18, download, rows, false, limits);
+        written = written && MeterJson::write(file, identity, Kind::CWDM18,
+                                              download.records(Kind::CWDM18), false, limits);
     } else {
         PdfReport::Report report;
         report.identity = {identity.product, identity.serial, identity.hardware, identity.firmware};
@@ -604,13 +592,10 @@ int peakChild(const QString& which, const QString& folder)
         report.recordCount = FullRecords;
         const QStringList headers = ReportContent::detailHeaders(Kind::CWDM18, false);
         report.record = [&](int i) {
-            PdfReport::Record rec;
-            download.withRecords(Kind::CWDM18, [&](const auto& list) {
-                rec = ReportContent::pdfRecord(Kind::CWDM18, Detail::source(list.at(i)),
-                                               {i, rows.at(i).value(0), rows.at(i).value(2)}, false,
-                                               identity.product, headers, limits);
-            });
-            return rec;
+            const Measurement& record = *download.record(Kind::CWDM18, i);
+            const QStringList row = Intake::rowTexts(record);
+            return ReportContent::pdfRecord(record, {i, row.value(0), row.value(2)}, false,
+                                            identity.product, headers, limits);
         };
         QString error;
         written = written && PdfReport::write(file, report, &error) == PdfReport::Outcome::Written;

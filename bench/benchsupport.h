@@ -124,23 +124,18 @@ bool connectMeter(MainWindow& window, int deviceIndex, QAction* ready, GiveUp gi
            !giveUp();
 }
 
-// The date and time words of record r as the meter sends them: 2026-03-(1 + r % 28),
-// 10:(r % 60):(13r % 60).
-inline uint dateWord(int r)
+// Record r of `total` as the decoder hands it on: `readings` in hundredths of a dBm, taken on
+// 2026-03-(1 + r % 28) at 10:(r % 60):(13r % 60), named `prefix` and the number.
+inline Measurement record(int kind, int r, int total, const QVector<qint16>& readings,
+                          const char* prefix)
 {
-    return (2026u << 16) | (3u << 8) | uint(1 + r % 28);
-}
-inline uint timeWord(int r)
-{
-    return (10u << 16) | (uint(r % 60) << 8) | uint((13 * r) % 60);
-}
-
-// Record r's name in the meter's 16-byte field: `prefix` and the number, NUL-padded.
-inline QByteArray paddedName(const char* prefix, int r)
-{
-    QByteArray name = QByteArray(prefix) + QByteArray::number(r);
-    name.resize(16, '\0');
-    return name;
+    TestSupport::Values v;
+    v.index = r;
+    v.total = total;
+    v.date = TestSupport::dateWord(2026, 3, uint(1 + r % 28));
+    v.time = TestSupport::timeWord(10, uint(r % 60), uint((13 * r) % 60));
+    v.name = QByteArray(prefix) + QByteArray::number(r);
+    return TestSupport::measurement(kind, readings, v);
 }
 
 // A figure held against its goal: at most `goal` unless `atLeast`.

@@ -22,14 +22,10 @@ void check(bool ok)
         __builtin_trap();
 }
 
-void checkRecord(const Decoder::Record& r)
+void checkRecord(const Measurement& r)
 {
-    check(r.name.size() == Decoder::NameSize);
-    if (r.signal == Decoder::RecordSignal::DWDM96Semi) {
-        check(r.flag == 1 && r.data.isEmpty());
-        return;
-    }
-    check(r.data.size() >= 6 && r.data.size() <= 96);
+    check(r.kind != nullptr && r.name.size() == Decoder::NameSize);
+    check(r.readings.size() == r.kind->stored);
     check(r.onOff.isEmpty() || r.onOff.size() == 52 || r.onOff.size() == 60
           || r.onOff.size() == 68);
 }
@@ -48,9 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 7)
         return 0;
     state.devIndex = data[0] % 16;
-    const int kind = Decoder::kindForDeviceIndex(state.devIndex);
-    if (kind >= 0)
-        state.kind = kind;
+    if (const KindInfo* kind = kindForDeviceIndex(state.devIndex))
+        state.kind = kind->code;
     state.fwVer = {quint8(data[1] % 8), quint8(data[2] % 10), quint8(data[3] % 10)};
     state.hwVer = {quint8(data[4] % 8), quint8(data[5] % 10), quint8(data[6] % 10)};
     size_t at = 7;
@@ -64,8 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const bool accepted = Decoder::acceptFrame(read);
         const Decoder::Decoded decoded = Decoder::decodeRead(read, state);
         check(accepted || std::holds_alternative<std::monostate>(decoded));
-        if (const auto* record = std::get_if<Decoder::Record>(&decoded))
+        if (const auto* record = std::get_if<Measurement>(&decoded))
             checkRecord(*record);
+        if (const auto* half = std::get_if<Decoder::HalfArrived>(&decoded))
+            check(half->flag == 1);
         if (const auto* info = std::get_if<Decoder::SystemInfo>(&decoded))
             check(info->productNumber.size() <= 19 && info->serialNumber.size() <= 19
                   && info->buildTime.size() <= 24);

@@ -74,6 +74,17 @@ class TestConnection : public QObject {
         return entries;
     }
 
+    // The window takes in a meter of kind `device` with serial "S" as it identifies itself.
+    static bool identify(MainWindow& w, int device, const QString& product, uint hwVer, uint fwVer)
+    {
+        MeterIdentity identity =
+            meterIdentity(product, QStringLiteral("S"), hwVer, fwVer, QStringLiteral("build"));
+        identity.kind = device;
+        identity.hwVer = hwVer;
+        identity.fwVer = fwVer;
+        return QMetaObject::invokeMethod(&w, "slotIdentified", Q_ARG(MeterIdentity, identity));
+    }
+
     // Chooses the device type, checks Connect and waits for the meter's answer to be taken in.
     static void connectAs(MainWindow& w, int deviceIndex)
     {
@@ -380,10 +391,7 @@ private Q_SLOTS:
         QFETCH(bool, enabled);
         QFETCH(QStringList, entries);
         MainWindow w;
-        QVERIFY(QMetaObject::invokeMethod(&w, "slotRecvedSysInfo", Q_ARG(int, device),
-                                          Q_ARG(QString, product), Q_ARG(QString, "S"),
-                                          Q_ARG(uint, hwVer), Q_ARG(uint, 0x00030704u),
-                                          Q_ARG(QString, "build")));
+        QVERIFY(identify(w, device, product, hwVer, 0x00030704u));
         QCOMPARE(dataCommandsEnabled(w), enabled);
         QCOMPARE(child<QLineEdit>(w, "editProductNum")->text(), shownProduct);
         QCOMPARE(child<QLineEdit>(w, "editHwVer")->text(), shownHw);
@@ -394,9 +402,7 @@ private Q_SLOTS:
     void deviceTreeClicks()
     {
         MainWindow w;
-        QVERIFY(QMetaObject::invokeMethod(&w, "slotRecvedSysInfo", Q_ARG(int, 5),
-                                          Q_ARG(QString, "T8"), Q_ARG(QString, "S"),
-                                          Q_ARG(uint, 0u), Q_ARG(uint, 0u), Q_ARG(QString, "")));
+        QVERIFY(identify(w, 5, "T8", 0u, 0u));
         auto* tree = child<QTreeWidget>(w, "treeDevice");
         QTreeWidgetItem* group = tree->topLevelItem(4);
         QCOMPARE(group->text(0), QStringLiteral("Tarnex-8"));

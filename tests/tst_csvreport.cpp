@@ -1,30 +1,18 @@
-#include "data/records.h"
 #include "files/csvreport.h"
 #include "files/opendata.h"
+#include "tests/testsupport.h"
 
 #include <QLocale>
 #include <QTest>
-
-#include <deque>
 
 // The report file that Save Data writes, byte for byte: headings, label rows, record rows,
 // fibre rows and the reading cells. Expected texts are typed out as a spreadsheet user would
 // read them in the file, not derived from the label tables.
 
+using TestSupport::dateWord;
+using TestSupport::timeWord;
+
 namespace {
-
-constexpr uint dateWord(uint year, uint month, uint day)
-{
-    return (year << 16) + (month << 8) + day;
-}
-
-constexpr uint timeWord(uint hour, uint minute, uint second)
-{
-    return (hour << 16) + (minute << 8) + second;
-}
-
-const uint march1 = dateWord(2026, 3, 1);
-const uint tenOClock = timeWord(10, 0, 0);
 
 // The file's lines without their CR LF; fails the test when a line is not ended that way.
 QList<QByteArray> linesOf(const QByteArray& bytes)
@@ -45,64 +33,26 @@ QList<QByteArray> linesOf(const QByteArray& bytes)
     return lines;
 }
 
-// Records of every kind, kept in place while the report rows point into them.
-struct Records {
-    std::deque<CWDM18Record> cwdm18;
-    std::deque<DWDM48Record> dwdm48;
-    std::deque<Vendral8Record> vendral8;
-    std::deque<DWDM96Record> dwdm96;
-    std::deque<Tarnex8Record> tarnex8;
-    std::deque<Tarnex56Record> tarnex56;
-    std::deque<Tarnex64Record> tarnex64;
-    std::deque<DWDM49TOTALRecord> dwdm49;
-    std::deque<MPO12Record> mpo12;
-    std::deque<MPO24Record> mpo24;
-    std::deque<MPO16Record> mpo16;
-    std::deque<MPO32Record> mpo32;
-
-    // One record of `kind` from raw hundredths of a dBm; readings not given are the filler.
-    CsvReport::Row add(int kind, const QVector<qint16>& raw, const QByteArray& name,
-                       ushort mode = 2, ushort polar = 0, uint date = march1, uint time = tenOClock)
-    {
-        const QByteArray onOff(68, '\1');
-        switch (kind) {
-        case 1:
-            return CsvReport::row(cwdm18.emplace_back(raw, date, time, name));
-        case 2:
-            return CsvReport::row(dwdm48.emplace_back(raw, onOff, date, time, name, 0));
-        case 3:
-            return CsvReport::row(vendral8.emplace_back(raw, date, time),
-                                  QString::fromLatin1(name));
-        case 4:
-            return CsvReport::row(dwdm96.emplace_back(raw, date, time, name));
-        case 5:
-            return CsvReport::row(tarnex8.emplace_back(raw, date, time, name));
-        case 6:
-        case 7:
-            return CsvReport::row(tarnex56.emplace_back(raw, onOff, date, time, name, 0));
-        case 8:
-            return CsvReport::row(tarnex64.emplace_back(raw, onOff, date, time, name, 0));
-        case 9:
-            return CsvReport::row(dwdm49.emplace_back(raw, onOff, date, time, name, 1));
-        case 10:
-            return CsvReport::row(mpo12.emplace_back(raw, mode, polar, date, time, name));
-        case 11:
-            return CsvReport::row(mpo24.emplace_back(raw, mode, polar, date, time));
-        case 12:
-            return CsvReport::row(mpo16.emplace_back(raw, mode, polar, date, time, name));
-        case 13:
-            return CsvReport::row(mpo32.emplace_back(raw, mode, polar, date, time, name));
-        }
-        return {};
-    }
-};
+// One record of `kind` as the report sees it, from raw hundredths of a dBm; readings not given
+// are the filler.
+CsvReport::Row record(int kind, const QVector<qint16>& raw, const QByteArray& name,
+                      quint16 mode = 2, quint16 polar = 0, uint date = dateWord(2026, 3, 1),
+                      uint time = timeWord(10, 0, 0))
+{
+    TestSupport::Values v;
+    v.name = name;
+    v.mode = mode;
+    v.polar = polar;
+    v.date = date;
+    v.time = time;
+    return CsvReport::row(TestSupport::measurement(kind, raw, v));
+}
 
 // The whole file of one record of `kind`, in the layout of that kind.
 QByteArray reportOf(int kind, const QVector<qint16>& raw, const QByteArray& name = "NAME",
-                    ushort mode = 2, ushort polar = 0)
+                    quint16 mode = 2, quint16 polar = 0)
 {
-    Records records;
-    const CsvReport::Row row = records.add(kind, raw, name, mode, polar);
+    const CsvReport::Row row = record(kind, raw, name, mode, polar);
     if (kind >= 10)
         return CsvReport::fibreRows(kind, QStringLiteral("PM12"), row);
     return CsvReport::recordRows(kind, {row});
@@ -179,18 +129,16 @@ private Q_SLOTS:
         const uint day = dateWord(2019, 11, 5);
         QByteArray bytes;
         if (example == 0) {
-            // The meter sends a sixth value; the record keeps five.
-            const Vendral8Record first({-325, -410, -4500, -297, 240, -1}, day,
-                                       timeWord(14, 3, 27));
-            const Vendral8Record second({-330, -405, -3999, 1650, 102, -1}, day,
-                                        timeWord(14, 5, 10));
-            bytes = CsvReport::recordRows(3, {CsvReport::row(first, QStringLiteral("RACK-07")),
-                                              CsvReport::row(second, QString())});
+            bytes = CsvReport::recordRows(
+                3, {record(3, {-325, -410, -4500, -297, 240}, "RACK-07", 0, 0, day,
+                           timeWord(14, 3, 27)),
+                    record(3, {-330, -405, -3999, 1650, 102}, "", 0, 0, day, timeWord(14, 5, 10))});
         } else {
-            const MPO12Record record(
-                {-521, -6200, -503, -498, -500, -510, -477, -532, -545, -490, -506, -590}, 2, 0,
-                day, timeWord(14, 3, 27), "PANEL-3");
-            bytes = CsvReport::fibreRows(10, QStringLiteral("PM12"), CsvReport::row(record));
+            bytes = CsvReport::fibreRows(
+                10, QStringLiteral("PM12"),
+                record(10,
+                       {-521, -6200, -503, -498, -500, -510, -477, -532, -545, -490, -506, -590},
+                       "PANEL-3", 2, 0, day, timeWord(14, 3, 27)));
         }
         QCOMPARE(bytes, expected);
     }
@@ -444,8 +392,7 @@ private Q_SLOTS:
         QFETCH(int, readings);
         QFETCH(QByteArray, total);
         const QVector<qint16> raw(readings, -200);
-        const DWDM48Record record(raw, QByteArray(52, '\0'), march1, tenOClock, "", 4);
-        const QList<QByteArray> lines = linesOf(CsvReport::recordRows(2, {CsvReport::row(record)}));
+        const QList<QByteArray> lines = linesOf(CsvReport::recordRows(2, {record(2, raw, "")}));
         const QList<QByteArray> fields = lines.last().split(',');
         QCOMPARE(fields.size(), 51);
         QCOMPARE(fields.at(49), QByteArray("-2")); // channel 48
@@ -465,12 +412,10 @@ private Q_SLOTS:
     {
         QFETCH(int, kind);
         QFETCH(int, labelRows);
-        Records records;
-        QList<CsvReport::Row> rows;
-        rows << records.add(kind, {-111}, "FIRST", 0, 0, dateWord(2020, 12, 31),
-                            timeWord(23, 59, 59));
-        rows << records.add(kind, {-222}, "", 0, 0, dateWord(2021, 1, 2), timeWord(0, 0, 7));
-        rows << records.add(kind, {-333}, "THIRD", 0, 0, dateWord(2021, 1, 2), timeWord(9, 5, 0));
+        const QList<CsvReport::Row> rows = {
+            record(kind, {-111}, "FIRST", 0, 0, dateWord(2020, 12, 31), timeWord(23, 59, 59)),
+            record(kind, {-222}, "", 0, 0, dateWord(2021, 1, 2), timeWord(0, 0, 7)),
+            record(kind, {-333}, "THIRD", 0, 0, dateWord(2021, 1, 2), timeWord(9, 5, 0))};
         const QList<QByteArray> lines = linesOf(CsvReport::recordRows(kind, rows));
         // No line between the label rows and the first record, none after the last.
         QCOMPARE(lines.size(), 3 + labelRows + 3);
@@ -548,7 +493,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, third);
         for (int kind = 10; kind <= 13; ++kind) {
             const QList<QByteArray> lines =
-                linesOf(reportOf(kind, {-500, -550, -610}, "X", ushort(mode), ushort(polar)));
+                linesOf(reportOf(kind, {-500, -550, -610}, "X", quint16(mode), quint16(polar)));
             QCOMPARE(lines.at(6), third);
             const QByteArray texts = third.mid(1, third.lastIndexOf(',') - 1);
             for (int i = 4; i < lines.size(); ++i)
@@ -615,8 +560,7 @@ private Q_SLOTS:
     {
         QFETCH(int, kind);
         QFETCH(bool, fibre);
-        Records records;
-        const CsvReport::Row row = records.add(1, {-500}, "NAME");
+        const CsvReport::Row row = record(1, {-500}, "NAME");
         const QByteArray bytes = fibre ? CsvReport::fibreRows(kind, QStringLiteral("PM12"), row)
                                        : CsvReport::recordRows(kind, {row, row});
         QCOMPARE(bytes, QByteArray());
@@ -626,9 +570,9 @@ private Q_SLOTS:
     // name at its longest) is one that Open Data reads.
     void largestReportOpens()
     {
-        const DWDM96Record widest(QVector<qint16>(96, -4999), 0x07EA0C1F, 0x00173B3B,
-                                  QByteArray(16, 'N'));
-        const QList<CsvReport::Row> rows(65535, CsvReport::row(widest));
+        const QList<CsvReport::Row> rows(65535,
+                                         record(4, QVector<qint16>(96, -4999), QByteArray(16, 'N'),
+                                                0, 0, 0x07EA0C1F, 0x00173B3B));
         const qint64 size = CsvReport::recordRows(4, rows).size();
         qInfo("largest report: %lld bytes", size);
         QVERIFY(size <= OpenData::MaxFileBytes);

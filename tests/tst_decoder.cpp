@@ -1,11 +1,11 @@
 #include "protocol/decoder.h"
 #include "tests/framebuilder.h"
+#include "tests/testsupport.h"
 
 #include <QTest>
 
 using Decoder::DecoderState;
-using Decoder::Record;
-using Decoder::RecordSignal;
+using Decoder::HalfArrived;
 using Decoder::SystemInfo;
 
 namespace {
@@ -68,7 +68,8 @@ QByteArray image96(int seed)
     FrameBuilder img(0, 324);
     for (int i = 0; i < 96; ++i)
         img.u16le(2 * i, quint16(qint16(-(seed * 100 + i * 7))));
-    img.u32le(288, quint32(2024 << 16 | 5 << 8 | seed)).u32le(292, quint32(13 << 16 | 14 << 8 | 15));
+    img.u32le(288, TestSupport::dateWord(2024, 5, uint(seed)))
+        .u32le(292, TestSupport::timeWord(13, 14, 15));
     img.bytes(296, QByteArray("NAME96-").append(QByteArray::number(seed)).leftJustified(16, 'x'));
     // Unused image bytes carry noise that must not matter.
     img.u8(200, 0xAA).u8(323, 0x55);
@@ -183,7 +184,7 @@ private Q_SLOTS:
         DecoderState state;
         state.devIndex = devIndex;
         const SystemInfo info = decodeInfo(read, state);
-        QCOMPARE(info.device, Decoder::kindForDeviceIndex(devIndex));
+        QCOMPARE(info.device, kindForDeviceIndex(devIndex)->code);
         QCOMPARE(info.productNumber, product);
         QCOMPARE(info.serialNumber, serial);
     }
@@ -262,7 +263,7 @@ private Q_SLOTS:
         state.devIndex = devIndex;
         QVERIFY(std::holds_alternative<std::monostate>(Decoder::decodeRead(cwdm18Record(0), state)));
         decodeInfo(sysInfo("PN", hex("00"), "SN"), state);
-        QCOMPARE(std::holds_alternative<Record>(Decoder::decodeRead(cwdm18Record(0), state)),
+        QCOMPARE(std::holds_alternative<Measurement>(Decoder::decodeRead(cwdm18Record(0), state)),
                  decoded);
     }
 
@@ -312,23 +313,26 @@ private Q_SLOTS:
                 QVERIFY2(std::holds_alternative<std::monostate>(d), qPrintable(halves[i]));
                 continue;
             }
-            QVERIFY2(std::holds_alternative<Record>(d), qPrintable(halves[i]));
-            const Record r = std::get<Record>(d);
-            QCOMPARE(r.count, ushort(count));
             if (results[i] == "semi") {
-                QCOMPARE(r.signal, RecordSignal::DWDM96Semi);
-                QCOMPARE(int(r.flag), 1);
+                QVERIFY2(std::holds_alternative<HalfArrived>(d), qPrintable(halves[i]));
+                const HalfArrived h = std::get<HalfArrived>(d);
+                QCOMPARE(h.count, count);
+                QCOMPARE(int(h.flag), 1);
                 continue;
             }
-            QCOMPARE(r.signal, RecordSignal::DWDM96);
-            QCOMPARE(r.total, ushort(20 + i));
-            QCOMPARE(r.data.size(), 96);
+            QVERIFY2(std::holds_alternative<Measurement>(d), qPrintable(halves[i]));
+            const Measurement r = std::get<Measurement>(d);
+            QCOMPARE(r.code(), int(Kind::DWDM96));
+            QCOMPARE(r.index, count);
+            QCOMPARE(r.total, 20 + i);
+            QCOMPARE(r.readings.size(), 96);
             for (int v = 0; v < 96; ++v)
-                QCOMPARE(r.data[v], qint16(-(count * 100 + v * 7)));
-            QCOMPARE(r.date, uint(2024 << 16 | 5 << 8 | count));
-            QCOMPARE(r.time, uint(13 << 16 | 14 << 8 | 15));
+                QCOMPARE(r.readings[v], qint16(-(count * 100 + v * 7)));
+            QCOMPARE(r.dateWord, TestSupport::dateWord(2024, 5, uint(count)));
+            QCOMPARE(r.timeWord, TestSupport::timeWord(13, 14, 15));
             QCOMPARE(r.name, image.mid(296, 16));
-            QCOMPARE(QByteArray(r.name.constData()).size(), 16);
+            // A name of all 16 bytes has no terminating zero.
+            QCOMPARE(r.nameText(), QString::fromLatin1(image.mid(296, 16)));
         }
     }
 
@@ -351,7 +355,8 @@ private Q_SLOTS:
         if (payloadEnd >= 8)
             b.u16be(4, 1).u16be(6, 0);
         QVERIFY(Decoder::acceptFrame(b.frame()));
-        QCOMPARE(std::holds_alternative<Record>(Decoder::decodeRead(b.frame(), state)), decoded);
+        QCOMPARE(std::holds_alternative<HalfArrived>(Decoder::decodeRead(b.frame(), state)),
+                 decoded);
         QCOMPARE(state.image96Count, decoded ? 0 : -1);
     }
 };

@@ -1,13 +1,12 @@
 #include "protocol/decoder.h"
 #include "tests/framebuilder.h"
+#include "tests/testsupport.h"
 
 #include <QTest>
 
 #include <algorithm>
 
 using Decoder::DecoderState;
-using Decoder::Record;
-using Decoder::RecordSignal;
 
 namespace {
 
@@ -17,9 +16,8 @@ struct Case {
     int kind;
     int hw;  // versions as major * 100 + minor * 10 + patch
     int fw;
-    RecordSignal signal;
-    int values;
-    int entries;
+    int values; // readings on the wire
+    int stored; // readings the record keeps, the filler past those sent
     int date;
     int time;
     int name16;      // -1: no name expected
@@ -34,34 +32,33 @@ struct Case {
     bool shortCase;  // whether a frame one byte short can be built for this variant
 };
 
-using S = RecordSignal;
 // clang-format off
 const Case Cases[] = {
-    {"CWDM18 fw 3.7.3",       1, 100, 373, S::CWDM18,  18, 18, 44, 48, 52, 52, -1, 0, -1, 0, -1, -1, -1, true},
-    {"CWDM18 fw 3.7.4",       1, 100, 374, S::CWDM18,  18, 18, 64, 68, 72, 72, -1, 0, -1, 0, -1, -1, -1, true},
-    {"DWDM48 fw 2.1.0",       2, 100, 210, S::DWDM48,  48, 50, 104, 108, -1, 160, -1, 0, -1, 0, -1, -1, 176, true},
-    {"DWDM48 fw 1.9.9",       2, 100, 199, S::DWDM48,  48, 50, 104, 108, -1, 160, -1, 0, -1, 0, -1, -1, 176, true},
-    {"DWDM48 fw 2.2.0",       2, 100, 220, S::DWDM48,  48, 50, 152, 156, 160, 160, -1, 0, -1, 0, -1, -1, -1, true},
-    {"DWDM48Big length 0x00C9", 2, 100, 220, S::DWDM48Big, 50, 50, 164, 168, 172, 172, 112, 52, 108, 0, -1, -1, 200, false},
-    {"DWDM48Big fw 2.1.0",    2, 100, 210, S::DWDM48Big, 50, 50, 164, 168, 172, 172, 112, 52, 108, 0, -1, -1, 200, false},
-    {"DWDM48Big length 0x01C9", 2, 100, 220, S::DWDM48Big, 50, 50, 164, 168, 172, 172, 112, 52, 108, 0, -1, -1, 456, false},
-    {"Vendral8 hw 3.0.1 fw 1.2.8", 3, 301, 128, S::Vendral8, 6, 6, 20, 24, 28, 28, -1, 0, -1, 0, -1, -1, -1, true},
-    {"Vendral8 hw 3.0.1 fw 1.2.7", 3, 301, 127, S::Vendral8, 6, 6, 20, 24, -1, 28, -1, 0, -1, 0, -1, -1, 44, true},
-    {"Vendral8 hw 3.0.2 fw 1.2.8", 3, 302, 128, S::Vendral8, 6, 6, 20, 24, -1, 28, -1, 0, -1, 0, -1, -1, 44, true},
-    {"Vendral8 hw 3.0.3 fw 1.0.0", 3, 303, 100, S::Vendral8, 6, 6, 20, 24, 28, 28, -1, 0, -1, 0, -1, -1, -1, true},
-    {"Tarnex8 fw 4.0.0",      5, 100, 400, S::Tarnex8, 10, 10, 28, 32, -1, 36, -1, 0, -1, 0, -1, -1, 52, true},
-    {"Tarnex8 fw 4.0.1",      5, 100, 401, S::Tarnex8, 10, 10, 28, 32, 36, 36, -1, 0, -1, 0, -1, -1, -1, true},
-    {"Tarnex56 fw 1.3.6",     6, 100, 136, S::Tarnex56, 56, 58, 176, 180, -1, 184, 120, 60, -1, 4, -1, -1, 200, true},
-    {"Tarnex56 fw 1.3.7",     6, 100, 137, S::Tarnex56, 56, 58, 176, 180, 184, 184, 120, 60, -1, 4, -1, -1, -1, true},
-    {"Tarnex56 fw 1.9.9",     6, 100, 199, S::Tarnex56, 56, 58, 176, 180, 184, 184, 120, 60, -1, 4, -1, -1, -1, true},
-    {"Tarnex56 fw 2.0.0",     6, 100, 200, S::Tarnex56, 58, 58, 184, 188, 192, 192, 124, 60, 220, 0, -1, -1, -1, true},
-    {"Tarnex57",              7, 100, 100, S::Tarnex57, 58, 58, 184, 188, 192, 192, 124, 60, 220, 0, -1, -1, -1, true},
-    {"Tarnex64",              8, 100, 100, S::Tarnex64, 65, 65, 208, 212, 216, 216, 124, 68, 244, 0, -1, -1, -1, true},
-    {"DWDM49TOTAL",           9, 100, 100, S::DWDM49TOTAL, 50, 50, 164, 168, 172, 172, 112, 52, 108, 0, -1, -1, -1, true},
-    {"MPO12",                10, 100, 100, S::MPO12, 12, 12, 36, 40, 44, 44, -1, 0, -1, 0, 32, 34, -1, true},
-    {"MPO24",                11, 100, 100, S::MPO24, 24, 24, 60, 64, 68, 68, -1, 0, -1, 0, 56, 58, -1, true},
-    {"MPO16",                12, 100, 100, S::MPO16, 16, 16, 44, 48, 52, 52, -1, 0, -1, 0, 40, 42, -1, true},
-    {"MPO32",                13, 100, 100, S::MPO32, 32, 32, 76, 80, 84, 84, -1, 0, -1, 0, 72, 74, -1, true},
+    {"CWDM18 fw 3.7.3",              1, 100, 373, 18, 18,  44,  48,  52,  52,  -1,  0,  -1, 0, -1, -1,  -1, true},
+    {"CWDM18 fw 3.7.4",              1, 100, 374, 18, 18,  64,  68,  72,  72,  -1,  0,  -1, 0, -1, -1,  -1, true},
+    {"DWDM48 fw 2.1.0",              2, 100, 210, 48, 50, 104, 108,  -1, 160,  -1,  0,  -1, 4, -1, -1, 176, true},
+    {"DWDM48 fw 1.9.9",              2, 100, 199, 48, 50, 104, 108,  -1, 160,  -1,  0,  -1, 4, -1, -1, 176, true},
+    {"DWDM48 fw 2.2.0",              2, 100, 220, 48, 50, 152, 156, 160, 160,  -1,  0,  -1, 4, -1, -1,  -1, true},
+    {"DWDM48 flagged length 0x00C9", 2, 100, 220, 50, 50, 164, 168, 172, 172, 112, 52, 108, 0, -1, -1, 200, false},
+    {"DWDM48 flagged fw 2.1.0",      2, 100, 210, 50, 50, 164, 168, 172, 172, 112, 52, 108, 0, -1, -1, 200, false},
+    {"DWDM48 flagged length 0x01C9", 2, 100, 220, 50, 50, 164, 168, 172, 172, 112, 52, 108, 0, -1, -1, 456, false},
+    {"Vendral8 hw 3.0.1 fw 1.2.8",   3, 301, 128,  6,  5,  20,  24,  28,  28,  -1,  0,  -1, 0, -1, -1,  -1, true},
+    {"Vendral8 hw 3.0.1 fw 1.2.7",   3, 301, 127,  6,  5,  20,  24,  -1,  28,  -1,  0,  -1, 0, -1, -1,  44, true},
+    {"Vendral8 hw 3.0.2 fw 1.2.8",   3, 302, 128,  6,  5,  20,  24,  -1,  28,  -1,  0,  -1, 0, -1, -1,  44, true},
+    {"Vendral8 hw 3.0.3 fw 1.0.0",   3, 303, 100,  6,  5,  20,  24,  28,  28,  -1,  0,  -1, 0, -1, -1,  -1, true},
+    {"Tarnex8 fw 4.0.0",             5, 100, 400, 10, 10,  28,  32,  -1,  36,  -1,  0,  -1, 0, -1, -1,  52, true},
+    {"Tarnex8 fw 4.0.1",             5, 100, 401, 10, 10,  28,  32,  36,  36,  -1,  0,  -1, 0, -1, -1,  -1, true},
+    {"Tarnex56 fw 1.3.6",            6, 100, 136, 56, 58, 176, 180,  -1, 184, 120, 60,  -1, 4, -1, -1, 200, true},
+    {"Tarnex56 fw 1.3.7",            6, 100, 137, 56, 58, 176, 180, 184, 184, 120, 60,  -1, 4, -1, -1,  -1, true},
+    {"Tarnex56 fw 1.9.9",            6, 100, 199, 56, 58, 176, 180, 184, 184, 120, 60,  -1, 4, -1, -1,  -1, true},
+    {"Tarnex56 fw 2.0.0",            6, 100, 200, 58, 58, 184, 188, 192, 192, 124, 60, 220, 0, -1, -1,  -1, true},
+    {"Tarnex57",                     7, 100, 100, 58, 58, 184, 188, 192, 192, 124, 60, 220, 0, -1, -1,  -1, true},
+    {"Tarnex64",                     8, 100, 100, 65, 65, 208, 212, 216, 216, 124, 68, 244, 0, -1, -1,  -1, true},
+    {"DWDM49TOTAL",                  9, 100, 100, 50, 50, 164, 168, 172, 172, 112, 52, 108, 0, -1, -1,  -1, true},
+    {"MPO12",                       10, 100, 100, 12, 12,  36,  40,  44,  44,  -1,  0,  -1, 0, 32, 34,  -1, true},
+    {"MPO24",                       11, 100, 100, 24, 24,  60,  64,  68,  68,  -1,  0,  -1, 0, 56, 58,  -1, true},
+    {"MPO16",                       12, 100, 100, 16, 16,  44,  48,  52,  52,  -1,  0,  -1, 0, 40, 42,  -1, true},
+    {"MPO32",                       13, 100, 100, 32, 32,  76,  80,  84,  84,  -1,  0,  -1, 0, 72, 74,  -1, true},
 };
 // clang-format on
 
@@ -92,8 +89,8 @@ qint16 power(int i)
 }
 
 const QByteArray Name16("ABCDEFGHIJKLMNOP");
-constexpr quint32 Date = 2024u << 16 | 12u << 8 | 31u;
-constexpr quint32 Time = 23u << 16 | 59u << 8 | 58u;
+constexpr quint32 Date = TestSupport::dateWord(2024, 12, 31);
+constexpr quint32 Time = TestSupport::timeWord(23, 59, 58);
 
 // Fields are written in the order that lets the later ones win where blocks overlap, as they
 // do on the meter: on/off block first, the readings and the other fields over it.
@@ -156,27 +153,25 @@ private Q_SLOTS:
         QVERIFY(Decoder::acceptFrame(read));
         DecoderState state = stateFor(c);
         const Decoder::Decoded d = Decoder::decodeRead(read, state);
-        QVERIFY(std::holds_alternative<Record>(d));
-        const Record r = std::get<Record>(d);
+        QVERIFY(std::holds_alternative<Measurement>(d));
+        const Measurement r = std::get<Measurement>(d);
 
-        QCOMPARE(r.signal, c.signal);
-        QCOMPARE(r.total, ushort(300));
-        QCOMPARE(r.count, ushort(299));
-        QCOMPARE(r.data.size(), c.entries);
-        for (int i = 0; i < c.entries; ++i)
-            QCOMPARE(r.data[i], i < c.values ? power(i) : qint16(-9900));
-        QCOMPARE(r.date, Date);
-        QCOMPARE(r.time, Time);
-        QCOMPARE(r.name.size(), 16);
+        QCOMPARE(r.code(), c.kind);
+        QCOMPARE(r.total, 300);
+        QCOMPARE(r.index, 299);
+        QCOMPARE(r.readings.size(), c.stored);
+        for (int i = 0; i < c.stored; ++i)
+            QCOMPARE(r.readings[i], i < c.values ? power(i) : qint16(-9900));
+        QCOMPARE(r.dateWord, Date);
+        QCOMPARE(r.timeWord, Time);
         QCOMPARE(r.name, c.name16 >= 0 ? Name16 : QByteArray(16, '\0'));
         // A name of all 16 bytes ends where the field ends.
-        QCOMPARE(QByteArray(r.name.constData()), c.name16 >= 0 ? Name16 : QByteArray());
+        QCOMPARE(r.nameText(), c.name16 >= 0 ? QString::fromLatin1(Name16) : QString());
         QCOMPARE(r.onOff, c.onOffSize > 0 ? read.mid(c.onOff, c.onOffSize) : QByteArray());
-        if (c.onOffSize > 0)
-            QCOMPARE(r.onOff.size(), c.onOffSize);
+        QCOMPARE(r.onOff.size(), c.onOffSize);
         QCOMPARE(r.totalIndex, c.totalIndex >= 0 ? -4711 : c.fixedTotalIndex);
-        QCOMPARE(r.mode, ushort(c.mode >= 0 ? 2 : 0));
-        QCOMPARE(r.polar, ushort(c.polar >= 0 ? 1 : 0));
+        QCOMPARE(r.mode, quint16(c.mode >= 0 ? 2 : 0));
+        QCOMPARE(r.polar, quint16(c.polar >= 0 ? 1 : 0));
     }
 
     // A read one byte too short for its layout is dropped, never decoded from other bytes.
@@ -208,7 +203,7 @@ private Q_SLOTS:
             QVERIFY(Decoder::acceptFrame(read));
             DecoderState state = stateFor(c);
             const Decoder::Decoded d = Decoder::decodeRead(read, state);
-            QCOMPARE(std::holds_alternative<Record>(d), end == payloadEnd);
+            QCOMPARE(std::holds_alternative<Measurement>(d), end == payloadEnd);
         }
     }
 };

@@ -1,7 +1,7 @@
 #include "data/catalogue.h"
 #include "data/detail.h"
 #include "data/logging.h"
-#include "data/records.h"
+#include "tests/testsupport.h"
 
 #include <QTest>
 
@@ -9,6 +9,9 @@
 
 // The detail rows of hand-built records. Expected texts are typed out as the user reads them on
 // screen; rows are counted from 1 as they appear there.
+
+using TestSupport::measurement;
+using TestSupport::Values;
 
 namespace {
 
@@ -19,9 +22,6 @@ struct Cell {
     QString text;
 };
 using Cells = QList<Cell>;
-
-const uint kDate = (2026u << 16) + (3u << 8) + 1u;
-const uint kTime = 10u << 16;
 
 // Channel c (from 1) reads -0.5 x c dBm, so a row shows which reading it took.
 QVector<qint16> ramp(int n)
@@ -47,6 +47,24 @@ QStringList counting(int from, int to)
     for (int i = from; i <= to; ++i)
         out << QString::number(i);
     return out;
+}
+
+// A record with the given channel flags and total index.
+Values flagged(const QByteArray& onOff, int totalIndex)
+{
+    Values v;
+    v.onOff = onOff;
+    v.totalIndex = totalIndex;
+    return v;
+}
+
+// An MPO record's test wavelength and polarity.
+Values mpo(int mode, int polar)
+{
+    Values v;
+    v.mode = quint16(mode);
+    v.polar = quint16(polar);
+    return v;
 }
 
 QList<int> channels(int n)
@@ -106,8 +124,10 @@ private Q_SLOTS:
         if (!qEnvironmentVariableIsEmpty("QT_LOGGING_RULES") ||
             !qEnvironmentVariableIsEmpty("QT_LOGGING_CONF"))
             QSKIP("a logging rule is set in the environment");
-        QVERIFY(!lcVelumin().isDebugEnabled());
-        QVERIFY(lcVelumin().isWarningEnabled());
+        for (auto category : {lcLink, lcDecoder, lcSession, lcFiles, lcExport, lcWindow}) {
+            QVERIFY2(!category().isDebugEnabled(), category().categoryName());
+            QVERIFY2(category().isWarningEnabled(), category().categoryName());
+        }
     }
 
     // The readings limits judge, row by row: never a total row; every reading the report
@@ -137,39 +157,27 @@ private Q_SLOTS:
         QFETCH(QList<int>, positions);
         const QVector<qint16> raw = reading == 0 ? ramp(60) : QVector<qint16>(60, reading);
         const auto dbm = [&raw](int position) { return raw.at(position - 1) / 100.0; };
-        Detail::Source source;
-        std::optional<CWDM18Record> cwdm;
-        std::optional<DWDM48Record> dwdm48;
-        std::optional<Vendral8Record> vendral;
-        std::optional<Tarnex56Record> tarnex;
-        std::optional<DWDM49TOTALRecord> dwdm49;
-        std::optional<MPO12Record> mpo;
+        Measurement record;
         switch (kind) {
-        case 1:
-            source = Detail::source(cwdm.emplace(raw, kDate, kTime, QByteArray()));
-            break;
         case 2:
-            // A plain report: 48 readings, the total entry left as the filler.
-            source = Detail::source(dwdm48.emplace(raw.mid(0, 48), QByteArray(52, '\0'), kDate,
-                                                   kTime, QByteArray(), 4));
-            break;
-        case 3:
-            source = Detail::source(vendral.emplace(raw, kDate, kTime));
+            // A plain record: 48 readings, no flags, the total entry left as the filler.
+            record = measurement(kind, raw.mid(0, 48), flagged(QByteArray(), NoTotal));
             break;
         case 6:
             // Channels 1, 3, 4 and 6 and the total (at 57) switched on.
-            source = Detail::source(
-                tarnex.emplace(raw, onFlags(60, {1, 3, 4, 6, 57}), kDate, kTime, QByteArray(), 0));
+            record = measurement(kind, raw, flagged(onFlags(60, {1, 3, 4, 6, 57}), 0));
             break;
         case 9:
-            source = Detail::source(
-                dwdm49.emplace(raw, onFlags(52, channels(50)), kDate, kTime, QByteArray(), 1));
+            record = measurement(kind, raw, flagged(onFlags(52, channels(50)), 1));
+            break;
+        case 10:
+            record = measurement(kind, raw, mpo(1, 0));
             break;
         default:
-            source = Detail::source(mpo.emplace(raw, 1, 0, kDate, kTime, QByteArray()));
+            record = measurement(kind, raw);
             break;
         }
-        const auto judged = Detail::judgedReadings(kind, source);
+        const auto judged = Detail::judgedReadings(record);
         QCOMPARE(judged.size(), positions.size());
         for (int r = 0; r < positions.size(); ++r) {
             QCOMPARE(judged.at(r).has_value(), positions.at(r) != 0);
@@ -205,47 +213,49 @@ private Q_SLOTS:
 void TestDetail::dwdm48Rows_data()
 {
     QTest::addColumn<int>("totalIndex");
-    QTest::addColumn<QList<int>>("on");
+    QTest::addColumn<QByteArray>("onOff");
     QTest::addColumn<bool>("displayFreq");
     QTest::addColumn<QStringList>("numbers");
     QTest::addColumn<Cells>("cells");
 
     QTest::newRow("totalIndex 4, all flags off: 48 rows")
-        << 4 << QList<int>{} << false << counting(1, 48)
+        << 4 << onFlags(52, {}) << false << counting(1, 48)
         << Cells{{1, 1, "64"},      {1, 2, "1526.44"}, {1, 3, "-0.5"},     {2, 1, "63"},
                  {2, 2, "1527.22"}, {48, 1, "17"},     {48, 2, "1563.86"}, {48, 3, "-24"}};
+    QTest::newRow("plain record, no flags: 48 rows")
+        << NoTotal << QByteArray() << false << counting(1, 48)
+        << Cells{{1, 1, "64"}, {1, 3, "-0.5"}, {48, 2, "1563.86"}, {48, 3, "-24"}};
     QTest::newRow("totalIndex 4 in frequency")
-        << 4 << QList<int>{} << true << counting(1, 48)
+        << 4 << onFlags(52, {}) << true << counting(1, 48)
         << Cells{{1, 1, "64"}, {1, 2, "196.40"}, {2, 2, "196.30"}, {48, 2, "191.70"}};
     QTest::newRow("totalIndex 4 shows no total even when flagged")
-        << 4 << QList<int>{1, 49} << false << counting(1, 48) << Cells{{48, 2, "1563.86"}};
+        << 4 << onFlags(52, {1, 49}) << false << counting(1, 48) << Cells{{48, 2, "1563.86"}};
     QTest::newRow("totalIndex 0, channels 1, 2 and 49 on")
-        << 0 << QList<int>{1, 2, 49} << false << QStringList{"1", "2", "49"}
+        << 0 << onFlags(52, {1, 2, 49}) << false << QStringList{"1", "2", "49"}
         << Cells{{1, 1, "64"}, {1, 2, "1526.44"}, {1, 3, "-0.5"},
                  {2, 1, "63"}, {2, 2, "1527.22"}, {2, 3, "-1"},
                  {3, 1, "-"},  {3, 2, "Total"},   {3, 3, "-24.5"}};
     QTest::newRow("totalIndex 0, channels 1, 2 and 49 on, frequency")
-        << 0 << QList<int>{1, 2, 49} << true << QStringList{"1", "2", "49"}
+        << 0 << onFlags(52, {1, 2, 49}) << true << QStringList{"1", "2", "49"}
         << Cells{{1, 2, "196.40"}, {2, 2, "196.30"}, {3, 1, "-"}, {3, 2, "Total"}};
     QTest::newRow("gaps keep the channel numbers")
-        << 2 << QList<int>{5, 33, 48} << false << QStringList{"5", "33", "48"}
+        << 2 << onFlags(52, {5, 33, 48}) << false << QStringList{"5", "33", "48"}
         << Cells{{1, 1, "60"}, {2, 1, "32"}, {2, 2, "1551.72"}, {3, 1, "17"}};
     QTest::newRow("every flag on: 48 channels and the total")
-        << 1 << channels(52) << false << counting(1, 49) << Cells{{49, 2, "Total"}};
-    QTest::newRow("nothing on") << 0 << QList<int>{} << false << QStringList{} << Cells{};
+        << 1 << onFlags(52, channels(52)) << false << counting(1, 49) << Cells{{49, 2, "Total"}};
+    QTest::newRow("nothing on") << 0 << onFlags(52, {}) << false << QStringList{} << Cells{};
 }
 
 void TestDetail::dwdm48Rows()
 {
     QFETCH(int, totalIndex);
-    QFETCH(QList<int>, on);
+    QFETCH(QByteArray, onOff);
     QFETCH(bool, displayFreq);
     QFETCH(QStringList, numbers);
     QFETCH(Cells, cells);
 
-    const DWDM48Record r(ramp(50), onFlags(52, on), kDate, kTime, "D48", totalIndex);
-    const QList<QStringList> rows =
-        Detail::rows(Kind::DWDM48, Detail::source(r), displayFreq, QString());
+    const QList<QStringList> rows = Detail::rows(
+        measurement(Kind::DWDM48, ramp(50), flagged(onOff, totalIndex)), displayFreq, QString());
     QVERIFY(checkRows(rows, numbers, cells));
 }
 
@@ -303,14 +313,9 @@ void TestDetail::tarnexRows()
     QFETCH(QStringList, numbers);
     QFETCH(Cells, cells);
 
-    QList<QStringList> rows;
-    if (kind == Kind::Tarnex64) {
-        const Tarnex64Record r(ramp(65), onFlags(68, on), kDate, kTime, "T64", totalIndex);
-        rows = Detail::rows(kind, Detail::source(r), displayFreq, QString());
-    } else {
-        const Tarnex56Record r(ramp(58), onFlags(60, on), kDate, kTime, "T56", totalIndex);
-        rows = Detail::rows(kind, Detail::source(r), displayFreq, QString());
-    }
+    const QByteArray onOff = onFlags(kind == Kind::Tarnex64 ? 68 : 60, on);
+    const QList<QStringList> rows = Detail::rows(
+        measurement(kind, ramp(65), flagged(onOff, totalIndex)), displayFreq, QString());
     QVERIFY(checkRows(rows, numbers, cells));
 }
 
@@ -343,15 +348,11 @@ void TestDetail::tarnexTotalLabels()
     QFETCH(QString, label);
 
     // Only the total is switched on.
-    QList<QStringList> rows;
-    if (kind == Kind::Tarnex64) {
-        const Tarnex64Record r(ramp(65), onFlags(68, {65}), kDate, kTime, "T64", totalIndex);
-        rows = Detail::rows(kind, Detail::source(r), false, QString());
-    } else {
-        const int total = kind == Kind::Tarnex57 ? 58 : 57;
-        const Tarnex56Record r(ramp(58), onFlags(60, {total}), kDate, kTime, "T56", totalIndex);
-        rows = Detail::rows(kind, Detail::source(r), false, QString());
-    }
+    const QByteArray onOff = kind == Kind::Tarnex64   ? onFlags(68, {65})
+                             : kind == Kind::Tarnex57 ? onFlags(60, {58})
+                                                      : onFlags(60, {57});
+    const QList<QStringList> rows =
+        Detail::rows(measurement(kind, ramp(65), flagged(onOff, totalIndex)), false, QString());
     QVERIFY(checkRows(rows, {"1"}, {{1, 1, "-"}, {1, 2, label}}));
 }
 
@@ -386,28 +387,8 @@ void TestDetail::powerTexts()
     QFETCH(int, raw);
     QFETCH(QString, text);
 
-    const QVector<qint16> readings(96, qint16(raw));
-    QList<QStringList> rows;
-    switch (kind) {
-    case Kind::CWDM18:
-        rows = Detail::rows(kind, Detail::source(CWDM18Record(readings, kDate, kTime, "C")), false,
-                            QString());
-        break;
-    case Kind::DWDM96:
-        rows = Detail::rows(kind, Detail::source(DWDM96Record(readings, kDate, kTime, "D")), false,
-                            QString());
-        break;
-    case Kind::Tarnex8:
-        rows = Detail::rows(kind, Detail::source(Tarnex8Record(readings, kDate, kTime, "T")), false,
-                            QString());
-        break;
-    case Kind::MPO32:
-        rows = Detail::rows(kind, Detail::source(MPO32Record(readings, 1, 0, kDate, kTime, "M")),
-                            false, QString());
-        break;
-    default:
-        QFAIL("kind not covered here");
-    }
+    const QList<QStringList> rows =
+        Detail::rows(measurement(kind, QVector<qint16>(96, qint16(raw))), false, QString());
     QVERIFY(!rows.isEmpty());
     for (const QStringList& row : rows)
         QCOMPARE(row.value(3), text);
@@ -450,30 +431,10 @@ void TestDetail::mpoRows()
     QFETCH(QString, modeText);
     QFETCH(QString, polarText);
 
-    const ushort m = ushort(mode);
-    const ushort p = ushort(polar);
-    const QVector<qint16> raw = ramp(count);
-    QList<QStringList> rows;
-    switch (kind) {
-    case Kind::MPO12:
-        rows = Detail::rows(kind, Detail::source(MPO12Record(raw, m, p, kDate, kTime, "M")), false,
-                            QString());
-        break;
-    case Kind::MPO24:
-        rows = Detail::rows(kind, Detail::source(MPO24Record(raw, m, p, kDate, kTime)), true,
-                            QString());
-        break;
-    case Kind::MPO16:
-        rows = Detail::rows(kind, Detail::source(MPO16Record(raw, m, p, kDate, kTime, "M")), true,
-                            QString());
-        break;
-    case Kind::MPO32:
-        rows = Detail::rows(kind, Detail::source(MPO32Record(raw, m, p, kDate, kTime, "M")), false,
-                            QString());
-        break;
-    default:
-        QFAIL("not an MPO kind");
-    }
+    // Whatever the display unit, fibres are labelled by the test wavelength.
+    const bool displayFreq = kind == Kind::MPO24 || kind == Kind::MPO16;
+    const QList<QStringList> rows =
+        Detail::rows(measurement(kind, ramp(count), mpo(mode, polar)), displayFreq, QString());
 
     Cells cells;
     for (int row = 1; row <= count; ++row)
@@ -512,9 +473,9 @@ void TestDetail::dwdm49TotalRows()
     QFETCH(Cells, cells);
 
     // The on/off block is all zero: this kind shows every channel regardless.
-    const DWDM49TOTALRecord r(ramp(50), QByteArray(52, '\0'), kDate, kTime, "P", totalWav);
-    const QList<QStringList> rows =
-        Detail::rows(Kind::DWDM49TOTAL, Detail::source(r), displayFreq, QString());
+    const QList<QStringList> rows = Detail::rows(
+        measurement(Kind::DWDM49TOTAL, ramp(50), flagged(QByteArray(52, '\0'), totalWav)),
+        displayFreq, QString());
     QVERIFY(checkRows(rows, counting(1, 50), cells));
 }
 
@@ -538,9 +499,8 @@ void TestDetail::dwdm96Rows()
     QFETCH(bool, displayFreq);
     QFETCH(Cells, cells);
 
-    const DWDM96Record r(ramp(96), kDate, kTime, QByteArray());
     const QList<QStringList> rows =
-        Detail::rows(Kind::DWDM96, Detail::source(r), displayFreq, QString());
+        Detail::rows(measurement(Kind::DWDM96, ramp(96)), displayFreq, QString());
     QVERIFY(checkRows(rows, counting(1, 96), cells));
 }
 
@@ -571,9 +531,8 @@ void TestDetail::vendral8Rows()
     QFETCH(bool, displayFreq);
     QFETCH(QStringList, labels);
 
-    const Vendral8Record r({-100, -200, -300, -400, 150, 999}, kDate, kTime);
-    const QList<QStringList> rows =
-        Detail::rows(Kind::Vendral8, Detail::source(r), displayFreq, productName);
+    const QList<QStringList> rows = Detail::rows(
+        measurement(Kind::Vendral8, {-100, -200, -300, -400, 150}), displayFreq, productName);
     QVERIFY(checkRows(rows, {"1", "2", "3", "4", ""}, {{1, 3, "-1"}, {4, 3, "-4"}, {5, 3, "1.5"}}));
     QCOMPARE(column(rows, 1), QStringList(5, QString()));
     QCOMPARE(column(rows, 2), labels);
@@ -603,14 +562,8 @@ void TestDetail::fixedLabelRows()
     QFETCH(bool, displayFreq);
     QFETCH(QStringList, labels);
 
-    QList<QStringList> rows;
-    if (kind == Kind::CWDM18) {
-        const CWDM18Record r(ramp(18), kDate, kTime, "C18");
-        rows = Detail::rows(kind, Detail::source(r), displayFreq, QString());
-    } else {
-        const Tarnex8Record r(ramp(10), kDate, kTime, "T8");
-        rows = Detail::rows(kind, Detail::source(r), displayFreq, QString());
-    }
+    const QList<QStringList> rows =
+        Detail::rows(measurement(kind, ramp(int(labels.size()))), displayFreq, QString());
     QVERIFY(checkRows(rows, counting(1, int(labels.size())), {{1, 3, "-0.5"}}));
     QCOMPARE(column(rows, 1), QStringList(labels.size(), QString()));
     QCOMPARE(column(rows, 2), labels);
@@ -629,9 +582,11 @@ void TestDetail::unknownKinds()
 {
     QFETCH(int, kind);
 
-    const DWDM96Record r(ramp(96), kDate, kTime, "D96");
-    QVERIFY(Detail::rows(kind, Detail::source(r), false, QString()).isEmpty());
-    QVERIFY(Detail::rows(kind, Detail::source(r), true, QStringLiteral("RV710-8N-40")).isEmpty());
+    Measurement record = measurement(Kind::DWDM96, ramp(96));
+    record.kind = kindInfo(kind);
+    QVERIFY(Detail::rows(record, false, QString()).isEmpty());
+    QVERIFY(Detail::rows(record, true, QStringLiteral("RV710-8N-40")).isEmpty());
+    QVERIFY(Detail::judgedReadings(record).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDetail)

@@ -1,4 +1,5 @@
 #include "metersim.h"
+#include "testsupport.h"
 
 #include <QDeadlineTimer>
 #include <QSettings>
@@ -70,12 +71,12 @@ qint16 generatedPower(int r, int c)
 
 quint32 generatedDate(int r)
 {
-    return 2026u << 16 | 3u << 8 | quint32(1 + r % 28);
+    return TestSupport::dateWord(2026, 3, uint(1 + r % 28));
 }
 
 quint32 generatedTime(int r)
 {
-    return 10u << 16 | quint32(r % 60) << 8 | quint32((13 * r) % 60);
+    return TestSupport::timeWord(10, uint(r % 60), uint((13 * r) % 60));
 }
 
 QByteArray zeroTerminated(const QByteArray& b, int offset, int maxLength)
@@ -479,8 +480,8 @@ private Q_SLOTS:
         QCOMPARE(le16(f, 12), generatedPower(0, 2));
         QCOMPARE(le16(f, 32), qint16(1310));
         QCOMPARE(le16(f, 34), qint16(1));
-        QCOMPARE(le32(f, 36), 2025u << 16 | 12u << 8 | 31u);
-        QCOMPARE(le32(f, 40), 23u << 16 | 59u << 8 | 58u);
+        QCOMPARE(le32(f, 36), TestSupport::dateWord(2025, 12, 31));
+        QCOMPARE(le32(f, 40), TestSupport::timeWord(23, 59, 58));
         QCOMPARE(zeroTerminated(f, 44, 16), QByteArray("A1"));
 
         const QByteArray second = sim.ask(dataRequest(1));

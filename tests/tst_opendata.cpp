@@ -1,8 +1,8 @@
-#include "data/records.h"
 #include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
 #include "files/regularfile.h"
+#include "tests/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,17 +16,12 @@
 // The Open Data viewer: which lines of a CSV file become rows and what the three columns show,
 // read through the window as the user sees it.
 
+using TestSupport::dateWord;
+using TestSupport::measurement;
+using TestSupport::timeWord;
+using TestSupport::Values;
+
 namespace {
-
-constexpr uint dateWord(uint year, uint month, uint day)
-{
-    return (year << 16) + (month << 8) + day;
-}
-
-constexpr uint timeWord(uint hour, uint minute, uint second)
-{
-    return (hour << 16) + (minute << 8) + second;
-}
 
 // The rows of a tree as "number|second|third".
 QStringList rowsOf(QTreeWidget* tree)
@@ -307,13 +302,15 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, names);
         QFETCH(QStringList, rows);
         const qint16 firstReadings[] = {-1230, -5001, 1601};
-        QList<CWDM18Record> records;
-        for (int r = 0; r < 3; ++r)
-            records.append(CWDM18Record({firstReadings[r], -500}, dateWord(2026, 3, 1 + r),
-                                        timeWord(10, r, 13 * r), names.at(r)));
         QList<CsvReport::Row> reportRows;
-        for (const CWDM18Record& r : records)
-            reportRows.append(CsvReport::row(r));
+        for (int r = 0; r < 3; ++r) {
+            Values v;
+            v.name = names.at(r);
+            v.date = dateWord(2026, 3, uint(1 + r));
+            v.time = timeWord(10, uint(r), uint(13 * r));
+            reportRows.append(
+                CsvReport::row(measurement(Kind::CWDM18, {firstReadings[r], -500}, v)));
+        }
         QCOMPARE(shown(CsvReport::recordRows(1, reportRows)), rows);
     }
 
@@ -333,10 +330,13 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(int, polar);
         QFETCH(QString, texts);
-        const MPO12Record record({-521, -6200, 1700}, ushort(mode), ushort(polar),
-                                 dateWord(2026, 3, 1), timeWord(10, 0, 0), "PANEL-3");
+        Values v;
+        v.name = "PANEL-3";
+        v.mode = quint16(mode);
+        v.polar = quint16(polar);
         const QByteArray bytes =
-            CsvReport::fibreRows(10, QStringLiteral("PM12"), CsvReport::row(record));
+            CsvReport::fibreRows(10, QStringLiteral("PM12"),
+                                 CsvReport::row(measurement(Kind::MPO12, {-521, -6200, 1700}, v)));
         QStringList expected;
         for (int i = 1; i <= 12; ++i)
             expected << QString::number(i) + u'|' + texts;

@@ -1,11 +1,11 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
-#include "data/records.h"
 #include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
 #include "metermodel.h"
 #include "metersim.h"
+#include "tests/testsupport.h"
 #include "windowharness.h"
 
 #include <QAction>
@@ -37,82 +37,38 @@ using WindowHarness::startMeter;
 // the simulated meter, what happens when it cannot be written, and the Open Data window's life.
 namespace {
 
-constexpr uint dateWord(uint year, uint month, uint day)
-{
-    return (year << 16) + (month << 8) + day;
-}
-
-constexpr uint timeWord(uint hour, uint minute, uint second)
-{
-    return (hour << 16) + (minute << 8) + second;
-}
-
-// Record r of the meter as it documents it: readings of the first `channels` channels, date,
-// time and name.
-QVector<qint16> meterPowers(int r, int channels)
+// Record r of a meter of `kind` as the meter documents it: readings of the first `channels`
+// channels, date, time, name, test wavelength and polarity.
+CsvReport::Row meterRecord(int kind, int r, int channels)
 {
     QVector<qint16> raw;
     for (int c = 0; c < channels; ++c)
         raw << qint16(MeterModel::power(r, c));
-    return raw;
-}
-uint meterDate(int r)
-{
-    return dateWord(2026, 3, uint(1 + r % 28));
-}
-uint meterTime(int r)
-{
-    return timeWord(10, uint(r % 60), uint((13 * r) % 60));
-}
-QByteArray meterName(int r)
-{
-    return MeterModel::name(r).toLatin1();
+    TestSupport::Values v;
+    v.date = TestSupport::dateWord(2026, 3, uint(1 + r % 28));
+    v.time = TestSupport::timeWord(10, uint(r % 60), uint((13 * r) % 60));
+    v.name = MeterModel::name(r).toLatin1();
+    v.mode = quint16(MeterModel::mode(r));
+    v.polar = quint16(MeterModel::polar(r));
+    return CsvReport::row(TestSupport::measurement(kind, raw, v));
 }
 
 // The report of the first `count` records of a record-row meter of `kind`, built from the
 // meter's documentation.
 QByteArray expectedRecordReport(int kind, int count)
 {
-    QList<CWDM18Record> cwdm18;
-    QList<DWDM48Record> dwdm48;
-    QList<Vendral8Record> vendral8;
+    // The meter sends six Vendral-8 readings and 48 DWDM-48 ones.
+    const int channels = kind == 1 ? 18 : kind == 2 ? 48 : 6;
     QList<CsvReport::Row> rows;
-    for (int r = 0; r < count; ++r) {
-        if (kind == 1)
-            cwdm18.append(
-                CWDM18Record(meterPowers(r, 18), meterDate(r), meterTime(r), meterName(r)));
-        else if (kind == 2)
-            dwdm48.append(DWDM48Record(meterPowers(r, 48), QByteArray(52, '\0'), meterDate(r),
-                                       meterTime(r), meterName(r), 4));
-        else
-            vendral8.append(Vendral8Record(meterPowers(r, 6), meterDate(r), meterTime(r)));
-    }
-    for (const CWDM18Record& r : cwdm18)
-        rows.append(CsvReport::row(r));
-    for (const DWDM48Record& r : dwdm48)
-        rows.append(CsvReport::row(r));
-    for (int r = 0; r < vendral8.size(); ++r)
-        rows.append(CsvReport::row(vendral8.at(r), MeterModel::name(r)));
+    for (int r = 0; r < count; ++r)
+        rows.append(meterRecord(kind, r, channels));
     return CsvReport::recordRows(kind, rows);
 }
 
 // The fibre-row report of record r of an MPO meter of `kind`.
 QByteArray expectedFibreReport(int kind, int r, const QString& product)
 {
-    const ushort mode = ushort(MeterModel::mode(r));
-    const ushort polar = ushort(MeterModel::polar(r));
-    switch (kind) {
-    case 10:
-        return CsvReport::fibreRows(
-            kind, product,
-            CsvReport::row(MPO12Record(meterPowers(r, 12), mode, polar, meterDate(r), meterTime(r),
-                                       meterName(r))));
-    case 11:
-        return CsvReport::fibreRows(kind, product,
-                                    CsvReport::row(MPO24Record(meterPowers(r, 24), mode, polar,
-                                                               meterDate(r), meterTime(r))));
-    }
-    return {};
+    return CsvReport::fibreRows(kind, product, meterRecord(kind, r, kind == 10 ? 12 : 24));
 }
 
 // A reading cell typed out from the rule the report states: "Low" below the low limit, "High"
