@@ -11,14 +11,11 @@
 #include "app/prompts.h"
 #include "benchsupport.h"
 #include "data/catalogue.h"
-#include "data/intake.h"
-#include "export/meterjson.h"
 #include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
-#include "files/pdfreport.h"
-#include "files/reportcontent.h"
-#include "graph/graphtable.h"
+#include "files/report.h"
+#include "files/reportformats.h"
 #include "metersim.h"
 
 #include <QAction>
@@ -37,6 +34,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include <unistd.h>
@@ -121,15 +119,6 @@ QVector<qint16> powers(int r, int channels)
         raw[c] = qint16((7 * r + c) % 13 == 0 ? 100 + 200 * (c % 10)
                                               : -((100 * r + 37 * c + 250) % 6000) - 500);
     return raw;
-}
-
-QList<CsvReport::Row> reportRows(const QList<Measurement>& records)
-{
-    QList<CsvReport::Row> rows;
-    rows.reserve(records.size());
-    for (const Measurement& r : records)
-        rows.append(CsvReport::row(r));
-    return rows;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -281,7 +270,7 @@ OpenResult runOpen(const QString& dir)
         records.reserve(OpenRecords);
         for (int r = 0; r < OpenRecords; ++r)
             records.append(Bench::record(Kind::CWDM18, r, OpenRecords, powers(r, 18), "OPN-"));
-        const QByteArray bytes = CsvReport::recordRows(Kind::CWDM18, reportRows(records));
+        const QByteArray bytes = TestSupport::csvFile(Kind::CWDM18, records);
         if (!writeFile(path, bytes)) {
             result.failure = QStringLiteral("could not write %1").arg(path);
             return result;
@@ -356,8 +345,8 @@ struct SaveResult : Bench::Outcome {
     Timing write;     // open, one QFile::write of the same bytes, close
     Timing writeSync; // the same, flushed to the disk before the close
     // Save Data's steps on their own.
-    Timing rows;            // records to report rows
-    Timing build;           // CsvReport::recordRows
+    Timing report;          // records to a Report
+    Timing build;           // CsvReport::bytes
     Timing saveFile;        // QSaveFile open, write, commit
     bool sameBytes = false; // the bytes built here are those Save Data wrote
 };
@@ -484,10 +473,13 @@ SaveResult runSave(const QString& dir)
     if (!copied)
         return fail(QStringLiteral("the plain write failed"));
 
-    QList<CsvReport::Row> rows;
-    result.rows = best([&] { rows = reportRows(records); });
+    std::optional<Report> report;
+    result.report = best([&] {
+        report.emplace(MeterIdentity(), Kind::DWDM96, false, Limits::LimitSet(), records,
+                       QDateTime::currentDateTime());
+    });
     QByteArray built;
-    result.build = best([&] { built = CsvReport::recordRows(Kind::DWDM96, rows); });
+    result.build = best([&] { built = CsvReport::bytes(*report); });
     result.sameBytes = built == written;
     int saveCopy = 0;
     bool committed = true;
@@ -507,42 +499,34 @@ double percent(double part, double whole)
     return whole > 0 ? 100.0 * part / whole : 0.0;
 }
 
-} // namespace
-
-// The PDF report of PdfRecords CWDM-18 records, every channel judged, as Export Report writes it.
-PdfReport::Report pdfReport()
+// A report of CWDM-18 `records` from the Ruvo730 RV7300123, every channel judged against -40 to
+// 0 dBm.
+Report cwdmReport(const QList<Measurement>& records)
 {
-    PdfReport::Report report;
-    report.identity = {QStringLiteral("Ruvo730"), QStringLiteral("RV7300123"),
-                       QStringLiteral("V1.2.10"), QStringLiteral("V3.7.4")};
-    report.exported = QDateTime::currentDateTime();
-    report.limits = {QStringLiteral("-40 to 0 dBm")};
-    report.recordCount = PdfRecords;
-    report.record = [](int r) {
-        const QStringList labels = Graph::labels(1, false);
-        PdfReport::Record rec;
-        rec.number = r + 1;
-        rec.name = QStringLiteral("REC-%1").arg(r);
-        rec.dateTime = QStringLiteral("2026-03-01 10:00:00");
-        rec.graphType = Graph::typeOfKind(1);
-        rec.graphLabels = labels;
-        rec.headers = {QStringLiteral("No"), QStringLiteral("ITU Channel #"),
-                       QStringLiteral("Wavelength (nm)"), QStringLiteral("Power (dBm)")};
-        rec.verdict = QStringLiteral("PASS");
-        for (int c = 0; c < 18; ++c) {
-            const double dbm = -5.0 - 0.37 * ((r + c) % 30);
-            rec.readings << dbm;
-            rec.channels << PdfReport::ChannelRow{
-                {QString::number(c + 1), QString(), labels.at(c), QString::number(dbm)},
-                QStringLiteral("PASS"),
-                QStringLiteral("+%1 dB").arg(-dbm, 0, 'f', 2)};
-        }
-        return rec;
-    };
-    return report;
+    MeterIdentity meter;
+    meter.product = QStringLiteral("Ruvo730");
+    meter.serial = QStringLiteral("RV7300123");
+    meter.hardware = QStringLiteral("V1.2.10");
+    meter.firmware = QStringLiteral("V3.7.4");
+    Limits::LimitSet limits;
+    limits.enabled = true;
+    limits.min = -40;
+    limits.max = 0;
+    return Report(meter, Kind::CWDM18, false, limits, records, QDateTime::currentDateTime());
 }
 
-namespace {
+// The PDF report of PdfRecords CWDM-18 records, every channel judged, as Export Report writes it.
+Report pdfReport()
+{
+    QList<Measurement> records;
+    for (int r = 0; r < PdfRecords; ++r) {
+        QVector<qint16> raw;
+        for (int c = 0; c < 18; ++c)
+            raw << qint16(-500 - 37 * ((r + c) % 30));
+        records << Bench::record(Kind::CWDM18, r, PdfRecords, raw, "REC-");
+    }
+    return cwdmReport(records);
+}
 
 // This process's peak resident memory (VmHWM) or resident memory now (VmRSS), in MB.
 double memoryMb(const char* key)
@@ -570,36 +554,16 @@ int peakChild(const QString& which, const QString& folder)
         std::fprintf(stderr, "only %d records were taken\n", download.recordCount(Kind::CWDM18));
         return 1;
     }
-    const MeterIdentity identity{QStringLiteral("Ruvo730"), QStringLiteral("RV7300123"),
-                                 QStringLiteral("V1.2.10"), QStringLiteral("V3.7.4"), QString()};
-    Limits::LimitSet limits;
-    limits.enabled = true;
-    limits.min = -40;
-    limits.max = 0;
     const double before = memoryMb("VmRSS:");
     const QString path = folder + QStringLiteral("/full.") + which;
     QSaveFile file(path);
     QElapsedTimer t;
     t.start();
-    bool written = file.open(QIODevice::WriteOnly);
-    if (which == QLatin1String("json")) {
-        written = written && MeterJson::write(file, identity, Kind::CWDM18,
-                                              download.records(Kind::CWDM18), false, limits);
-    } else {
-        PdfReport::Report report;
-        report.identity = {identity.product, identity.serial, identity.hardware, identity.firmware};
-        report.limits = ReportContent::limitsLines(limits);
-        report.recordCount = FullRecords;
-        const QStringList headers = ReportContent::detailHeaders(Kind::CWDM18, false);
-        report.record = [&](int i) {
-            const Measurement& record = *download.record(Kind::CWDM18, i);
-            const QStringList row = Intake::rowTexts(record);
-            return ReportContent::pdfRecord(record, {i, row.value(0), row.value(2)}, false,
-                                            identity.product, headers, limits);
-        };
-        QString error;
-        written = written && PdfReport::write(file, report, &error) == PdfReport::Outcome::Written;
-    }
+    QString error;
+    bool written = file.open(QIODevice::WriteOnly) &&
+                   ReportFormats::format(qPrintable(which))
+                           .write(cwdmReport(download.records(Kind::CWDM18)), file, &error, {}) ==
+                       ReportFormats::Outcome::Written;
     written = written && file.commit();
     const double ms = double(t.nsecsElapsed()) / 1e6;
     if (!written) {
@@ -717,7 +681,7 @@ int main(int argc, char* argv[])
         } else {
             const double ratio = s.save.wallMs / s.write.wallMs;
             // The command builds the report once, after the file dialog.
-            const double building = s.rows.cpuMs + s.build.cpuMs;
+            const double building = s.report.cpuMs + s.build.cpuMs;
             std::printf("Save Data file: %d DWDM96 records, %.1f MB\n", SaveRecords,
                         s.fileBytes / (1024.0 * 1024.0));
             std::printf("Save Data through the window: %.1f ms until \"Complete Save\" (GUI thread "
@@ -733,10 +697,10 @@ int main(int argc, char* argv[])
                         s.save.cpuMs / s.write.cpuMs);
             std::printf("Save Data GUI thread blocked: %.1f ms (the whole command runs on it)\n",
                         s.save.wallMs);
-            std::printf("Save Data steps (CPU ms, each best of %d): records to rows %.1f, "
-                        "CsvReport::recordRows %.1f (wall %.1f), QSaveFile open/write/commit %.1f "
+            std::printf("Save Data steps (CPU ms, each best of %d): records to a report %.1f, "
+                        "CsvReport::bytes %.1f (wall %.1f), QSaveFile open/write/commit %.1f "
                         "(wall %.1f)\n",
-                        Runs, s.rows.cpuMs, s.build.cpuMs, s.build.wallMs, s.saveFile.cpuMs,
+                        Runs, s.report.cpuMs, s.build.cpuMs, s.build.wallMs, s.saveFile.cpuMs,
                         s.saveFile.wallMs);
             // Steps timed on their own differ from run to run by more than the small rest of the
             // command, so the shares are estimates and may not add up to exactly 100%.
@@ -759,14 +723,15 @@ int main(int argc, char* argv[])
     }
 
     {
-        const PdfReport::Report report = pdfReport();
+        const Report report = pdfReport();
         const QString path = files.path() + QStringLiteral("/report.pdf");
         QString error;
         QElapsedTimer t;
         t.start();
-        const PdfReport::Outcome outcome = PdfReport::write(path, report, &error);
+        const ReportFormats::Outcome outcome =
+            ReportFormats::writeFile(ReportFormats::format("pdf"), report, path, &error);
         const double ms = double(t.nsecsElapsed()) / 1e6;
-        if (outcome != PdfReport::Outcome::Written) {
+        if (outcome != ReportFormats::Outcome::Written) {
             std::printf("PDF report FAILED: %s\n", qPrintable(error));
             failed = true;
         } else {

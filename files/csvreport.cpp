@@ -213,17 +213,6 @@ QByteArray fibreRows(const KindInfo* info, const QString& productName, const Rep
     return out;
 }
 
-QByteArray bytes(const Report& report)
-{
-    const KindInfo* info = kindInfo(report.kind());
-    if (!info)
-        return {};
-    if (info->report.form == ReportLayout::RecordRows)
-        return recordRows(info, report);
-    return report.count() > 0 ? fibreRows(info, report.identity().product, report.record(0))
-                              : QByteArray();
-}
-
 } // namespace
 
 QString proposedFileName(const QString& product)
@@ -250,6 +239,17 @@ double lowLimit(int kind)
 {
     const KindInfo* info = kindInfo(kind);
     return info ? info->report.lowLimit : 0.0;
+}
+
+QByteArray bytes(const Report& report)
+{
+    const KindInfo* info = kindInfo(report.kind());
+    if (!info)
+        return {};
+    if (info->report.form == ReportLayout::RecordRows)
+        return recordRows(info, report);
+    return report.count() > 0 ? fibreRows(info, report.identity().product, report.record(0))
+                              : QByteArray();
 }
 
 ReportFormats::Outcome write(const Report& report, QIODevice& out, QString* error,

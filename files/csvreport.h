@@ -21,9 +21,12 @@ QByteArray readingCell(double dbm, double lowLimit);
 // The kind's low limit in the file: -50 or -40 dBm; 0 for a code that names no kind.
 double lowLimit(int kind);
 
-// The file Save Data writes of `report`, all at once: every record one line, or for the
-// fibre-row kinds the report's first record one line per fibre (Save Data and velumin-export
-// write a report of the one record). A code that names no kind gives an empty file.
+// The file Save Data writes of `report`: every record one line, or for the fibre-row kinds the
+// report's first record one line per fibre (Save Data and velumin-export write a report of the
+// one record). A code that names no kind gives an empty file.
+QByteArray bytes(const Report& report);
+
+// Those bytes to `out`, all at once.
 ReportFormats::Outcome write(const Report& report, QIODevice& out, QString* error,
                              const ReportFormats::Progress&);
 

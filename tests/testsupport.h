@@ -1,8 +1,11 @@
 #pragma once
 
 #include "data/measurement.h"
+#include "files/csvreport.h"
+#include "files/report.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QLatin1String>
 #include <QVector>
 #include <QWidget>
@@ -69,6 +72,16 @@ inline Measurement measurement(int kind, QVector<qint16> readings, const Values&
     m.mode = v.mode;
     m.polar = v.polar;
     return m;
+}
+
+// The CSV file Save Data writes of `records` of `kind` for a meter named `product`: of the
+// fibre-row kinds, the first record's.
+inline QByteArray csvFile(int kind, const QList<Measurement>& records,
+                          const QString& product = QString())
+{
+    MeterIdentity meter;
+    meter.product = product;
+    return CsvReport::bytes(Report(meter, kind, false, {}, records, QDateTime()));
 }
 
 } // namespace TestSupport

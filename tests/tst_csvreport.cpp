@@ -9,6 +9,7 @@
 // fibre rows and the reading cells. Expected texts are typed out as a spreadsheet user would
 // read them in the file, not derived from the label tables.
 
+using TestSupport::csvFile;
 using TestSupport::dateWord;
 using TestSupport::timeWord;
 
@@ -33,11 +34,10 @@ QList<QByteArray> linesOf(const QByteArray& bytes)
     return lines;
 }
 
-// One record of `kind` as the report sees it, from raw hundredths of a dBm; readings not given
-// are the filler.
-CsvReport::Row record(int kind, const QVector<qint16>& raw, const QByteArray& name,
-                      quint16 mode = 2, quint16 polar = 0, uint date = dateWord(2026, 3, 1),
-                      uint time = timeWord(10, 0, 0))
+// One record of `kind` from raw hundredths of a dBm; readings not given are the filler.
+Measurement record(int kind, const QVector<qint16>& raw, const QByteArray& name, quint16 mode = 2,
+                   quint16 polar = 0, uint date = dateWord(2026, 3, 1),
+                   uint time = timeWord(10, 0, 0))
 {
     TestSupport::Values v;
     v.name = name;
@@ -45,17 +45,14 @@ CsvReport::Row record(int kind, const QVector<qint16>& raw, const QByteArray& na
     v.polar = polar;
     v.date = date;
     v.time = time;
-    return CsvReport::row(TestSupport::measurement(kind, raw, v));
+    return TestSupport::measurement(kind, raw, v);
 }
 
 // The whole file of one record of `kind`, in the layout of that kind.
 QByteArray reportOf(int kind, const QVector<qint16>& raw, const QByteArray& name = "NAME",
                     quint16 mode = 2, quint16 polar = 0)
 {
-    const CsvReport::Row row = record(kind, raw, name, mode, polar);
-    if (kind >= 10)
-        return CsvReport::fibreRows(kind, QStringLiteral("PM12"), row);
-    return CsvReport::recordRows(kind, {row});
+    return csvFile(kind, {record(kind, raw, name, mode, polar)}, QStringLiteral("PM12"));
 }
 
 // The line of the first record, or the first fibre, of a file of `kind`.
@@ -129,16 +126,17 @@ private Q_SLOTS:
         const uint day = dateWord(2019, 11, 5);
         QByteArray bytes;
         if (example == 0) {
-            bytes = CsvReport::recordRows(
+            bytes = csvFile(
                 3, {record(3, {-325, -410, -4500, -297, 240}, "RACK-07", 0, 0, day,
                            timeWord(14, 3, 27)),
                     record(3, {-330, -405, -3999, 1650, 102}, "", 0, 0, day, timeWord(14, 5, 10))});
         } else {
-            bytes = CsvReport::fibreRows(
-                10, QStringLiteral("PM12"),
-                record(10,
-                       {-521, -6200, -503, -498, -500, -510, -477, -532, -545, -490, -506, -590},
-                       "PANEL-3", 2, 0, day, timeWord(14, 3, 27)));
+            bytes = csvFile(
+                10,
+                {record(10,
+                        {-521, -6200, -503, -498, -500, -510, -477, -532, -545, -490, -506, -590},
+                        "PANEL-3", 2, 0, day, timeWord(14, 3, 27))},
+                QStringLiteral("PM12"));
         }
         QCOMPARE(bytes, expected);
     }
@@ -217,7 +215,7 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, starts);
         QFETCH(QList<QByteArray>, ends);
         QFETCH(QList<int>, fields);
-        const QList<QByteArray> lines = linesOf(CsvReport::recordRows(kind, {}));
+        const QList<QByteArray> lines = linesOf(csvFile(kind, {}));
         QCOMPARE(lines.size(), 3 + starts.size());
         QCOMPARE(lines.at(0), heading);
         QCOMPARE(lines.at(1), QByteArray("=========================="));
@@ -392,7 +390,7 @@ private Q_SLOTS:
         QFETCH(int, readings);
         QFETCH(QByteArray, total);
         const QVector<qint16> raw(readings, -200);
-        const QList<QByteArray> lines = linesOf(CsvReport::recordRows(2, {record(2, raw, "")}));
+        const QList<QByteArray> lines = linesOf(csvFile(2, {record(2, raw, "")}));
         const QList<QByteArray> fields = lines.last().split(',');
         QCOMPARE(fields.size(), 51);
         QCOMPARE(fields.at(49), QByteArray("-2")); // channel 48
@@ -412,11 +410,11 @@ private Q_SLOTS:
     {
         QFETCH(int, kind);
         QFETCH(int, labelRows);
-        const QList<CsvReport::Row> rows = {
+        const QList<Measurement> rows = {
             record(kind, {-111}, "FIRST", 0, 0, dateWord(2020, 12, 31), timeWord(23, 59, 59)),
             record(kind, {-222}, "", 0, 0, dateWord(2021, 1, 2), timeWord(0, 0, 7)),
             record(kind, {-333}, "THIRD", 0, 0, dateWord(2021, 1, 2), timeWord(9, 5, 0))};
-        const QList<QByteArray> lines = linesOf(CsvReport::recordRows(kind, rows));
+        const QList<QByteArray> lines = linesOf(csvFile(kind, rows));
         // No line between the label rows and the first record, none after the last.
         QCOMPARE(lines.size(), 3 + labelRows + 3);
         const QList<QByteArray> data = lines.mid(3 + labelRows);
@@ -542,38 +540,33 @@ private Q_SLOTS:
         QCOMPARE(bytes, reportOf(kind, {-1230, 1525}));
     }
 
-    // No layout for a code outside the layout's range: not a byte.
+    // No layout for a code outside the layout's range, and no fibre rows without a record: not
+    // a byte.
     void unknownKind_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::addColumn<bool>("fibre");
-        QTest::newRow("0 record rows") << 0 << false;
-        QTest::newRow("14 record rows") << 14 << false;
-        QTest::newRow("-1 record rows") << -1 << false;
-        QTest::newRow("MPO12 as record rows") << 10 << false;
-        QTest::newRow("0 fibre rows") << 0 << true;
-        QTest::newRow("14 fibre rows") << 14 << true;
-        QTest::newRow("CWDM18 as fibre rows") << 1 << true;
-        QTest::newRow("DWDM49TOTAL as fibre rows") << 9 << true;
+        QTest::addColumn<int>("records");
+        QTest::newRow("0") << 0 << 2;
+        QTest::newRow("14") << 14 << 2;
+        QTest::newRow("-1") << -1 << 2;
+        QTest::newRow("MPO12 without a record") << 10 << 0;
     }
     void unknownKind()
     {
         QFETCH(int, kind);
-        QFETCH(bool, fibre);
-        const CsvReport::Row row = record(1, {-500}, "NAME");
-        const QByteArray bytes = fibre ? CsvReport::fibreRows(kind, QStringLiteral("PM12"), row)
-                                       : CsvReport::recordRows(kind, {row, row});
-        QCOMPARE(bytes, QByteArray());
+        QFETCH(int, records);
+        const QList<Measurement> list(records, record(1, {-500}, "NAME"));
+        QCOMPARE(csvFile(kind, list, QStringLiteral("PM12")), QByteArray());
     }
 
     // The largest report Save Data can write (65 535 records of the widest kind, every cell and
     // name at its longest) is one that Open Data reads.
     void largestReportOpens()
     {
-        const QList<CsvReport::Row> rows(65535,
-                                         record(4, QVector<qint16>(96, -4999), QByteArray(16, 'N'),
-                                                0, 0, 0x07EA0C1F, 0x00173B3B));
-        const qint64 size = CsvReport::recordRows(4, rows).size();
+        const QList<Measurement> rows(65535,
+                                      record(4, QVector<qint16>(96, -4999), QByteArray(16, 'N'), 0,
+                                             0, 0x07EA0C1F, 0x00173B3B));
+        const qint64 size = csvFile(4, rows).size();
         qInfo("largest report: %lld bytes", size);
         QVERIFY(size <= OpenData::MaxFileBytes);
     }

@@ -1,4 +1,3 @@
-#include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
 #include "files/regularfile.h"
@@ -302,16 +301,15 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, names);
         QFETCH(QStringList, rows);
         const qint16 firstReadings[] = {-1230, -5001, 1601};
-        QList<CsvReport::Row> reportRows;
+        QList<Measurement> records;
         for (int r = 0; r < 3; ++r) {
             Values v;
             v.name = names.at(r);
             v.date = dateWord(2026, 3, uint(1 + r));
             v.time = timeWord(10, uint(r), uint(13 * r));
-            reportRows.append(
-                CsvReport::row(measurement(Kind::CWDM18, {firstReadings[r], -500}, v)));
+            records.append(measurement(Kind::CWDM18, {firstReadings[r], -500}, v));
         }
-        QCOMPARE(shown(CsvReport::recordRows(1, reportRows)), rows);
+        QCOMPARE(shown(TestSupport::csvFile(1, records)), rows);
     }
 
     // A saved fibre-row report: one row per fibre with the mode and the polarity texts.
@@ -334,9 +332,8 @@ private Q_SLOTS:
         v.name = "PANEL-3";
         v.mode = quint16(mode);
         v.polar = quint16(polar);
-        const QByteArray bytes =
-            CsvReport::fibreRows(10, QStringLiteral("PM12"),
-                                 CsvReport::row(measurement(Kind::MPO12, {-521, -6200, 1700}, v)));
+        const QByteArray bytes = TestSupport::csvFile(
+            10, {measurement(Kind::MPO12, {-521, -6200, 1700}, v)}, QStringLiteral("PM12"));
         QStringList expected;
         for (int i = 1; i <= 12; ++i)
             expected << QString::number(i) + u'|' + texts;

@@ -1,5 +1,6 @@
-#include "files/pdfreport.h"
-#include "graph/graphtable.h"
+#include "files/report.h"
+#include "files/reportformats.h"
+#include "tests/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,44 +12,33 @@
 namespace {
 
 // A CWDM-18 report of `count` records; with limits, record 2 fails on channel 3.
-PdfReport::Report cwdmReport(int count, bool judged)
+Report cwdmReport(int count, bool judged)
 {
-    PdfReport::Report report;
-    report.identity = {"Ruvo730", "RV7300123", "V1.2.10", "V3.7.4"};
-    report.exported = QDateTime(QDate(2026, 12, 10), QTime(9, 30));
-    if (judged)
-        report.limits = {"8-channel mux: -30 to 3 dBm, spread at most 6 dB"};
-    report.recordCount = count;
-    report.record = [judged](int r) {
-        PdfReport::Record rec;
-        rec.number = r + 1;
-        rec.name = QStringLiteral("REC-%1").arg(r);
-        rec.dateTime = QStringLiteral("2026-03-01 10:00:%1").arg(r, 2, 10, QLatin1Char('0'));
-        rec.graphType = Graph::typeOfKind(1);
-        rec.graphLabels = Graph::labels(1, false);
-        rec.headers = {"No", "ITU Channel #", "Wavelength (nm)", "Power (dBm)"};
-        const bool fails = judged && r == 1;
-        for (int c = 0; c < 18; ++c) {
-            const double dbm = fails && c == 2 ? -31.5 : -10.0 - c * 0.25;
-            rec.readings << dbm;
-            PdfReport::ChannelRow row;
-            row.cells = {QString::number(c + 1), QString(), rec.graphLabels.at(c),
-                         QString::number(dbm)};
-            if (judged) {
-                row.verdict = dbm < -30 ? "LOW" : "PASS";
-                row.margin = QString::number(dbm < -30 ? dbm + 30 : 13.0, 'f', 2) + " dB";
-            }
-            rec.channels << row;
-        }
-        if (judged) {
-            rec.verdict = fails ? "FAIL" : "PASS";
-            rec.failing = fails ? QStringList{"3"} : QStringList{};
-        }
-        rec.lowest = fails ? "-31.5" : "-14.25";
-        rec.highest = "-10";
-        return rec;
-    };
-    return report;
+    Limits::LimitSet limits;
+    limits.enabled = judged;
+    limits.name = QStringLiteral("8-channel mux");
+    limits.min = -30;
+    limits.max = 3;
+    limits.maxSpread = 6;
+    QList<Measurement> records;
+    for (int r = 0; r < count; ++r) {
+        QVector<qint16> raw;
+        for (int c = 0; c < 18; ++c)
+            raw << qint16(judged && r == 1 && c == 2 ? -3150 : -1000 - 25 * c);
+        TestSupport::Values v;
+        v.name = "REC-" + QByteArray::number(r);
+        v.time = TestSupport::timeWord(10, 0, uint(r));
+        v.index = r;
+        v.total = count;
+        records << TestSupport::measurement(Kind::CWDM18, raw, v);
+    }
+    MeterIdentity meter;
+    meter.product = QStringLiteral("Ruvo730");
+    meter.serial = QStringLiteral("RV7300123");
+    meter.hardware = QStringLiteral("V1.2.10");
+    meter.firmware = QStringLiteral("V3.7.4");
+    return Report(meter, Kind::CWDM18, false, limits, records,
+                  QDateTime(QDate(2026, 12, 10), QTime(9, 30)));
 }
 
 QString pdfText(const QString& path)
@@ -102,8 +92,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("report.pdf"));
         QString error;
-        QCOMPARE(PdfReport::write(path, cwdmReport(3, judged), &error),
-                 PdfReport::Outcome::Written);
+        QCOMPARE(ReportFormats::writeFile(ReportFormats::format("pdf"), cwdmReport(3, judged), path,
+                                          &error),
+                 ReportFormats::Outcome::Written);
         const QString text = pdfText(path);
         for (const QString& e : expected)
             QVERIFY2(text.contains(e), qPrintable(e + " not in:\n" + text.left(3000)));
@@ -129,9 +120,11 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old report") == 10);
         old.close();
         QString error;
-        const PdfReport::Outcome outcome = PdfReport::write(target, cwdmReport(5, true), &error,
-                                                            [](int done, int) { return done < 2; });
-        QCOMPARE(outcome, cancel ? PdfReport::Outcome::Cancelled : PdfReport::Outcome::Failed);
+        const ReportFormats::Outcome outcome =
+            ReportFormats::writeFile(ReportFormats::format("pdf"), cwdmReport(5, true), target,
+                                     &error, [](int done, int) { return done < 2; });
+        QCOMPARE(outcome,
+                 cancel ? ReportFormats::Outcome::Cancelled : ReportFormats::Outcome::Failed);
         QVERIFY(cancel || !error.isEmpty());
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old report"));

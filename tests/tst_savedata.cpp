@@ -1,6 +1,5 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
-#include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
 #include "metermodel.h"
@@ -39,7 +38,7 @@ namespace {
 
 // Record r of a meter of `kind` as the meter documents it: readings of the first `channels`
 // channels, date, time, name, test wavelength and polarity.
-CsvReport::Row meterRecord(int kind, int r, int channels)
+Measurement meterRecord(int kind, int r, int channels)
 {
     QVector<qint16> raw;
     for (int c = 0; c < channels; ++c)
@@ -50,7 +49,7 @@ CsvReport::Row meterRecord(int kind, int r, int channels)
     v.name = MeterModel::name(r).toLatin1();
     v.mode = quint16(MeterModel::mode(r));
     v.polar = quint16(MeterModel::polar(r));
-    return CsvReport::row(TestSupport::measurement(kind, raw, v));
+    return TestSupport::measurement(kind, raw, v);
 }
 
 // The report of the first `count` records of a record-row meter of `kind`, built from the
@@ -59,16 +58,16 @@ QByteArray expectedRecordReport(int kind, int count)
 {
     // The meter sends six Vendral-8 readings and 48 DWDM-48 ones.
     const int channels = kind == 1 ? 18 : kind == 2 ? 48 : 6;
-    QList<CsvReport::Row> rows;
+    QList<Measurement> records;
     for (int r = 0; r < count; ++r)
-        rows.append(meterRecord(kind, r, channels));
-    return CsvReport::recordRows(kind, rows);
+        records.append(meterRecord(kind, r, channels));
+    return TestSupport::csvFile(kind, records);
 }
 
 // The fibre-row report of record r of an MPO meter of `kind`.
 QByteArray expectedFibreReport(int kind, int r, const QString& product)
 {
-    return CsvReport::fibreRows(kind, product, meterRecord(kind, r, kind == 10 ? 12 : 24));
+    return TestSupport::csvFile(kind, {meterRecord(kind, r, kind == 10 ? 12 : 24)}, product);
 }
 
 // A reading cell typed out from the rule the report states: "Low" below the low limit, "High"
