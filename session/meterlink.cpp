@@ -24,6 +24,7 @@ void MeterLink::takeDelivery()
 MeterLink::MeterLink(int deviceSelectionIndex)
     : m_quiet(this)
     , m_longest(this)
+    , m_pause(this)
 {
     m_state.devIndex = deviceSelectionIndex;
     m_quiet.setSingleShot(true);
@@ -32,6 +33,9 @@ MeterLink::MeterLink(int deviceSelectionIndex)
     m_longest.setInterval(MaxReadMs);
     connect(&m_quiet, &QTimer::timeout, this, &MeterLink::endRead);
     connect(&m_longest, &QTimer::timeout, this, &MeterLink::endRead);
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(PauseAfterFrameMs);
+    connect(&m_pause, &QTimer::timeout, this, &MeterLink::bytesArrived);
 }
 
 MeterLink::~MeterLink()
@@ -71,6 +75,7 @@ void MeterLink::close()
         return;
     m_quiet.stop();
     m_longest.stop();
+    m_pause.stop();
     m_read.clear();
     m_port->disconnect(this);
     m_port->close();
@@ -82,7 +87,9 @@ void MeterLink::close()
 
 void MeterLink::bytesArrived()
 {
-    while (m_port && m_port->bytesAvailable() > 0) {
+    if (m_pause.isActive())
+        return;
+    while (m_port && m_port->bytesAvailable() > 0 && !m_pause.isActive()) {
         if (m_read.isEmpty())
             m_longest.start();
         m_read += m_port->read(MaxRead - m_read.size());
@@ -106,6 +113,7 @@ void MeterLink::endRead()
     m_read.clear();
     if (!Decoder::acceptFrame(read))
         return;
+    m_pause.start();
     const Decoder::Decoded decoded = Decoder::decodeFrame(read, m_state);
     publish();
     if (const auto* info = std::get_if<Decoder::SystemInfo>(&decoded)) {
@@ -126,15 +134,16 @@ void MeterLink::failed(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError || !m_port)
         return;
-    // Unplugged: the driver says so, and the port is of no further use.
-    if (error == QSerialPort::ResourceError) {
+    // Unplugged: the driver says so (a pseudo-terminal whose meter ended fails every read), and
+    // the port is of no further use; kept open, it would report the failure again and again.
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
         qCDebug(lcLink).noquote() << "serial port lost:" << m_port->errorString();
         close();
         publish();
         Q_EMIT portLost();
         return;
     }
-    // Anything else is said once per connection, not once per read.
+    // Anything else is said once per connection, not once per request.
     if (!m_errorLogged)
         qCWarning(lcLink).noquote() << "serial port error:" << error << m_port->errorString();
     m_errorLogged = true;

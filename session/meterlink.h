@@ -35,6 +35,9 @@ public:
     static constexpr int MaxReadMs = 50;
     // The meter speaks in reads of at most this many bytes.
     static constexpr int MaxRead = 255;
+    // The meter's pace: after each frame the line is left alone this long before the next read,
+    // while requests still go out at once. What arrives meanwhile is read after it.
+    static constexpr int PauseAfterFrameMs = 50;
 
     // ThreadSanitizer cannot see the lock in Qt's event queue that carries a queued signal's
     // values from the link's thread to the session's: the link publishes before each signal and
@@ -61,6 +64,7 @@ private:
     QByteArray m_read;
     QTimer m_quiet;
     QTimer m_longest;
+    QTimer m_pause;
     Decoder::DecoderState m_state;
     bool m_errorLogged = false;
 };

@@ -38,7 +38,7 @@ inline void collect(QtMsgType, const QMessageLogContext&, const QString& message
 // by default included.
 inline void install()
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("velumin.debug=true"));
+    QLoggingCategory::setFilterRules(QStringLiteral("velumin.*.debug=true"));
     qInstallMessageHandler(Detail::collect);
 }
 

@@ -34,7 +34,7 @@ private Q_SLOTS:
     {
         QStandardPaths::setTestModeEnabled(true);
         // The log lines discovery writes are among what is checked.
-        QLoggingCategory::setFilterRules(QStringLiteral("velumin.debug=true"));
+        QLoggingCategory::setFilterRules(QStringLiteral("velumin.*.debug=true"));
     }
 
     void cleanup()

@@ -24,16 +24,6 @@ using WindowHarness::deviceIndexFor;
 // with exactly the meter's records.
 namespace {
 
-const char* typeLabel(int kind)
-{
-    static const char* const labels[] = {
-        "CWDM Data",   "DWDM-48 Data", "Vendral Data",      "DWDM-96 Data", "Tarnex-10 Data",
-        "Caspel Data", "Caspel Data",  "Caspel(64ch) Data", "Pelkin Data",  "MPO Data",
-        "MPO24 Data",  "MPO16 Data",   "MPO32 Data",
-    };
-    return labels[kind - 1];
-}
-
 // A channel the detail view shows for a record, and the number it shows it under.
 struct Shown {
     QString number;
@@ -150,7 +140,7 @@ class TestDownload : public QObject {
         QStringList names, labels, dates;
         for (int r = 0; r < count; ++r) {
             names << rowName(kind, r, named);
-            labels << QLatin1String(typeLabel(kind));
+            labels << QLatin1String(kindInfo(kind)->typeLabel);
             dates << MeterModel::dateTimeText(r);
         }
         QCOMPARE(column(records(w), 0), names);

@@ -518,7 +518,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("rules");
         QTest::addColumn<bool>("logged");
         QTest::newRow("by default") << QString() << false;
-        QTest::newRow("QT_LOGGING_RULES") << "velumin.debug=true" << true;
+        QTest::newRow("QT_LOGGING_RULES") << "velumin.*.debug=true" << true;
     }
     void logsOnlyWhenAsked()
     {

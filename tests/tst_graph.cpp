@@ -121,7 +121,7 @@ class TestGraph : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // The graph window's log line is among what is checked.
-    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("velumin.debug=true")); }
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("velumin.*.debug=true")); }
     // The limits in force cross every panel as red dashed lines at their level; a limit beyond
     // the scale stays on the axis, and without limits nothing is added.
     void limitLines_data()
