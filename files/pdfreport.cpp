@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QLocale>
+#include <QMap>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -105,6 +106,7 @@ Section section(const Report& report, int i)
         s.verdict = verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
         for (int position : verdict->failing)
             s.failing << shownNumbers.value(position);
+        // Translated with the window's verdict texts.
         if (!verdict->spreadHolds)
             s.failing << QCoreApplication::translate("MainWindow", "spread");
         if (verdict->channels.isEmpty())

@@ -9,19 +9,20 @@
 
 namespace ReportFormats {
 
-const QList<Format>& all()
-{
-    static const QList<Format> formats{
-        {"csv", "csv", QT_TRANSLATE_NOOP("MainWindow", "CSV File (*.csv)"), CsvReport::write},
-        {"pdf", "pdf", QT_TRANSLATE_NOOP("MainWindow", "PDF File (*.pdf)"), PdfReport::write},
-        {"json", "json", QT_TRANSLATE_NOOP("MainWindow", "JSON File (*.json)"), JsonReport::write},
-    };
-    return formats;
-}
+namespace {
+
+// In the order velumin-export's help lists them.
+const Format formats[] = {
+    {"csv", "csv", QT_TRANSLATE_NOOP("MainWindow", "CSV File (*.csv)"), CsvReport::write},
+    {"pdf", "pdf", QT_TRANSLATE_NOOP("MainWindow", "PDF File (*.pdf)"), PdfReport::write},
+    {"json", "json", QT_TRANSLATE_NOOP("MainWindow", "JSON File (*.json)"), JsonReport::write},
+};
+
+} // namespace
 
 const Format& format(const char* id)
 {
-    for (const Format& f : all()) {
+    for (const Format& f : formats) {
         if (qstrcmp(f.id, id) == 0)
             return f;
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 
 #include <functional>
@@ -9,8 +8,9 @@ class QIODevice;
 class Report;
 
 // Every report format in one table: its id, what a file dialog offers for it, and its writer.
-// The window's Save Data and Export Report and velumin-export's report options read it; a new
-// format is its writer's file and one row.
+// The window's Save Data and Export Report and velumin-export's --csv, --pdf and --json look
+// their format up here by id; a new format is its writer's file, one row, and whatever names
+// its id.
 namespace ReportFormats {
 
 enum class Outcome { Written, Cancelled, Failed };
@@ -29,10 +29,7 @@ struct Format {
     Writer write;
 };
 
-// In the order velumin-export's help lists them.
-const QList<Format>& all();
-
-// The row of `id`, which the table holds.
+// The table's row of `id`, which it holds.
 const Format& format(const char* id);
 
 // Writes `report` to `path` through `format`. The file is written beside the target and renamed
