@@ -47,9 +47,9 @@ public:
     // while requests still go out at once. What arrives meanwhile is read after it.
     static constexpr int PauseAfterFrameMs = 50;
 
-    // ThreadSanitizer cannot see the lock in Qt's event queue that carries a queued signal's
-    // values from the link's thread to the session's: the link publishes before each signal and
-    // the session takes delivery before it reads them, so that the tool sees the hand-over too.
+    // ThreadSanitizer cannot see the locks inside Qt that carry a queued call or signal from one
+    // thread to the other: the side that hands values over publishes first, and the side that
+    // receives them takes delivery before it reads them, so that the tool sees the hand-over too.
     // One atomic operation each.
     static void publish();
     static void takeDelivery();
