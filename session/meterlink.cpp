@@ -3,6 +3,8 @@
 #include "data/logging.h"
 #include "device/serialport.h"
 
+#include <QThread>
+
 #include <atomic>
 
 namespace {
@@ -40,36 +42,84 @@ MeterLink::MeterLink(int deviceSelectionIndex)
 
 MeterLink::~MeterLink()
 {
-    close();
+    closePort();
 }
 
+// Calls from the session's thread reach the link's by name: Qt then builds and frees the queued
+// call inside QtCore, and what travels with it goes through the members above.
 bool MeterLink::open(const QString& path, QSerialPort::SerialPortError* error, QString* errorText)
 {
-    close();
-    m_port = new QSerialPort(path, this);
-    if (!SerialLine::openLine(*m_port)) {
-        *error = m_port->error();
-        *errorText = m_port->errorString();
-        qCDebug(lcLink).noquote() << "open" << path << "failed:" << *errorText;
+    m_path = path;
+    publish();
+    QMetaObject::invokeMethod(this, "openInThread", Qt::BlockingQueuedConnection);
+    takeDelivery();
+    *error = m_openError;
+    *errorText = m_openErrorText;
+    return m_opened;
+}
+
+void MeterLink::post(const QByteArray& frame)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_outboxMutex);
+        m_outbox.append(frame);
+    }
+    QMetaObject::invokeMethod(this, "writePosted", Qt::QueuedConnection);
+}
+
+void MeterLink::close()
+{
+    m_home = QThread::currentThread();
+    publish();
+    QMetaObject::invokeMethod(this, "closeInThread", Qt::BlockingQueuedConnection);
+    takeDelivery();
+}
+
+void MeterLink::openInThread()
+{
+    takeDelivery();
+    closePort();
+    m_port = new QSerialPort(m_path, this);
+    m_opened = SerialLine::openLine(*m_port);
+    if (!m_opened) {
+        m_openError = m_port->error();
+        m_openErrorText = m_port->errorString();
+        qCDebug(lcLink).noquote() << "open" << m_path << "failed:" << m_openErrorText;
         delete m_port;
         m_port = nullptr;
-        return false;
+        publish();
+        return;
     }
     qCDebug(lcLink).noquote() << QStringLiteral("is open: %1").arg(m_port->isOpen() ? 1 : 0);
     qCDebug(lcLink) << "start recv data";
     m_errorLogged = false;
     connect(m_port, &QSerialPort::readyRead, this, &MeterLink::bytesArrived);
     connect(m_port, &QSerialPort::errorOccurred, this, &MeterLink::failed);
-    return true;
+    publish();
 }
 
-void MeterLink::write(const QByteArray& frame)
+void MeterLink::writePosted()
 {
-    if (m_port && m_port->write(frame) != frame.size())
-        qCWarning(lcLink).noquote() << "writing a request failed:" << m_port->errorString();
+    QList<QByteArray> frames;
+    {
+        std::lock_guard<std::mutex> lock(m_outboxMutex);
+        frames.swap(m_outbox);
+    }
+    for (const QByteArray& frame : frames) {
+        if (m_port && m_port->write(frame) != frame.size())
+            qCWarning(lcLink).noquote() << "writing a request failed:" << m_port->errorString();
+    }
 }
 
-void MeterLink::close()
+void MeterLink::closeInThread()
+{
+    takeDelivery();
+    closePort();
+    moveToThread(m_home);
+    publish();
+}
+
+void MeterLink::closePort()
 {
     if (!m_port)
         return;
@@ -138,7 +188,7 @@ void MeterLink::failed(QSerialPort::SerialPortError error)
     // the port is of no further use; kept open, it would report the failure again and again.
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError) {
         qCDebug(lcLink).noquote() << "serial port lost:" << m_port->errorString();
-        close();
+        closePort();
         publish();
         Q_EMIT portLost();
         return;

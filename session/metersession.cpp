@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include <atomic>
 
 MeterSession::MeterSession(QObject* parent)
     : QObject(parent)
@@ -34,12 +33,10 @@ bool MeterSession::open(const QString& path, int deviceIndex, QSerialPort::Seria
     link->moveToThread(m_thread);
     m_thread->start();
     m_link = link;
-    bool opened = false;
     QSerialPort::SerialPortError why = QSerialPort::NoError;
     QString text;
     // Opening takes a moment; waiting for it keeps "open failed" a plain answer.
-    inLinkThread([&] { opened = link->open(path, &why, &text); });
-    if (!opened) {
+    if (!link->open(path, &why, &text)) {
         close();
         if (error)
             *error = why;
@@ -71,11 +68,7 @@ void MeterSession::close()
     if (!m_link)
         return;
     MeterLink* link = m_link;
-    QThread* home = thread();
-    inLinkThread([link, home] {
-        link->close();
-        link->moveToThread(home);
-    });
+    link->close();
     m_link = nullptr;
     // What it queued for this session before it closed belongs to the link that is going away;
     // the session takes nothing else by queued calls.
@@ -86,20 +79,6 @@ void MeterSession::close()
     delete m_thread;
     m_thread = nullptr;
     delete link;
-}
-
-template <typename F> void MeterSession::inLinkThread(F&& f)
-{
-    // The atomic shows ThreadSanitizer the hand-over that Qt's wait makes.
-    std::atomic<bool> done{false};
-    QMetaObject::invokeMethod(
-        m_link,
-        [&] {
-            f();
-            done.store(true, std::memory_order_release);
-        },
-        Qt::BlockingQueuedConnection);
-    done.load(std::memory_order_acquire);
 }
 
 void MeterSession::startDownload()
@@ -172,8 +151,8 @@ void MeterSession::sendData96(int index, quint8 half)
 void MeterSession::post(const QByteArray& frame)
 {
     // Without a link there is no meter to ask.
-    if (MeterLink* link = m_link)
-        QMetaObject::invokeMethod(link, [link, frame] { link->write(frame); });
+    if (m_link)
+        m_link->post(frame);
 }
 
 void MeterSession::linkLost()

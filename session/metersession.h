@@ -72,8 +72,6 @@ private:
     void post(const QByteArray& frame);
     void retryTick();
     void linkLost();
-    // Runs f in the link's thread and waits for it.
-    template <typename F> void inLinkThread(F&& f);
 
     QThread* m_thread = nullptr;
     MeterLink* m_link = nullptr;
