@@ -69,7 +69,7 @@ struct DetailRows {
     bool traceTotalIndex;  // the debug line "totalIndex:" before the rows
 };
 
-// What the receiver's debug output says of a decoded record of the kind.
+// What the link's debug output says of a decoded record of the kind.
 enum class DecoderTrace { None, TotalAndCount, DateBytes, NameWithColon, Name };
 
 // How Save Data writes a kind's records. Record rows carry the label rows Channel and
@@ -148,5 +148,5 @@ const QStringList* labelTable(int kind, bool displayFreq);
 const KindInfo* kindForDeviceIndex(int index);
 
 // The entries of the window's device type chooser, "NONE" first; entry i is device selection
-// index i, which the receiver decodes by.
+// index i, which the link decodes by.
 const QStringList& deviceChooserEntries();

@@ -230,7 +230,7 @@ void Exporter::identified(const MeterIdentity& identity)
     if (m_identified)
         return;
     m_identified = true;
-    // The receiver decodes by the type given, whatever the meter calls itself.
+    // The link decodes by the type given, whatever the meter calls itself.
     m_identity = identity;
     if (!m_options.downloads()) {
         const QByteArray text =

@@ -53,7 +53,7 @@ int deviceIndexForType(const QString& type)
             return i;
     }
     for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
-        // The selection whose identity makes the receiver decode this kind.
+        // The selection whose identity makes the link decode this kind.
         if (t.compare(kindName(kind), Qt::CaseInsensitive) == 0)
             return kindInfo(kind)->deviceIndex;
     }

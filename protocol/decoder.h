@@ -22,7 +22,7 @@ struct Version {
     int number() const { return major * 100 + minor * 10 + patch; }
 };
 
-// What a receiver remembers between reads. Used by one thread only.
+// What a link remembers between reads. Used by one thread only.
 struct DecoderState {
     int devIndex = 0;  // device selection index chosen at connection
     int kind = 0;      // kind code, set from devIndex by every system information answer

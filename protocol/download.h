@@ -39,7 +39,7 @@ public:
     int storedCount() const { return m_retrieval.storedCount(); }
     int total() const { return m_retrieval.total(); }
 
-    // One per record the receiver decodes.
+    // One per record the link decodes.
     Taken take(const Measurement& record);
 
     // The records of `kind` stored so far, in the meter's order: record i is at position i.

@@ -36,7 +36,7 @@ public:
     Request stored(int count, int total);
     // The first half of a 96-channel record arrived: ask for its second half. Only the record
     // being asked for in a running retrieval counts; a late half of another would make the
-    // retry ask for a second half the receiver cannot join.
+    // retry ask for a second half the link cannot join.
     Request firstHalfArrived(int count, quint8 flag);
     // A tick of the retry timer: repeats the current request when no record arrived since the
     // previous tick. The first tick after a start only takes note.
