@@ -93,8 +93,11 @@ void MeterSession::startDownload()
 
 void MeterSession::stopDownload()
 {
+    const bool getting = m_download.getting();
     m_download.stop();
     m_retry.stop();
+    if (getting)
+        Q_EMIT stopped();
 }
 
 void MeterSession::take(const Measurement& record)

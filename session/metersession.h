@@ -61,6 +61,8 @@ Q_SIGNALS:
     void recordStored(const Measurement& record);
     // The last record was stored.
     void downloaded();
+    // A running download ended before its last record: stopped, or the port closed or lost.
+    void stopped();
     // The meter answers its identity but not this kind's requests for records.
     void wrongKindSuspected();
     // The meter went away; the port is closed, and the download that was running, if

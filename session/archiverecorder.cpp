@@ -1,0 +1,101 @@
+#include "session/archiverecorder.h"
+
+#include "files/reportcontent.h"
+#include "session/archivewriter.h"
+#include "session/metersession.h"
+
+#include <QThread>
+
+ArchiveRecorder::ArchiveRecorder(const MeterSession& session, const QString& path, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_thread(new QThread)
+    , m_writer(new ArchiveWriter(path))
+{
+    m_thread->setObjectName(QStringLiteral("archive"));
+    m_writer->moveToThread(m_thread);
+    connect(m_writer, &ArchiveWriter::failed, this, [this](const QString& why) {
+        if (m_failed)
+            return;
+        m_failed = true;
+        Q_EMIT failed(why);
+    });
+    m_thread->start();
+    connect(&session, &MeterSession::identified, this,
+            [this](const MeterIdentity& identity) { m_identity = identity; });
+    connect(&session, &MeterSession::listStarted, this, &ArchiveRecorder::started);
+    connect(&session, &MeterSession::recordStored, this, &ArchiveRecorder::stored);
+    connect(&session, &MeterSession::downloaded, this, [this] { ended(true); });
+    connect(&session, &MeterSession::stopped, this, [this] { ended(false); });
+}
+
+ArchiveRecorder::~ArchiveRecorder()
+{
+    finish();
+    m_writer->disconnect(this);
+    // Deleted in its own thread, with the database connection it made there.
+    QMetaObject::invokeMethod(m_writer, [w = m_writer] { delete w; },
+                              Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_thread;
+}
+
+QString ArchiveRecorder::finish()
+{
+    ended(false);
+    QString why;
+    QMetaObject::invokeMethod(m_writer, [w = m_writer, &why] { why = w->flush(); },
+                              Qt::BlockingQueuedConnection);
+    return why;
+}
+
+void ArchiveRecorder::started(int total)
+{
+    // Record 0 came again: the list starts over, and so does its archived download.
+    ended(false);
+    const KindInfo* kind = kindForDeviceIndex(m_session.deviceIndex());
+    Archive::Download d;
+    d.id = QUuid::createUuid();
+    d.meter = m_identity;
+    d.kind = kind ? kind->code : m_identity.kind;
+    d.total = total;
+    d.started = QDateTime::currentDateTime();
+    d.job = m_job;
+    d.user = Archive::userName();
+    d.host = Archive::hostName();
+    m_judging = ReportContent::judges(m_limits, d.kind);
+    if (m_judging)
+        d.limits = m_limits;
+    m_current = d;
+    QMetaObject::invokeMethod(m_writer, [w = m_writer, d] { w->begin(d); }, Qt::QueuedConnection);
+    // A meter without records has listed them all.
+    if (total == 0)
+        ended(true);
+}
+
+void ArchiveRecorder::stored(const Measurement& record)
+{
+    if (m_current.id.isNull())
+        return;
+    Archive::Entry entry{record, std::nullopt};
+    if (m_judging) {
+        if (const auto verdict = ReportContent::recordVerdict(m_current.limits, record))
+            entry.pass = verdict->pass;
+    }
+    QMetaObject::invokeMethod(m_writer, [w = m_writer, id = m_current.id, entry] { w->add(id, entry); },
+                              Qt::QueuedConnection);
+}
+
+void ArchiveRecorder::ended(bool complete)
+{
+    if (m_current.id.isNull())
+        return;
+    const QUuid id = m_current.id;
+    m_current = Archive::Download();
+    QMetaObject::invokeMethod(
+        m_writer, [w = m_writer, id, complete, at = QDateTime::currentDateTime()] {
+            w->end(id, at, complete);
+        },
+        Qt::QueuedConnection);
+}
