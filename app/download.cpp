@@ -8,6 +8,8 @@
 #include "data/detail.h"
 #include "data/intake.h"
 #include "data/logging.h"
+#include "files/archive.h"
+#include "session/archiverecorder.h"
 #include "ui_mainwindow.h"
 
 #include <QLabel>
@@ -18,6 +20,8 @@ void MainWindow::on_actionGetData_triggered()
 {
     // Column 1 too: after an MPO meter it would still say "Wavelength" above ITU numbers.
     showDetailHeader();
+    m_archive->setJob(Archive::nextJob());
+    m_archive->setLimits(m_limits);
     m_session.startDownload();
 }
 

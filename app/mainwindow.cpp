@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/archivewindow.h"
 #include "app/prompts.h"
 #include "device/discovery.h"
 #include "dialogs/aboutdialog.h"
@@ -11,6 +12,7 @@
 #include "graph/graphtable.h"
 #include "graph/graphwidget.h"
 #include "resources/resources.h"
+#include "session/archiverecorder.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -29,6 +31,7 @@ MainWindow::MainWindow(QWidget* parent)
     ui->setupUi(this);
     setUpReportActions();
     connectSession();
+    setUpArchive();
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QCoreApplication::applicationVersion());
 
     for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
@@ -92,7 +95,10 @@ MainWindow::~MainWindow()
 {
     delete m_openDataWidget;
     delete m_graphWidget;
+    delete m_archiveWindow;
     m_session.close();
+    // Every record listed is written before the window goes.
+    delete m_archive;
     for (QTreeWidgetItem* item : m_deviceItems) {
         if (item && !item->parent())
             delete item;

@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <optional>
@@ -19,6 +20,8 @@ class QLabel;
 class QProgressBar;
 class QToolButton;
 class QTreeWidgetItem;
+class ArchiveRecorder;
+class ArchiveWindow;
 class GraphWidget;
 class OpenDataWidget;
 
@@ -63,6 +66,8 @@ public:
     OpenDataWidget* openDataWidget() const { return m_openDataWidget; }
     // The window Graph Data made last; null when there is none.
     GraphWidget* graphWidget() const { return m_graphWidget; }
+    // What keeps every download in the archive.
+    ArchiveRecorder& archive() { return *m_archive; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,8 +101,13 @@ private Q_SLOTS:
     void on_actionSaveData_triggered();
     void on_actionOpen_triggered();
     void on_actionGraphData_triggered();
+    // Tools, Archive: the window of archived downloads.
+    void slotArchive();
+    // The archive cannot be written: said in the status bar, and once in a message.
+    void slotArchiveFailed(const QString& why);
 
 private:
+    void setUpArchive();
     void selectComPort(int com);
     void restartDiscovery();
 
@@ -184,6 +194,10 @@ private:
     // The meter went away while connected; Connect is still checked.
     bool m_portLost = false;
     GraphWidget* m_graphWidget = nullptr;
+    ArchiveRecorder* m_archive = nullptr;
+    QPointer<ArchiveWindow> m_archiveWindow;
+    QLabel* m_archiveNotice = nullptr;
+    bool m_archiveFailureShown = false;
     // The total label of the record the graph window shows, to label it anew in another unit.
     QString m_graphTotalLabel;
 };

@@ -40,6 +40,12 @@ QVariant timeValue(const QDateTime& t)
     return t.isValid() ? QVariant(t.toMSecsSinceEpoch()) : QVariant(QMetaType::fromType<qint64>());
 }
 
+// A text for a NOT NULL column: Qt binds a null text as NULL.
+QVariant textValue(const QString& text)
+{
+    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
 QDateTime timeOf(const QVariant& v)
 {
     return v.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(v.toLongLong());
@@ -187,12 +193,12 @@ std::optional<qint64> ArchiveStore::meterId(const QString& serial, int kind)
 {
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("INSERT OR IGNORE INTO meters (serial, kind) VALUES (?, ?)"));
-    q.addBindValue(serial);
+    q.addBindValue(textValue(serial));
     q.addBindValue(kind);
     if (!exec(q))
         return std::nullopt;
     q.prepare(QStringLiteral("SELECT id FROM meters WHERE serial = ? AND kind = ?"));
-    q.addBindValue(serial);
+    q.addBindValue(textValue(serial));
     q.addBindValue(kind);
     if (!exec(q) || !q.next())
         return std::nullopt;
@@ -229,7 +235,7 @@ bool ArchiveStore::begin(const Archive::Download& d)
     q.addBindValue(*meter);
     for (const QString& text : {d.meter.product, d.meter.serial, d.meter.hardware,
                                 d.meter.firmware, d.meter.buildTime})
-        q.addBindValue(text);
+        q.addBindValue(textValue(text));
     q.addBindValue(d.meter.hwVer);
     q.addBindValue(d.meter.fwVer);
     q.addBindValue(d.kind);
@@ -237,9 +243,9 @@ bool ArchiveStore::begin(const Archive::Download& d)
     q.addBindValue(timeValue(d.started));
     q.addBindValue(timeValue(d.ended));
     q.addBindValue(d.complete ? 1 : 0);
-    q.addBindValue(d.job);
-    q.addBindValue(d.user);
-    q.addBindValue(d.host);
+    q.addBindValue(textValue(d.job));
+    q.addBindValue(textValue(d.user));
+    q.addBindValue(textValue(d.host));
     q.addBindValue(d.limits.enabled ? QVariant(QString::fromUtf8(Limits::toJson(d.limits)))
                                     : QVariant(QMetaType::fromType<QString>()));
     return exec(q);
@@ -474,7 +480,7 @@ bool ArchiveStore::setJob(const QUuid& id, const QString& job)
         return false;
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("UPDATE downloads SET job = ? WHERE uuid = ?"));
-    q.addBindValue(job);
+    q.addBindValue(textValue(job));
     q.addBindValue(id.toString(QUuid::WithoutBraces));
     return exec(q);
 }

@@ -168,7 +168,8 @@ private Q_SLOTS:
                                                    "actionGraphData"});
         QTest::newRow("menuSetting") << "Setting" << QStringList({"actionSetting"});
         QTest::newRow("menuTools")
-            << "&Tools" << QStringList({"actionLimits", "actionExportReport"});
+            << "&Tools"
+            << QStringList({"actionLimits", "actionExportReport", "separator", "actionArchive"});
         QTest::newRow("menuHelp") << "&Help" << QStringList({"actionAbout"});
     }
     void menus()

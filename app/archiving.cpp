@@ -1,0 +1,57 @@
+// The archive: every download the session lists is kept there as it arrives, and Tools, Archive
+// opens the window that browses it. These are the main window's archive members.
+
+#include "app/mainwindow.h"
+
+#include "app/archivewindow.h"
+#include "app/prompts.h"
+#include "files/archive.h"
+#include "session/archiverecorder.h"
+#include "ui_mainwindow.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
+void MainWindow::setUpArchive()
+{
+    m_archive = new ArchiveRecorder(m_session, Archive::location(), this);
+    connect(m_archive, &ArchiveRecorder::failed, this, &MainWindow::slotArchiveFailed);
+    auto* action = new QAction(tr("Archive…"), this);
+    action->setObjectName(QStringLiteral("actionArchive"));
+    connect(action, &QAction::triggered, this, &MainWindow::slotArchive);
+    if (auto* tools = ui->menuBar->findChild<QMenu*>(QStringLiteral("menuTools"))) {
+        tools->addSeparator();
+        tools->addAction(action);
+    }
+}
+
+void MainWindow::slotArchive()
+{
+    if (!m_archiveWindow)
+        m_archiveWindow = new ArchiveWindow(Archive::location(), m_displayFreq);
+    m_archiveWindow->show();
+    m_archiveWindow->raise();
+    m_archiveWindow->activateWindow();
+}
+
+void MainWindow::slotArchiveFailed(const QString& why)
+{
+    // Made when first needed: until then the status bar is laid out as it always was.
+    if (!m_archiveNotice) {
+        m_archiveNotice = new QLabel;
+        m_archiveNotice->setObjectName(QStringLiteral("labelArchiveNotice"));
+        m_archiveNotice->setStyleSheet(QStringLiteral("color: #c00000"));
+        ui->statusBar->addPermanentWidget(m_archiveNotice);
+    }
+    m_archiveNotice->setText(tr("Not archived"));
+    m_archiveNotice->setToolTip(why);
+    if (m_archiveFailureShown)
+        return;
+    m_archiveFailureShown = true;
+    Prompts::warning(this, tr("Archive"),
+                     tr("Downloads cannot be kept in the archive %1:\n%2\n\nDownloading, the "
+                        "record list, Save Data and the reports work as before; save what you "
+                        "download.")
+                         .arg(Archive::location(), why));
+}
