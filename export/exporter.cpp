@@ -5,9 +5,12 @@
 #include "data/displayunit.h"
 #include "data/limitsstore.h"
 #include "export/reportfiles.h"
+#include "files/archive.h"
+#include "files/archivestore.h"
 #include "files/report.h"
 #include "files/reportcontent.h"
 #include "files/reportformats.h"
+#include "session/archiverecorder.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -71,6 +74,12 @@ Exporter::Exporter(ExportOptions options, QObject* parent)
 #endif
                  m_options.quiet)
 {
+    // Made first, so that it hears of each record before the run acts on it.
+    if (m_options.archives()) {
+        m_recorder = new ArchiveRecorder(m_session, Archive::location(), this);
+        m_recorder->setJob(m_options.job);
+        connect(m_recorder, &ArchiveRecorder::failed, this, &Exporter::archiveFailed);
+    }
     connect(&m_session, &MeterSession::identified, this, &Exporter::identified);
     connect(&m_session, &MeterSession::listStarted, this, &Exporter::listStarted);
     connect(&m_session, &MeterSession::recordStored, this, &Exporter::stored);
@@ -118,9 +127,83 @@ void Exporter::start()
         finish(Usage, clash);
         return;
     }
-    if (!loadLimits() || !checkOutputs() || !openPort())
+    if (!m_options.fromArchive.isEmpty()) {
+        reportArchived();
+        return;
+    }
+    if (!loadLimits() || !checkOutputs())
+        return;
+    if (m_recorder)
+        m_recorder->setLimits(m_limits);
+    if (!openPort())
         return;
     m_deadline.start();
+}
+
+void Exporter::reportArchived()
+{
+    const QString path = Archive::location();
+    if (!QFileInfo::exists(path)) {
+        finish(ArchiveUnreadable, QStringLiteral("there is no archive at %1").arg(path));
+        return;
+    }
+    ArchiveStore store(path);
+    const std::optional<Archive::Download> d = store.download(m_options.fromArchive);
+    QList<Archive::Entry> entries;
+    if (!d || !store.records(d->id, &entries)) {
+        const bool unknown = store.isOpen() && !d;
+        finish(unknown ? Usage : ArchiveUnreadable,
+               unknown ? QStringLiteral("%1 (--archived lists them)").arg(store.errorText())
+                       : QStringLiteral("the archive %1 cannot be read: %2")
+                             .arg(path, store.errorText()));
+        return;
+    }
+    m_options.kind = d->kind;
+    m_options.deviceIndex = kindInfo(d->kind)->deviceIndex;
+    const QString why = ExportCommandLine::recordProblem(m_options);
+    if (!why.isEmpty()) {
+        finish(Usage, why);
+        return;
+    }
+    if (!loadLimits() || !checkOutputs())
+        return;
+    m_identity = d->meter;
+    m_identified = true;
+    if (!m_options.downloads()) {
+        printIdentity();
+        return;
+    }
+    m_archived = QList<Measurement>();
+    for (const Archive::Entry& e : entries)
+        m_archived->append(e.record);
+    m_total = d->total;
+    downloaded();
+}
+
+void Exporter::printIdentity()
+{
+    const QByteArray text =
+        QStringLiteral("product: %1\nserial: %2\nhardware: %3\nfirmware: %4\nbuild: %5\n"
+                       "kind: %6\n")
+            .arg(m_identity.product, m_identity.serial, m_identity.hardware, m_identity.firmware,
+                 m_identity.buildTime, kindName(m_options.kind))
+            .toUtf8();
+    if (!writeToStandardOutput(text))
+        finish(WriteFailed, QStringLiteral("cannot write to standard output"));
+    else
+        finish(Done, QString());
+}
+
+void Exporter::archiveFailed(const QString& why)
+{
+    if (m_archiveWarned)
+        return;
+    m_archiveWarned = true;
+    m_progress.finish();
+    std::fprintf(stderr,
+                 "velumin-export: warning: the archive %s cannot be written (%s); this download "
+                 "is not archived\n",
+                 qPrintable(Archive::location()), qPrintable(why));
 }
 
 void Exporter::interrupt()
@@ -233,16 +316,7 @@ void Exporter::identified(const MeterIdentity& identity)
     // The link decodes by the type given, whatever the meter calls itself.
     m_identity = identity;
     if (!m_options.downloads()) {
-        const QByteArray text =
-            QStringLiteral("product: %1\nserial: %2\nhardware: %3\nfirmware: %4\nbuild: %5\n"
-                           "kind: %6\n")
-                .arg(m_identity.product, m_identity.serial, m_identity.hardware,
-                     m_identity.firmware, m_identity.buildTime, kindName(m_options.kind))
-                .toUtf8();
-        if (!writeToStandardOutput(text))
-            finish(WriteFailed, QStringLiteral("cannot write to standard output"));
-        else
-            finish(Done, QString());
+        printIdentity();
         return;
     }
     m_progress.start();
@@ -298,7 +372,7 @@ int Exporter::verdictStatus()
     if (m_options.limitsFile.isEmpty())
         return Done;
     QStringList failed;
-    const QList<Measurement> records = m_download.records(m_options.kind);
+    const QList<Measurement> records = this->records();
     for (int i = 0; i < records.size(); ++i) {
         const auto verdict = ReportContent::recordVerdict(m_limits, records.at(i));
         // Numbered as the record list and the PDF number them.
@@ -316,8 +390,8 @@ int Exporter::verdictStatus()
 
 bool Exporter::writeReports()
 {
-    const Report report(m_identity, m_options.kind, m_displayFreq, m_limits,
-                        m_download.records(m_options.kind), QDateTime::currentDateTime());
+    const Report report(m_identity, m_options.kind, m_displayFreq, m_limits, records(),
+                        QDateTime::currentDateTime());
     ReportFiles::Pending pending;
     // In the order they have always been written, which the progress lines and the commit follow.
     if (!writeCsv(pending, report) || !writeReport(pending, m_options.json, "json", report) ||
@@ -421,6 +495,12 @@ void Exporter::finish(int status, const QString& line)
     m_finished = true;
     m_progress.finish();
     closeLink();
+    // What the download listed is in the archive before the run says how it ended.
+    if (m_recorder) {
+        const QString why = m_recorder->finish();
+        if (!why.isEmpty())
+            archiveFailed(why);
+    }
     if (!line.isEmpty())
         std::fprintf(stderr, "velumin-export: %s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);

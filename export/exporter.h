@@ -13,7 +13,9 @@
 #include <QTimer>
 
 #include <atomic>
+#include <optional>
 
+class ArchiveRecorder;
 class QSerialPort;
 class Report;
 namespace ReportFiles {
@@ -35,6 +37,7 @@ public:
         NoIdentity = 4,
         MeterGone = 5,
         WriteFailed = 6,
+        ArchiveUnreadable = 7,
         Interrupted = 130,
     };
 
@@ -57,13 +60,24 @@ Q_SIGNALS:
     void finished(int status);
 
 private:
+    // --from-archive: the archived download's records in place of a meter's.
+    void reportArchived();
+    // The meter's identity on standard output, for a run that asks for no report.
+    void printIdentity();
+    // Said once, on standard error; the run goes on.
+    void archiveFailed(const QString& why);
     bool loadLimits();
     bool checkOutputs();
     bool openPort();
     void identified(const MeterIdentity& identity);
     void listStarted(int total);
     void stored(const Measurement& record);
-    int recordCount() const { return m_download.recordCount(m_options.kind); }
+    // The downloaded records, or the archived download's.
+    QList<Measurement> records() const
+    {
+        return m_archived ? *m_archived : m_download.records(m_options.kind);
+    }
+    int recordCount() const { return int(records().size()); }
     void downloaded();
     // All the reports or none: each is written whole to a file of its own, then all replace
     // their targets together; standard output comes last.
@@ -84,6 +98,9 @@ private:
     Limits::LimitSet m_limits;
     bool m_displayFreq = false;
     MeterSession m_session;
+    ArchiveRecorder* m_recorder = nullptr;
+    bool m_archiveWarned = false;
+    std::optional<QList<Measurement>> m_archived;
     bool m_finished = false;
 
     MeterIdentity m_identity;

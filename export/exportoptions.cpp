@@ -14,7 +14,10 @@ QString usageLine()
         "usage: velumin-export --list\n"
         "       velumin-export --port PORT --type TYPE [--csv FILE] [--pdf FILE] [--json FILE]\n"
         "                      [--limits FILE] [--record N] [--unit nm|thz] [--timeout SECONDS]\n"
-        "                      [--quiet]");
+        "                      [--job TEXT] [--no-archive] [--quiet]\n"
+        "       velumin-export --archived\n"
+        "       velumin-export --from-archive ID [--csv FILE] [--pdf FILE] [--json FILE]\n"
+        "                      [--limits FILE] [--record N] [--unit nm|thz] [--quiet]");
 }
 
 // The kind names, comma-separated, in lines that fit beside the option column.
@@ -39,6 +42,19 @@ QString ExportOptions::csvFileFor(int index) const
 }
 
 namespace ExportCommandLine {
+
+QString recordProblem(const ExportOptions& o)
+{
+    const bool fibreRows = isMpoKind(o.kind);
+    if (o.record && (!fibreRows || o.csv.isEmpty()))
+        return QStringLiteral("--record chooses the record of an MPO meter's CSV report");
+    if (fibreRows && !o.csv.isEmpty() && !o.record && !o.csv.contains(csvPattern))
+        return QStringLiteral("an MPO meter's CSV report holds one record: give --record N, "
+                              "or a file name with %n for one file per record");
+    if (fibreRows && o.csv == QStringLiteral("-") && !o.record)
+        return QStringLiteral("give --record N to write an MPO record to standard output");
+    return QString();
+}
 
 int deviceIndexForType(const QString& type)
 {
@@ -86,9 +102,20 @@ Downloads every record of an optical power meter and writes the reports Velumin 
   --quiet            no progress on standard error
   FILE "-" is standard output, written after the files. A run writes all its reports or none.
 
+Every download is kept in Velumin's archive (VELUMIN_ARCHIVE names its file, else the window's
+setting, else archive.sqlite in Velumin's data folder). An archive that cannot be written is
+said in one line on standard error; the run goes on as without it.
+  --job TEXT         the job the download is archived under
+  --no-archive       do not archive this run's download
+  --archived         print every archived download, newest first, one JSON object a line:
+                     id, started, ended, complete, job, meter, records
+  --from-archive ID  report an archived download (its id, or the start of it) instead of a
+                     meter's: --csv, --pdf, --json, --limits, --record and --unit as for a port
+
 Exit status: 0 done (and every record passed its limits), 1 a record failed its limits,
 2 wrong usage, 3 the port cannot be opened, 4 no identity within the timeout, 5 the meter went
-away or answered no record request, 6 a file could not be written, 130 interrupted.
+away or answered no record request, 6 a file could not be written, 7 the archive cannot be
+read, 130 interrupted.
 )help")
                              .arg(kindNames());
 }
@@ -101,15 +128,18 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption list(QStringLiteral("list"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
+    const QCommandLineOption archived(QStringLiteral("archived"));
+    const QCommandLineOption noArchive(QStringLiteral("no-archive"));
     const auto valued = [](const char* name) {
         return QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
     };
     const QCommandLineOption port = valued("port"), type = valued("type"), csv = valued("csv"),
                              pdf = valued("pdf"), json = valued("json"), limits = valued("limits"),
                              record = valued("record"), unit = valued("unit"),
-                             timeout = valued("timeout");
-    p.addOptions(
-        {help, version, list, quiet, port, type, csv, pdf, json, limits, record, unit, timeout});
+                             timeout = valued("timeout"), job = valued("job"),
+                             fromArchive = valued("from-archive");
+    p.addOptions({help, version, list, quiet, port, type, csv, pdf, json, limits, record, unit,
+                  timeout, archived, noArchive, job, fromArchive});
     const auto fail = [error](const QString& text) {
         *error = text;
         return Parsed::Error;
@@ -122,8 +152,8 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
         return Parsed::Version;
     if (!p.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument: %1").arg(p.positionalArguments().first()));
-    for (const QCommandLineOption* once :
-         {&port, &type, &csv, &pdf, &json, &limits, &record, &unit, &timeout}) {
+    for (const QCommandLineOption* once : {&port, &type, &csv, &pdf, &json, &limits, &record,
+                                           &unit, &timeout, &job, &fromArchive}) {
         if (p.values(*once).size() > 1)
             return fail(QStringLiteral("--%1 given more than once").arg(once->names().first()));
         // Most often an unset variable in a script: taken as "not given", a run would report
@@ -138,17 +168,35 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
             return fail(QStringLiteral("--list takes no other option"));
         return Parsed::Run;
     }
-    o->port = p.value(port);
-    if (o->port.isEmpty())
-        return fail(QStringLiteral("--port is missing (--list shows the ports)"));
-    if (!p.isSet(type))
-        return fail(QStringLiteral("--type is missing"));
-    o->deviceIndex = deviceIndexForType(p.value(type));
-    const KindInfo* info = kindForDeviceIndex(o->deviceIndex);
-    o->kind = info ? info->code : 0;
-    if (o->deviceIndex == 0 || o->kind <= 0)
-        return fail(
-            QStringLiteral("--type %1: not a meter type (--help lists them)").arg(p.value(type)));
+    o->archived = p.isSet(archived);
+    if (o->archived) {
+        if (arguments.size() > 2)
+            return fail(QStringLiteral("--archived takes no other option"));
+        return Parsed::Run;
+    }
+    o->fromArchive = p.value(fromArchive);
+    o->noArchive = p.isSet(noArchive);
+    o->job = p.value(job);
+    if (!o->fromArchive.isEmpty()) {
+        for (const QCommandLineOption* portOnly : {&port, &type, &timeout, &job, &noArchive}) {
+            if (p.isSet(*portOnly))
+                return fail(QStringLiteral("--from-archive takes no --%1: the download is "
+                                           "archived already")
+                                .arg(portOnly->names().first()));
+        }
+    } else {
+        o->port = p.value(port);
+        if (o->port.isEmpty())
+            return fail(QStringLiteral("--port is missing (--list shows the ports)"));
+        if (!p.isSet(type))
+            return fail(QStringLiteral("--type is missing"));
+        o->deviceIndex = deviceIndexForType(p.value(type));
+        const KindInfo* info = kindForDeviceIndex(o->deviceIndex);
+        o->kind = info ? info->code : 0;
+        if (o->deviceIndex == 0 || o->kind <= 0)
+            return fail(QStringLiteral("--type %1: not a meter type (--help lists them)")
+                            .arg(p.value(type)));
+    }
     o->csv = p.value(csv);
     o->pdf = p.value(pdf);
     o->json = p.value(json);
@@ -164,14 +212,10 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
                 QStringLiteral("--record %1: not a record index (0, 1, ...)").arg(p.value(record)));
         o->record = n;
     }
-    const bool fibreRows = isMpoKind(o->kind);
-    if (o->record && (!fibreRows || o->csv.isEmpty()))
-        return fail(QStringLiteral("--record chooses the record of an MPO meter's CSV report"));
-    if (fibreRows && !o->csv.isEmpty() && !o->record && !o->csv.contains(csvPattern))
-        return fail(QStringLiteral("an MPO meter's CSV report holds one record: give --record N, "
-                                   "or a file name with %n for one file per record"));
-    if (fibreRows && o->csv == QStringLiteral("-") && !o->record)
-        return fail(QStringLiteral("give --record N to write an MPO record to standard output"));
+    // An archived download's kind is known once it is read.
+    const QString why = o->fromArchive.isEmpty() ? recordProblem(*o) : QString();
+    if (!why.isEmpty())
+        return fail(why);
     if (p.isSet(unit)) {
         const QString u = p.value(unit).toLower();
         if (u != QStringLiteral("nm") && u != QStringLiteral("thz"))

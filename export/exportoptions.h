@@ -8,6 +8,10 @@
 // What velumin-export was asked to do, from its command line.
 struct ExportOptions {
     bool list = false;
+    bool archived = false; // list the archived downloads
+    QString fromArchive;   // the id of an archived download to report instead of a port's
+    bool noArchive = false;
+    QString job; // the job this run's download is archived under
     QString port;        // a COM name or a device path
     int deviceIndex = 0; // the device selection, as the window's chooser numbers it
     int kind = 0;        // the kind that selection decodes
@@ -25,6 +29,8 @@ struct ExportOptions {
     {
         return !csv.isEmpty() || !pdf.isEmpty() || !json.isEmpty() || !limitsFile.isEmpty();
     }
+    // The records come from a meter, and are archived unless told not to be.
+    bool archives() const { return fromArchive.isEmpty() && !noArchive && downloads(); }
     // The CSV file of MPO record `index`: the pattern with "%n" replaced, or the file itself.
     QString csvFileFor(int index) const;
 };
@@ -36,6 +42,9 @@ enum class Parsed { Run, Help, Version, Error };
 // Reads the arguments (the program name first). On Error, `error` says what is wrong in one
 // line.
 Parsed parse(const QStringList& arguments, ExportOptions* options, QString* error);
+
+// What is wrong with --record and --csv for the options' kind; empty when nothing is.
+QString recordProblem(const ExportOptions& options);
 
 // The text of --help.
 QString helpText();

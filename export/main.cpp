@@ -2,6 +2,7 @@
 
 #include "data/logging.h"
 #include "device/comports.h"
+#include "export/archivedlist.h"
 #include "export/exporter.h"
 #include "export/exportoptions.h"
 #include "export/portlist.h"
@@ -96,6 +97,9 @@ int main(int argc, char* argv[])
         std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
         return std::fflush(stdout) == 0 ? 0 : int(Exporter::WriteFailed);
     }
+
+    if (options.archived)
+        return ArchivedList::print();
 
     Exporter exporter(options);
     int status = Exporter::Done;
