@@ -47,6 +47,8 @@ void watchInterrupts(Exporter& exporter)
     sigemptyset(&action.sa_mask);
     for (int s : {SIGINT, SIGTERM, SIGHUP})
         sigaction(s, &action, nullptr);
+    // A file-size limit makes a write fail, which is reported, rather than end the program.
+    signal(SIGXFSZ, SIG_IGN);
 }
 } // namespace
 #else

@@ -54,28 +54,42 @@ static_assert(std::size(steps) == ArchiveStore::SchemaVersion,
 
 } // namespace
 
-bool ArchiveStore::migrate(QSqlDatabase& db, int from, int to, QString* error)
+bool ArchiveStore::migrate(QSqlDatabase& db, int to, QString* error)
 {
+    QSqlQuery query(db);
+    const auto failed = [&query, error] {
+        *error = query.lastError().text();
+        query.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    };
+    // The version is read again under the write lock: two programs opening a new file at once
+    // must not both make its tables.
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return failed();
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return failed();
+    const int from = query.value(0).toInt();
+    query.finish();
+    if (from > to) {
+        *error = newerText(from, to);
+        query.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
     for (int version = from + 1; version <= to; ++version) {
-        if (!db.transaction()) {
-            *error = db.lastError().text();
-            return false;
-        }
-        QSqlQuery query(db);
-        QStringList statements = steps[version - 1];
-        statements << QStringLiteral("PRAGMA user_version = %1").arg(version);
-        for (const QString& statement : statements) {
-            if (!query.exec(statement)) {
-                *error = query.lastError().text();
-                db.rollback();
-                return false;
-            }
-        }
-        if (!db.commit()) {
-            *error = db.lastError().text();
-            db.rollback();
-            return false;
+        for (const QString& statement : steps[version - 1]) {
+            if (!query.exec(statement))
+                return failed();
         }
     }
-    return true;
+    if (from < to && !query.exec(QStringLiteral("PRAGMA user_version = %1").arg(to)))
+        return failed();
+    return query.exec(QStringLiteral("COMMIT")) || failed();
+}
+
+QString ArchiveStore::newerText(int version, int known)
+{
+    return QStringLiteral("it was written by a newer Velumin (archive version %1; this one knows "
+                          "up to %2) and is left as it is")
+        .arg(version)
+        .arg(known);
 }

@@ -106,7 +106,7 @@ ArchiveStore::ArchiveStore(const QString& path, int busyTimeoutMs)
 {
     m_open = open(busyTimeoutMs);
     if (!m_open)
-        qCWarning(lcFiles).noquote() << "the archive" << path << "cannot be used:" << m_error;
+        qCDebug(lcFiles).noquote() << "the archive" << path << "cannot be used:" << m_error;
 }
 
 ArchiveStore::~ArchiveStore()
@@ -141,10 +141,7 @@ bool ArchiveStore::open(int busyTimeoutMs)
         return fail(q);
     const int version = q.value(0).toInt();
     if (version > SchemaVersion) {
-        m_error = QStringLiteral("it was written by a newer Velumin (archive version %1; this one "
-                                 "knows up to %2) and is left as it is")
-                      .arg(version)
-                      .arg(SchemaVersion);
+        m_error = newerText(version, SchemaVersion);
         return false;
     }
     // WAL: readers never wait for the writer, and a killed writer loses only what it had not
@@ -159,7 +156,7 @@ bool ArchiveStore::open(int busyTimeoutMs)
     if (!q.exec(QStringLiteral("PRAGMA synchronous = NORMAL")) ||
         !q.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
         return fail(q);
-    return migrate(m_db, version, SchemaVersion, &m_error);
+    return migrate(m_db, SchemaVersion, &m_error);
 }
 
 bool ArchiveStore::fail(const QSqlQuery& query)
@@ -177,15 +174,16 @@ bool ArchiveStore::transaction(const std::function<bool()>& work)
 {
     if (!m_open)
         return false;
-    if (!m_db.transaction()) {
-        m_error = m_db.lastError().text();
-        return false;
-    }
-    if (work() && m_db.commit())
+    // Immediate: the write lock is taken (or waited for) first. A transaction that read first
+    // could not take it after another program's write, and would fail without waiting.
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return fail(q);
+    if (work() && q.exec(QStringLiteral("COMMIT")))
         return true;
-    if (m_error.isEmpty() || m_db.lastError().isValid())
-        m_error = m_db.lastError().isValid() ? m_db.lastError().text() : m_error;
-    m_db.rollback();
+    if (q.lastError().isValid())
+        m_error = q.lastError().text();
+    q.exec(QStringLiteral("ROLLBACK"));
     return false;
 }
 

@@ -52,8 +52,10 @@ public:
     // Removes a download, and the records no other download links.
     bool remove(const QUuid& id);
 
-    // Runs the schema's steps from `from` up to `to` on `db`: step n brings version n-1 to n.
-    static bool migrate(QSqlDatabase& db, int from, int to, QString* error);
+    // Brings the file of `db` up to version `to`, in one transaction: step n brings version n-1
+    // to n. A file of a newer version is left as it is.
+    static bool migrate(QSqlDatabase& db, int to, QString* error);
+    static QString newerText(int version, int known);
 
 private:
     bool open(int busyTimeoutMs);
