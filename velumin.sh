@@ -10,8 +10,8 @@
 #   ./velumin.sh deb     install what is missing, build the Debian package in Release (build-deb)
 #                        and check its contents and lintian; prints the .deb's path
 #   ./velumin.sh bench   install what is missing, build in Release (build-bench) and run the
-#                        benchmarks (download, files, idle CPU, start-up); they print figures
-#                        and fail only when the operation itself fails
+#                        benchmarks (download, files, idle CPU, start-up, archive); they print
+#                        figures and fail only when the operation itself fails
 # VELUMIN_NO_SIM=1 ./velumin.sh run starts Velumin alone, for a real meter.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
@@ -145,27 +145,23 @@ run_app() {
 }
 
 run_bench() {
+    local benches=(bench_download bench_files bench_idle bench_startup bench_archive)
     # Release, in a folder of its own, so that the figures are not those of a debug build.
-    build "$BUILD-bench" --target bench_download -DCMAKE_BUILD_TYPE=Release
-    build "$BUILD-bench" --target bench_files -DCMAKE_BUILD_TYPE=Release
-    build "$BUILD-bench" --target bench_idle -DCMAKE_BUILD_TYPE=Release
-    build "$BUILD-bench" --target bench_startup -DCMAKE_BUILD_TYPE=Release
-    # Globals, not locals: the exit trap runs after this function has returned.
+    for b in "${benches[@]}"; do
+        build "$BUILD-bench" --target "$b" -DCMAKE_BUILD_TYPE=Release
+    done
+    # Globals, not locals: the exit trap runs after this function has returned. The settings and
+    # the archive of the downloads measured go there, never to the user's own.
     bench_config=$(mktemp -d)
-    trap 'rm -rf "$bench_config"' EXIT
-    # The file benchmark runs even when a download failed; either failure fails the whole.
+    bench_data=$(mktemp -d)
+    trap 'rm -rf "$bench_config" "$bench_data"' EXIT
+    # Every benchmark runs even when one failed; any failure fails the whole.
     local failed=0
-    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_download" ||
-        failed=1
-    echo
-    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_files" ||
-        failed=1
-    echo
-    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_idle" ||
-        failed=1
-    echo
-    QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" "$BUILD-bench/bench/bench_startup" ||
-        failed=1
+    for b in "${benches[@]}"; do
+        QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" XDG_DATA_HOME="$bench_data" \
+            "$BUILD-bench/bench/$b" || failed=1
+        echo
+    done
     return $failed
 }
 

@@ -7,6 +7,8 @@
 #include "app/mainwindow.h"
 #include "app/prompts.h"
 #include "benchsupport.h"
+#include "files/archivestore.h"
+#include "session/archiverecorder.h"
 #include "metersim.h"
 
 #include <QAction>
@@ -32,6 +34,8 @@ namespace {
 // per pause.
 constexpr double PauseAfterFrameMs = 50.0;
 constexpr double RatioGoal = 0.95;
+// With every record archived as it is listed.
+constexpr double ArchiveRatioGoal = 0.99;
 constexpr double StallGoalMs = 16.0;
 constexpr double MemoryGoalMb = 30.0;
 constexpr int MemoryRecords = 10000;
@@ -200,6 +204,15 @@ DownloadResult runDownload(const DownloadCase& d)
     if (rows != d.records) {
         result.failure =
             QStringLiteral("%1 rows in the record list, expected %2").arg(rows).arg(d.records);
+        return result;
+    }
+    // The download was measured with the archive on: it must hold every record.
+    const QString archiveError = window.archive().finish();
+    const QList<Archive::Download> archived = ArchiveStore(Archive::location()).downloads();
+    if (!archiveError.isEmpty() || archived.isEmpty() || archived.first().records != d.records ||
+        !archived.first().complete) {
+        result.failure = QStringLiteral("the archive does not hold the download whole: %1")
+                             .arg(archiveError);
         return result;
     }
     result.ok = true;
@@ -404,6 +417,8 @@ int main(int argc, char* argv[])
                     r.guiCpuMsPerRecord);
         std::fflush(stdout);
         goals.push_back({d.label + QStringLiteral(" ratio to floor"), r.ratio, RatioGoal, true});
+        goals.push_back({d.label + QStringLiteral(" ratio, archive on"), r.ratio,
+                         ArchiveRatioGoal, true});
 
         const ExportResult e = runExport(d);
         if (!e.ok) {

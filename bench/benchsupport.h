@@ -40,12 +40,15 @@ struct Environment {
     // The window reads its setting and the meter registers its port here, never in the user's
     // own store.
     QTemporaryDir config;
+    // The downloads measured are archived here.
+    QTemporaryDir data;
 
     Environment()
     {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
 #ifdef VELUMIN_METER_SIM_PATH
         if (MeterSim::binary().isEmpty())
             qputenv("VELUMIN_METER_SIM", VELUMIN_METER_SIM_PATH);
