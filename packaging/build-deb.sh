@@ -5,7 +5,7 @@
 # Configures a Release build (Debian's hardening flags from dpkg-buildflags), builds the targets
 # velumin and velumin-export, runs cpack -G DEB, lists the package, checks that it holds the two
 # programs (stripped) and no other, their manual pages, the desktop entry, the icons and the udev
-# rule, that its Depends (from dpkg-shlibdeps) names Qt 6, and that
+# rule, that its Depends (from dpkg-shlibdeps) names Qt 6 and the SQLite driver, and that
 # lintian finds no error (its warnings are shown, not fatal). Prints the package's path last.
 # Exits non-zero when any step or check fails. Installs nothing and never asks for root; it needs
 # these Debian packages beforehand, besides the build's own (cmake, ninja-build, g++, Qt 6, ...):
@@ -123,6 +123,7 @@ check_package() {  # check_package DEB
     echo "Depends: $depends"
     [ -n "$depends" ] || fail "the package has no Depends"
     grep -q 'libqt6' <<<"$depends" || fail "Depends does not name Qt 6 (libqt6...)"
+    grep -q 'libqt6sql6-sqlite' <<<"$depends" || fail "Depends does not name the SQLite driver"
 
     echo "== lintian"
     # --fail-on error: an error (E:) fails, warnings and notes are only shown.
