@@ -2,6 +2,10 @@
 
 #include "files/archivestore.h"
 
+#include <QTimer>
+
+#include <algorithm>
+
 ArchiveWriter::ArchiveWriter(const QString& path)
     : m_path(path)
 {
@@ -37,16 +41,14 @@ void ArchiveWriter::end(const QUuid& id, const QDateTime& ended, bool complete)
 void ArchiveWriter::queue(Step step)
 {
     m_steps.append(std::move(step));
-    // Whatever arrives before the flush runs is written with it.
+    // Whatever arrives before the flush runs is written with it; after a failure, whatever
+    // arrives before the retry.
     if (!m_flushPosted) {
         m_flushPosted = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_flushPosted = false;
-                flush();
-            },
-            Qt::QueuedConnection);
+        QTimer::singleShot(std::max<qint64>(0, m_retry.remainingTime()), this, [this] {
+            m_flushPosted = false;
+            flush();
+        });
     }
 }
 
@@ -82,6 +84,7 @@ QString ArchiveWriter::flush()
         m_steps.clear();
         return QString();
     }
+    m_retry.setRemainingTime(RetryMs);
     const QString why = m_store->errorText();
     Q_EMIT failed(why);
     return why;

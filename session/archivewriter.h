@@ -3,6 +3,7 @@
 #include "files/archive.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -24,6 +25,7 @@ public:
     void begin(const Archive::Download& download);
     void add(const QUuid& id, const Archive::Entry& entry);
     void end(const QUuid& id, const QDateTime& ended, bool complete);
+    static constexpr int RetryMs = 5000;
     // Writes what has come; the reason when it cannot, else an empty text.
     QString flush();
 
@@ -45,4 +47,7 @@ private:
     std::unique_ptr<ArchiveStore> m_store;
     QList<Step> m_steps;
     bool m_flushPosted = false;
+    // After a failure, what comes waits until then, so that an archive that stays unwritable
+    // is not tried again for every record.
+    QDeadlineTimer m_retry;
 };
