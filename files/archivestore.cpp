@@ -294,10 +294,11 @@ bool ArchiveStore::add(const QUuid& id, const QList<Archive::Entry>& entries)
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("SELECT id, meter FROM downloads WHERE uuid = ?"));
     q.addBindValue(id.toString(QUuid::WithoutBraces));
-    if (!exec(q) || !q.next()) {
-        m_error = QStringLiteral("no download %1 is archived").arg(id.toString(QUuid::WithoutBraces));
+    if (!exec(q))
         return false;
-    }
+    // Deleted while it was being downloaded: what still comes of it goes with it.
+    if (!q.next())
+        return true;
     const qint64 download = q.value(0).toLongLong();
     const qint64 meter = q.value(1).toLongLong();
     int added = 0, judged = 0, failed = 0;

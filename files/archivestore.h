@@ -39,6 +39,7 @@ public:
     bool begin(const Archive::Download& download);
     // Records of download `id`, at their positions in its list; a record the same meter already
     // gave (the same kind, date, time, name, readings and flags) is linked, not stored again.
+    // Nothing is added to a download that has been deleted.
     bool add(const QUuid& id, const QList<Archive::Entry>& entries);
     bool end(const QUuid& id, const QDateTime& ended, bool complete);
 
