@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "data/kinds.h"
+#include "exportrun.h"
 #include "files/archivestore.h"
 #include "testsupport.h"
 #include "windowharness.h"
@@ -17,6 +18,9 @@
 
 #include <signal.h>
 
+using ExportRun::contents;
+using ExportRun::finish;
+using ExportRun::Run;
 using TestSupport::measurement;
 using WindowHarness::startMeter;
 
@@ -24,44 +28,6 @@ using WindowHarness::startMeter;
 // report bytes, records are kept once per meter, a killed download keeps what was listed, an
 // archive that cannot be written never stops a download, older files are brought up to date.
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-void startExport(QProcess& p, const QStringList& args, const QStringList& prefix = {})
-{
-    const QString program = qEnvironmentVariable("VELUMIN_EXPORT");
-    p.setProgram(prefix.isEmpty() ? program : prefix.first());
-    p.setArguments(prefix.isEmpty() ? args : prefix.mid(1) + QStringList{program} + args);
-    p.start();
-}
-
-Run finish(QProcess& p)
-{
-    Run r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-Run runExport(const QStringList& args, const QStringList& prefix = {})
-{
-    QProcess p;
-    startExport(p, args, prefix);
-    return finish(p);
-}
 
 // One value of the archive's file, through a connection of the test's own.
 QVariant sql(const QString& path, const QString& statement)
@@ -140,19 +106,19 @@ private Q_SLOTS:
             return QStringList{"--csv", csv.arg(folder), "--json", folder + "/r.json",
                                "--limits", limits, "--quiet"};
         };
-        const Run got = runExport(QStringList{"--port", "COM7", "--type", kindName(kind)} +
+        const Run got = ExportRun::run(QStringList{"--port", "COM7", "--type", kindName(kind)} +
                                   reports("port"));
         QVERIFY2(got.status == 0 || got.status == 1, got.err.constData());
         QVERIFY2(!got.err.contains("archive"), got.err.constData());
 
-        const Run listed = runExport({"--archived"});
+        const Run listed = ExportRun::run({"--archived"});
         QCOMPARE(listed.status, 0);
         const QJsonObject line = QJsonDocument::fromJson(listed.out).object();
         QCOMPARE(line.value("complete").toBool(), true);
         QCOMPARE(line.value("records").toInt(), 5);
         QCOMPARE(line.value("meter").toObject().value("kind").toString(), kindName(kind));
 
-        const Run again = runExport(QStringList{"--from-archive", line.value("id").toString()} +
+        const Run again = ExportRun::run(QStringList{"--from-archive", line.value("id").toString()} +
                                     reports("archive"));
         QCOMPARE(again.status, got.status);
         const QStringList files = QDir(m_dir.filePath("port")).entryList(QDir::Files);
@@ -216,7 +182,7 @@ private Q_SLOTS:
         MeterSim sim;
         QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "400", "--delay", "20"}));
         QProcess p;
-        startExport(p, {"--port", "COM7", "--type", "CWDM18", "--csv", m_dir.filePath("k.csv")});
+        ExportRun::start(p, {"--port", "COM7", "--type", "CWDM18", "--csv", m_dir.filePath("k.csv")});
         // A request for record n + 1 goes out once record n is listed.
         QVERIFY(sim.waitForRequests(60, 20000));
         const int listed = int(sim.requests().size()) - 2;
@@ -272,7 +238,7 @@ private Q_SLOTS:
         QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "30"}));
         const QString csv = m_dir.filePath("u.csv");
         const Run run =
-            runExport({"--port", "COM7", "--type", "CWDM18", "--csv", csv, "--quiet"}, prefix);
+            ExportRun::run({"--port", "COM7", "--type", "CWDM18", "--csv", csv, "--quiet"}, prefix);
         if (locked) {
             QSqlQuery(lock).exec(QStringLiteral("ROLLBACK"));
             lock.close();
@@ -354,9 +320,9 @@ private Q_SLOTS:
         QVERIFY(startMeter(a, Kind::CWDM18, {"--records", "40"}));
         QVERIFY(b.start({"--kind", "1", "--serial", "RV7300999", "--records", "40"}));
         QProcess pa, pb;
-        startExport(pa, {"--port", "COM7", "--type", "CWDM18", "--csv", m_dir.filePath("a.csv"),
+        ExportRun::start(pa, {"--port", "COM7", "--type", "CWDM18", "--csv", m_dir.filePath("a.csv"),
                          "--quiet"});
-        startExport(pb, {"--port", b.pty(), "--type", "CWDM18", "--csv", m_dir.filePath("b.csv"),
+        ExportRun::start(pb, {"--port", b.pty(), "--type", "CWDM18", "--csv", m_dir.filePath("b.csv"),
                          "--quiet"});
         const Run ra = finish(pa), rb = finish(pb);
         QCOMPARE(ra.status, 0);

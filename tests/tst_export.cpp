@@ -2,6 +2,7 @@
 #include "app/prompts.h"
 #include "data/kinds.h"
 #include "data/displayunit.h"
+#include "exportrun.h"
 #include "metersim.h"
 #include "windowharness.h"
 
@@ -22,6 +23,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using ExportRun::contents;
+using ExportRun::finish;
+using ExportRun::Run;
 using WindowHarness::child;
 using WindowHarness::connectAs;
 using WindowHarness::deviceIndexFor;
@@ -32,24 +36,11 @@ using WindowHarness::startMeter;
 // standard error and no half-written file.
 namespace {
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
-
-// A run of velumin-export.
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // What the window shows and saves after downloading every record.
 struct WindowView {
@@ -69,32 +60,9 @@ class tst_export : public QObject {
     // Files the rows of a data-driven test name: they exist before the rows are made.
     QTemporaryDir m_scratch;
 
-    static QString program() { return qEnvironmentVariable("VELUMIN_EXPORT"); }
-
-    static void startExport(QProcess& p, const QStringList& args)
-    {
-        p.setProgram(program());
-        p.setArguments(args);
-        p.start();
-    }
-
-    static Run finish(QProcess& p)
-    {
-        Run r;
-        if (!p.waitForFinished(60000))
-            return r;
-        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
-    }
-
-    static Run runExport(const QStringList& args)
-    {
-        QProcess p;
-        startExport(p, args);
-        return finish(p);
-    }
+    static QString program() { return ExportRun::program(); }
+    static void startExport(QProcess& p, const QStringList& args) { ExportRun::start(p, args); }
+    static Run runExport(const QStringList& args) { return ExportRun::run(args); }
 
     // Downloads every record in the window, selects record `selected` and saves the report.
     WindowView windowView(int kind, int selected, const QString& csvPath)
