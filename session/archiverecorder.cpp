@@ -33,21 +33,18 @@ ArchiveRecorder::~ArchiveRecorder()
 {
     finish();
     m_writer->disconnect(this);
-    // Deleted in its own thread, with the database connection it made there.
-    QMetaObject::invokeMethod(m_writer, [w = m_writer] { delete w; },
-                              Qt::BlockingQueuedConnection);
+    // Its database connection is closed in the thread that made it.
+    m_writer->close(thread());
     m_thread->quit();
     m_thread->wait();
     delete m_thread;
+    delete m_writer;
 }
 
 QString ArchiveRecorder::finish()
 {
     ended(false);
-    QString why;
-    QMetaObject::invokeMethod(m_writer, [w = m_writer, &why] { why = w->flush(); },
-                              Qt::BlockingQueuedConnection);
-    return why;
+    return m_writer->finish();
 }
 
 void ArchiveRecorder::started(int total)
@@ -68,7 +65,7 @@ void ArchiveRecorder::started(int total)
     if (m_judging)
         d.limits = m_limits;
     m_current = d;
-    QMetaObject::invokeMethod(m_writer, [w = m_writer, d] { w->begin(d); }, Qt::QueuedConnection);
+    m_writer->begin(d);
     // A meter without records has listed them all.
     if (total == 0)
         ended(true);
@@ -83,8 +80,7 @@ void ArchiveRecorder::stored(const Measurement& record)
         if (const auto verdict = ReportContent::recordVerdict(m_current.limits, record))
             entry.pass = verdict->pass;
     }
-    QMetaObject::invokeMethod(m_writer, [w = m_writer, id = m_current.id, entry] { w->add(id, entry); },
-                              Qt::QueuedConnection);
+    m_writer->add(m_current.id, entry);
 }
 
 void ArchiveRecorder::ended(bool complete)
@@ -93,9 +89,5 @@ void ArchiveRecorder::ended(bool complete)
         return;
     const QUuid id = m_current.id;
     m_current = Archive::Download();
-    QMetaObject::invokeMethod(
-        m_writer, [w = m_writer, id, complete, at = QDateTime::currentDateTime()] {
-            w->end(id, at, complete);
-        },
-        Qt::QueuedConnection);
+    m_writer->end(id, QDateTime::currentDateTime(), complete);
 }

@@ -2,9 +2,8 @@
 
 #include "files/archivestore.h"
 
+#include <QThread>
 #include <QTimer>
-
-#include <algorithm>
 
 ArchiveWriter::ArchiveWriter(const QString& path)
     : m_path(path)
@@ -15,41 +14,103 @@ ArchiveWriter::~ArchiveWriter() = default;
 
 void ArchiveWriter::begin(const Archive::Download& download)
 {
-    queue({Step::Begin, download, {}, {}, false});
+    post({Step::Begin, download, {}, {}, false});
 }
 
 void ArchiveWriter::add(const QUuid& id, const Archive::Entry& entry)
 {
-    // Records of one download that wait together go in one statement list.
-    if (!m_steps.isEmpty() && m_steps.last().what == Step::Add &&
-        m_steps.last().download.id == id) {
-        m_steps.last().entries.append(entry);
-        return;
-    }
     Archive::Download download;
     download.id = id;
-    queue({Step::Add, download, {entry}, {}, false});
+    post({Step::Add, download, {entry}, {}, false});
 }
 
 void ArchiveWriter::end(const QUuid& id, const QDateTime& ended, bool complete)
 {
     Archive::Download download;
     download.id = id;
-    queue({Step::End, download, {}, ended, complete});
+    post({Step::End, download, {}, ended, complete});
 }
 
-void ArchiveWriter::queue(Step step)
+// Calls reach the archive's thread by name: Qt then builds and frees the queued call inside
+// QtCore, and what travels with it goes through the inbox and its lock.
+void ArchiveWriter::post(Step step)
 {
-    m_steps.append(std::move(step));
-    // Whatever arrives before the flush runs is written with it; after a failure, whatever
-    // arrives before the retry.
+    std::lock_guard<std::mutex> lock(m_inboxMutex);
+    // Records of one download that wait together go in one step.
+    if (step.what == Step::Add && !m_inbox.isEmpty() && m_inbox.last().what == Step::Add &&
+        m_inbox.last().download.id == step.download.id)
+        m_inbox.last().entries.append(step.entries);
+    else
+        m_inbox.append(std::move(step));
+    // Whatever arrives before the flush runs is written with it.
     if (!m_flushPosted) {
         m_flushPosted = true;
-        QTimer::singleShot(std::max<qint64>(0, m_retry.remainingTime()), this, [this] {
-            m_flushPosted = false;
-            flush();
-        });
+        QMetaObject::invokeMethod(this, "flushPosted", Qt::QueuedConnection);
     }
+}
+
+QString ArchiveWriter::finish()
+{
+    QMetaObject::invokeMethod(this, "flushInThread", Qt::BlockingQueuedConnection);
+    std::lock_guard<std::mutex> lock(m_inboxMutex);
+    return m_finishError;
+}
+
+void ArchiveWriter::close(QThread* home)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_inboxMutex);
+        m_home = home;
+    }
+    QMetaObject::invokeMethod(this, "closeInThread", Qt::BlockingQueuedConnection);
+    // Taken after the archive's thread let go of it: what that thread wrote last is seen here.
+    std::lock_guard<std::mutex> lock(m_inboxMutex);
+}
+
+void ArchiveWriter::flushPosted()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_inboxMutex);
+        m_flushPosted = false;
+        m_steps.append(m_inbox);
+        m_inbox.clear();
+    }
+    // After a failure, what comes waits for the retry, which takes it all at once.
+    if (!m_retry.hasExpired()) {
+        if (!m_retryTimed) {
+            m_retryTimed = true;
+            QTimer::singleShot(m_retry.remainingTime(), this, [this] {
+                m_retryTimed = false;
+                flush();
+            });
+        }
+        return;
+    }
+    flush();
+}
+
+void ArchiveWriter::flushInThread()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_inboxMutex);
+        m_flushPosted = false;
+        m_steps.append(m_inbox);
+        m_inbox.clear();
+    }
+    const QString why = flush();
+    std::lock_guard<std::mutex> lock(m_inboxMutex);
+    m_finishError = why;
+}
+
+void ArchiveWriter::closeInThread()
+{
+    m_store.reset();
+    QThread* home = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_inboxMutex);
+        home = m_home;
+    }
+    moveToThread(home);
 }
 
 bool ArchiveWriter::apply(const Step& step)
