@@ -1,7 +1,27 @@
 #pragma once
 
+#include "data/measurement.h"
+#include "files/archive.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
 #include <QString>
+#include <QUuid>
 #include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class ArchiveStore;
+class GraphWidget;
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+class Report;
 
 // The archived downloads: grouped by job and meter, filtered, reopened record by record and
 // reported as a fresh download is. A window of its own; reads the archive at `path`.
@@ -10,4 +30,87 @@ class ArchiveWindow : public QWidget {
 public:
     explicit ArchiveWindow(const QString& path, bool displayFreq, QWidget* parent = nullptr);
     ~ArchiveWindow() override;
+
+    // false: channels are labelled by wavelength (nm); true: by frequency (THz).
+    bool displayFreq() const { return m_displayFreq; }
+    void setDisplayFreq(bool displayFreq);
+    // The download whose records are listed; null when none is.
+    QUuid shownDownload() const { return m_download ? m_download->id : QUuid(); }
+    // The window Graph made last; null when there is none.
+    GraphWidget* graphWidget() const;
+    // How the tree tells a download's records: "200 records", or "66 of 200 records" when fewer
+    // arrived than the meter holds; "incomplete" when it did not end as a whole list.
+    static QString recordsText(const Archive::Download& d);
+
+public Q_SLOTS:
+    // Reads the archive again: its downloads, and the listed download's records when it has
+    // more or has ended since. An archive that could not be opened is tried again.
+    void refresh();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void setUpWidgets();
+    QWidget* makeFilterRow();
+    QWidget* makeRecordSide();
+    void setUpActions();
+    // Says what cannot be read in the window; an empty text hides the label.
+    void sayError(const QString& text);
+
+    // The tree of the downloads the filter lets through; the chosen one stays chosen and keeps
+    // its records listed while it is there.
+    void listDownloads();
+    void downloadChosen(QTreeWidgetItem* current);
+    // Lists the records of `download`, or clears the record side for none.
+    void showDownload(const std::optional<Archive::Download>& download);
+    void showRecords();
+    void showRecordDetail();
+    void showDetailHeader();
+    void updateActions();
+    // The selected record's row in the record list; -1 for none.
+    int currentRow() const;
+
+    // What the toolbar does with the listed download.
+    void graph();
+    void saveData();
+    void exportReport(const char* formatId, const QString& title);
+    void jobEdited();
+    void deleteDownload();
+    // A report of `records` of the listed download, made now.
+    Report report(const QList<Measurement>& records) const;
+
+    QString m_path;
+    bool m_displayFreq;
+    // Opened when the window is first shown.
+    std::unique_ptr<ArchiveStore> m_store;
+
+    QLabel* m_error = nullptr;
+    QLineEdit* m_filter = nullptr;
+    QComboBox* m_verdict = nullptr;
+    QLineEdit* m_nextJob = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    QLabel* m_about = nullptr;
+    QLineEdit* m_job = nullptr;
+    QTreeWidget* m_records = nullptr;
+    QTreeWidget* m_detail = nullptr;
+    QAction* m_refresh = nullptr;
+    QAction* m_graphAction = nullptr;
+    QAction* m_save = nullptr;
+    QAction* m_exportReport = nullptr;
+    QAction* m_exportJson = nullptr;
+    QAction* m_delete = nullptr;
+
+    // The downloads the tree lists, by id.
+    QHash<QUuid, Archive::Download> m_listed;
+    // The tree is being filled: its current item changes for no choice of the user's.
+    bool m_listing = false;
+    // The download whose records are listed, its records and their verdicts then.
+    std::optional<Archive::Download> m_download;
+    QList<Measurement> m_recordList;
+    QList<std::optional<bool>> m_passes;
+
+    QPointer<GraphWidget> m_graph;
+    // The total label of the record the graph window shows, to label it anew in another unit.
+    QString m_graphTotalLabel;
 };

@@ -30,6 +30,8 @@ void MainWindow::slotArchive()
 {
     if (!m_archiveWindow)
         m_archiveWindow = new ArchiveWindow(Archive::location(), m_displayFreq);
+    // The unit may have changed since it was made.
+    m_archiveWindow->setDisplayFreq(m_displayFreq);
     m_archiveWindow->show();
     m_archiveWindow->raise();
     m_archiveWindow->activateWindow();

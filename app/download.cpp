@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
+#include "app/recordviews.h"
 #include "data/detail.h"
 #include "data/intake.h"
 #include "data/logging.h"
@@ -107,9 +108,6 @@ void MainWindow::showRecordDetail(int row)
     const Measurement* record = recordAt(row);
     if (!record)
         return;
-    QList<QTreeWidgetItem*> items;
-    for (const QStringList& texts : Detail::rows(*record, m_displayFreq, m_productName))
-        items.append(new QTreeWidgetItem(texts));
-    markFailingCells(items, Detail::judgedReadings(*record));
-    ui->treeDetailData->addTopLevelItems(items);
+    ui->treeDetailData->addTopLevelItems(
+        RecordViews::detailItems(*record, m_kindCode, m_displayFreq, m_productName, m_limits));
 }

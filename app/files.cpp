@@ -4,9 +4,9 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
+#include "app/reportflow.h"
 #include "data/kinds.h"
 #include "data/logging.h"
-#include "files/csvreport.h"
 #include "files/opendata.h"
 #include "files/opendatawidget.h"
 #include "files/reportformats.h"
@@ -14,9 +14,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 Report MainWindow::report(const QList<Measurement>& records) const
 {
@@ -44,55 +41,12 @@ std::optional<Report> MainWindow::reportToSave() const
     return all.single(row);
 }
 
-QString MainWindow::saveFolder() const
-{
-    // Beside the program, so that a copy run from a stick or a share keeps its reports with it;
-    // an installed program's directory is not writable, so the documents folder is proposed then.
-    QString dir = QCoreApplication::applicationDirPath();
-    if (!QFileInfo(dir).isWritable())
-        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!QFileInfo(dir).isDir())
-        dir = QDir::homePath();
-    return dir;
-}
-
-QString MainWindow::saveStartPath() const
-{
-    const QString dir = saveFolder();
-    return m_productName.isEmpty()
-               ? dir
-               : dir + QLatin1Char('/') + CsvReport::proposedFileName(m_productName);
-}
-
 void MainWindow::on_actionSaveData_triggered()
 {
     qCDebug(lcWindow).noquote() << "# Save Data";
-    // Checked before the dialog, so that no file is chosen, let alone emptied, for nothing.
-    if (isMpoKind(m_kindCode) && !ui->treeData->currentItem()) {
-        Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
-        return;
-    }
-    // A name typed without a suffix gets ".csv", so that Open Data's filter lists it.
-    const ReportFormats::Format& csv = ReportFormats::format("csv");
-    const QString path =
-        Prompts::fileName(this, {Prompts::FileRequest::Save, tr("Save Data"), saveStartPath(),
-                                 tr(csv.filter), QString::fromLatin1(csv.suffix)});
-    if (path.isEmpty())
-        return;
-    // Built after the dialog: records that arrived while it was open are in the file too.
-    const std::optional<Report> report = reportToSave();
-    if (!report) {
-        Prompts::warning(this, QCoreApplication::applicationName(), tr("Data is not selected!"));
-        return;
-    }
-    // A failed save leaves an existing file as it was.
-    QString error;
-    if (ReportFormats::writeFile(csv, *report, path, &error) != ReportFormats::Outcome::Written) {
-        Prompts::warning(this, tr("Warning"),
-                         tr("The data was not saved to %1:\n%2").arg(path, error));
-        return;
-    }
-    Prompts::information(this, tr("Complete"), tr("Complete Save"));
+    ReportFlow::saveData(this, m_kindCode, ui->treeData->currentItem() != nullptr,
+                         ReportFlow::saveStartPath(m_productName),
+                         [this] { return reportToSave(); });
 }
 
 void MainWindow::on_actionOpen_triggered()

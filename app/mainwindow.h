@@ -145,9 +145,6 @@ private:
     // The pass or fail mark of every row of the record list, or none when the limits are off.
     void markVerdicts();
     void markVerdict(int row);
-    // Detail rows whose reading fails: the power cell red, the verdict and margin as its tip.
-    void markFailingCells(const QList<QTreeWidgetItem*>& items,
-                          const QList<std::optional<Limits::Reading>>& readings) const;
 
     // Row `row` of the connected kind's list; nullptr when the list has no such row.
     const Measurement* recordAt(int row) const;
@@ -157,9 +154,6 @@ private:
     // What Save Data writes: every record of the connected kind, or for the MPO kinds the
     // selected record alone; none when none is selected.
     std::optional<Report> reportToSave() const;
-    QString saveStartPath() const;
-    // The folder reports are proposed in.
-    QString saveFolder() const;
 
     Ui::MainWindow* ui;
 

@@ -5,12 +5,11 @@
 #include "app/mainwindow.h"
 
 #include "app/prompts.h"
+#include "app/recordviews.h"
+#include "app/reportflow.h"
 #include "data/logging.h"
 #include "dialogs/limitsdialog.h"
-#include "files/csvreport.h"
 #include "files/reportcontent.h"
-#include "files/reportformats.h"
-#include "graph/graphpicture.h"
 #include "graph/graphtable.h"
 #include "graph/graphwidget.h"
 #include "ui_mainwindow.h"
@@ -19,10 +18,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QIcon>
 #include <QLabel>
 #include <QMenu>
-#include <QProgressDialog>
 
 #include <algorithm>
 
@@ -95,12 +92,7 @@ void MainWindow::markVerdict(int row)
     if (!item)
         return;
     const std::optional<Limits::RecordResult> verdict = verdictOf(row);
-    // No decoration at all, not an empty icon: with limits off the list looks as it always did.
-    if (!verdict)
-        item->setData(0, Qt::DecorationRole, QVariant());
-    else
-        item->setIcon(0, QIcon(verdict->pass ? QStringLiteral(":/icon/image/accept.png")
-                                             : QStringLiteral(":/icon/image/delete.png")));
+    RecordViews::markVerdict(item, verdict ? std::optional<bool>(verdict->pass) : std::nullopt);
 }
 
 void MainWindow::markVerdicts()
@@ -109,26 +101,6 @@ void MainWindow::markVerdicts()
         markVerdict(row);
     if (QTreeWidgetItem* current = ui->treeData->currentItem())
         showRecordDetail(ui->treeData->indexOfTopLevelItem(current));
-}
-
-void MainWindow::markFailingCells(const QList<QTreeWidgetItem*>& items,
-                                  const QList<std::optional<Limits::Reading>>& readings) const
-{
-    if (!limitsJudge())
-        return;
-    for (int i = 0; i < items.size() && i < readings.size(); ++i) {
-        if (!readings.at(i))
-            continue;
-        const std::optional<Limits::ChannelResult> c =
-            ReportContent::channelVerdict(m_limits, *readings.at(i));
-        if (!c)
-            continue;
-        items.at(i)->setToolTip(3,
-                                QStringLiteral("%1, %2").arg(Limits::verdictText(c->verdict),
-                                                             ReportContent::marginText(c->margin)));
-        if (c->verdict != Limits::Verdict::Pass)
-            items.at(i)->setForeground(3, Graph::LimitColour);
-    }
 }
 
 void MainWindow::slotLimits()
@@ -141,7 +113,7 @@ void MainWindow::slotLimits()
             const QString filter = tr("Limits File (*.json)");
             return Prompts::fileName(
                 this, {save ? Prompts::FileRequest::Save : Prompts::FileRequest::Open,
-                       save ? tr("Save Limits") : tr("Load Limits"), saveFolder(), filter,
+                       save ? tr("Save Limits") : tr("Load Limits"), ReportFlow::folder(), filter,
                        QStringLiteral("json")});
         },
         [this](const QString& text) { Prompts::warning(this, tr("Limits"), text); });
@@ -166,38 +138,8 @@ void MainWindow::slotExportReport()
     // The records the list shows: it is empty after another device was chosen in the tree.
     const int shown =
         std::min(ui->treeData->topLevelItemCount(), m_session.download().recordCount(m_kindCode));
-    if (shown == 0) {
-        Prompts::information(this, tr("Export Report"), tr("There are no records to report."));
-        return;
-    }
     // The report shares the download's records, and each record's section is built as the writer
     // reaches it: a long list is never held twice.
-    const Report report = this->report(m_session.download().records(m_kindCode).first(shown));
-    const ReportFormats::Format& pdf = ReportFormats::format("pdf");
-    const QString start = saveFolder() + QLatin1Char('/') +
-                          (m_productName.isEmpty() ? QStringLiteral("report")
-                                                   : CsvReport::proposedFileName(m_productName)) +
-                          QLatin1Char('.') + QString::fromLatin1(pdf.suffix);
-    const QString path =
-        Prompts::fileName(this, {Prompts::FileRequest::Save, tr("Export Report"), start,
-                                 tr(pdf.filter), QString::fromLatin1(pdf.suffix)});
-    if (path.isEmpty())
-        return;
-    // Long reports show their progress and can be cancelled; short ones never flash a dialog.
-    QProgressDialog progress(tr("Writing the report…"), tr("Cancel"), 0, report.count(), this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(1000);
-    QString error;
-    const ReportFormats::Outcome outcome =
-        ReportFormats::writeFile(pdf, report, path, &error, [&progress](int done, int) {
-            progress.setValue(done);
-            return !progress.wasCanceled();
-        });
-    progress.reset();
-    if (outcome == ReportFormats::Outcome::Failed)
-        Prompts::warning(this, tr("Warning"),
-                         tr("The report was not written to %1:\n%2").arg(path, error));
-    else if (outcome == ReportFormats::Outcome::Written)
-        Prompts::information(this, tr("Export Report"),
-                             tr("The report was written to %1.").arg(path));
+    ReportFlow::exportReport(this, "pdf", tr("Export Report"), m_productName,
+                             report(m_session.download().records(m_kindCode).first(shown)));
 }

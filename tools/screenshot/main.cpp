@@ -1,12 +1,16 @@
 // Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--limits L.json] [--connect N
 //            [--download R [--save F] [--report F.pdf] [--graph R]]] [--open F] [output.png]
+//        QT_QPA_PLATFORM=offscreen velumin-screenshot --archive A.sqlite [output.png]
 // Writes a picture of the main window as it looks at start-up, or, with --connect, after
 // choosing device type N and connecting to the meter that discovery preselected; with
 // --download also after Get Data, with record R (counted from 1) selected; --save then saves
 // the report as F. With --open the picture is of the Open Data window showing file F; with
 // --graph it is of the graph window of record R. --limits puts the limits file L in force
-// before the window is made; --report exports the PDF report as F.pdf.
+// before the window is made; --report exports the PDF report as F.pdf. With --archive the
+// picture is of the archive window over the archive A.sqlite, its newest download and that
+// download's first record selected.
 
+#include "app/archivewindow.h"
 #include "app/mainwindow.h"
 #include "app/prompts.h"
 #include "data/limits.h"
@@ -26,6 +30,8 @@
 #include <QPixmap>
 #include <QTextStream>
 #include <QTreeWidget>
+
+#include <memory>
 
 namespace {
 
@@ -60,6 +66,36 @@ bool download(MainWindow& window, int record)
     return true;
 }
 
+// Writes the picture of `shown` to `path`; the program's exit status.
+int save(QWidget& shown, const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!shown.grab().save(path)) {
+        QTextStream(stderr) << "cannot write " << path << '\n';
+        return 1;
+    }
+    QTextStream(stdout) << path << '\n';
+    return 0;
+}
+
+// The archive window over `archive`, with its newest download and that download's first record
+// selected; null when the archive lists none.
+std::unique_ptr<ArchiveWindow> archiveWindow(const QString& archive)
+{
+    auto window = std::make_unique<ArchiveWindow>(archive, false);
+    window->show();
+    auto* downloads = window->findChild<QTreeWidget*>(QStringLiteral("treeArchive"));
+    QTreeWidgetItem* newest = downloads->topLevelItem(0);
+    while (newest && newest->childCount() > 0)
+        newest = newest->child(0);
+    if (!newest)
+        return nullptr;
+    downloads->setCurrentItem(newest);
+    auto* records = window->findChild<QTreeWidget*>(QStringLiteral("treeArchiveData"));
+    records->setCurrentItem(records->topLevelItem(0));
+    return window;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -75,6 +111,7 @@ int main(int argc, char* argv[])
     QString open;
     QString limitsFile;
     QString reportAs;
+    QString archive;
     while (args.size() >= 2 && args.at(0).startsWith(QLatin1String("--"))) {
         const QString option = args.takeFirst();
         const QString value = args.takeFirst();
@@ -92,6 +129,8 @@ int main(int argc, char* argv[])
             limitsFile = value;
         else if (option == QLatin1String("--report"))
             reportAs = value;
+        else if (option == QLatin1String("--archive"))
+            archive = value;
     }
     // The limits in force at start-up, as a user who had set them would have them.
     if (!limitsFile.isEmpty()) {
@@ -108,6 +147,16 @@ int main(int argc, char* argv[])
         LimitsStore::store(*limits);
     }
     const QString path = args.isEmpty() ? QStringLiteral("docs/screenshots/main-window.png") : args.at(0);
+
+    if (!archive.isEmpty()) {
+        const std::unique_ptr<ArchiveWindow> shown = archiveWindow(archive);
+        if (!shown) {
+            QTextStream(stderr) << "the archive " << archive << " lists no download\n";
+            return 1;
+        }
+        QCoreApplication::processEvents();
+        return save(*shown, path);
+    }
 
     MainWindow window;
     window.show();
@@ -151,12 +200,5 @@ int main(int argc, char* argv[])
         }
     }
     QCoreApplication::processEvents();
-
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!shown->grab().save(path)) {
-        QTextStream(stderr) << "cannot write " << path << '\n';
-        return 1;
-    }
-    QTextStream(stdout) << path << '\n';
-    return 0;
+    return save(*shown, path);
 }
