@@ -28,10 +28,14 @@ void MainWindow::setUpArchive()
 
 void MainWindow::slotArchive()
 {
+    const bool shown = m_archiveWindow && m_archiveWindow->isVisible();
     if (!m_archiveWindow)
         m_archiveWindow = new ArchiveWindow(Archive::location(), m_displayFreq);
     // The unit may have changed since it was made.
     m_archiveWindow->setDisplayFreq(m_displayFreq);
+    // Showing it reads the archive again; one already shown is read again here.
+    if (shown)
+        m_archiveWindow->refresh();
     m_archiveWindow->show();
     m_archiveWindow->raise();
     m_archiveWindow->activateWindow();

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Renders the README's pictures of the main window, its graph windows and the first pages of a
-# PDF report, headless, beside the simulated meter.
+# Renders the README's pictures of the main window, its graph windows, the first pages of a PDF
+# report and the archive window, headless, beside the simulated meter.
 # Usage: tools/screenshots.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
@@ -8,6 +8,8 @@ build=${1:-build}
 export QT_QPA_PLATFORM=offscreen
 XDG_CONFIG_HOME=$(mktemp -d)
 export XDG_CONFIG_HOME
+# Every download below is archived here, never in the user's own archive.
+export VELUMIN_ARCHIVE="$XDG_CONFIG_HOME/archive.sqlite"
 sim=
 trap 'kill $sim 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"' EXIT
 
@@ -49,3 +51,10 @@ pdf="$XDG_CONFIG_HOME/report.pdf"
     docs/screenshots/graph-limits.png
 # The report's first two pages, as a reader sees them.
 pdftoppm -r 60 -f 1 -l 2 -png "$pdf" docs/screenshots/report
+# The archive of every download above, and two by velumin-export under a job of their own.
+for _ in 1 2; do
+    "$build/velumin-export" --port COM7 --type CWDM18 --job "Ring North, site 4" --quiet \
+        --limits docs/limits-example.json --csv "$XDG_CONFIG_HOME/job.csv" || [ $? -eq 1 ]
+done
+stop_meter
+"$build/tools/screenshot/velumin-screenshot" --archive "$VELUMIN_ARCHIVE" docs/screenshots/archive.png
