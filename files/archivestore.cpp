@@ -4,6 +4,9 @@
 #include "data/logging.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
@@ -135,6 +138,22 @@ bool ArchiveStore::open(int busyTimeoutMs)
         m_error = m_db.lastError().text();
         return false;
     }
+    // Two programs that open a new file at once can both wait for the other to switch its
+    // journal, which SQLite ends at once with "database is locked" for one of them rather than
+    // wait: that one starts again, a moment later, until the busy timeout.
+    QDeadlineTimer deadline(busyTimeoutMs);
+    for (;;) {
+        m_busy = false;
+        if (setUp())
+            return true;
+        if (!m_busy || deadline.hasExpired())
+            return false;
+        QThread::msleep(QRandomGenerator::global()->bounded(5, 30));
+    }
+}
+
+bool ArchiveStore::setUp()
+{
     QSqlQuery q(m_db);
     // Read before anything is written: a newer file stays exactly as it is.
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
@@ -162,6 +181,9 @@ bool ArchiveStore::open(int busyTimeoutMs)
 bool ArchiveStore::fail(const QSqlQuery& query)
 {
     m_error = query.lastError().text();
+    // SQLITE_BUSY and SQLITE_LOCKED.
+    const QString code = query.lastError().nativeErrorCode();
+    m_busy = code == QLatin1String("5") || code == QLatin1String("6");
     return false;
 }
 

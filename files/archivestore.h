@@ -60,6 +60,8 @@ public:
 
 private:
     bool open(int busyTimeoutMs);
+    // The pragmas and the schema, once the file is open.
+    bool setUp();
     bool fail(const QSqlQuery& query);
     bool exec(QSqlQuery& query);
     std::optional<qint64> meterId(const QString& serial, int kind);
@@ -71,4 +73,5 @@ private:
     QSqlDatabase m_db;
     bool m_open = false;
     QString m_error;
+    bool m_busy = false; // the last failure was another program's lock
 };
