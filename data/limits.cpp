@@ -1,5 +1,6 @@
 #include "data/limits.h"
 
+#include "data/jsonfields.h"
 #include "data/kinds.h"
 
 #include <QCoreApplication>
@@ -11,40 +12,19 @@
 
 namespace Limits {
 
+using JsonFields::channelNumber;
+using JsonFields::kindOfName;
+using JsonFields::putOptional;
+using JsonFields::readBool;
+using JsonFields::readNumber;
+
 namespace {
+
+const QString limitsFile = QStringLiteral("a limits file");
 
 QString tr(const char* text)
 {
     return QCoreApplication::translate("Limits", text);
-}
-
-// Reads an optional number; false (with the problem) when the key holds something else.
-bool readNumber(const QJsonObject& o, const char* key, const QString& where,
-                std::optional<double>* out, QString* error)
-{
-    const QJsonValue v = o.value(QLatin1String(key));
-    if (v.isUndefined())
-        return true;
-    if (!v.isDouble()) {
-        *error = tr("%1\"%2\" must be a number").arg(where, QLatin1String(key));
-        return false;
-    }
-    *out = v.toDouble();
-    return true;
-}
-
-bool readBool(const QJsonObject& o, const char* key, const QString& where, bool* out,
-              QString* error)
-{
-    const QJsonValue v = o.value(QLatin1String(key));
-    if (v.isUndefined())
-        return true;
-    if (!v.isBool()) {
-        *error = tr("%1\"%2\" must be true or false").arg(where, QLatin1String(key));
-        return false;
-    }
-    *out = v.toBool();
-    return true;
 }
 
 bool ordered(const std::optional<double>& min, const std::optional<double>& max,
@@ -55,47 +35,6 @@ bool ordered(const std::optional<double>& min, const std::optional<double>& max,
         return false;
     }
     return true;
-}
-
-// A channel key: a positive decimal integer, nothing else.
-std::optional<int> channelNumber(const QString& key)
-{
-    bool ok = false;
-    const int n = key.toInt(&ok, 10);
-    if (!ok || n <= 0 || QString::number(n) != key)
-        return std::nullopt;
-    return n;
-}
-
-// A key the format does not know is refused rather than ignored: a misspelt "mxa" would
-// otherwise leave a channel unchecked without a word.
-bool knownKeys(const QJsonObject& o, std::initializer_list<const char*> keys, const QString& where,
-               QString* error)
-{
-    for (auto it = o.begin(); it != o.end(); ++it) {
-        if (std::none_of(keys.begin(), keys.end(),
-                         [&it](const char* k) { return it.key() == QLatin1String(k); })) {
-            *error = tr("%1\"%2\" is not a key of a limits file").arg(where, it.key());
-            return false;
-        }
-    }
-    return true;
-}
-
-// The kind code of a kind's name in any case; 0 when it names none.
-int kindOfName(const QString& name)
-{
-    for (int kind = Kind::First; kind <= Kind::Last; ++kind) {
-        if (name.compare(kindName(kind), Qt::CaseInsensitive) == 0)
-            return kind;
-    }
-    return 0;
-}
-
-void putOptional(QJsonObject& o, const char* key, const std::optional<double>& v)
-{
-    if (v)
-        o.insert(QLatin1String(key), *v);
 }
 
 } // namespace
@@ -195,19 +134,12 @@ RecordResult judge(const LimitSet& limits, const QList<Reading>& readings)
 
 std::optional<LimitSet> fromJson(const QByteArray& json, QString* error)
 {
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
-    if (doc.isNull()) {
-        *error = tr("not JSON: %1 at byte %2").arg(parseError.errorString()).arg(parseError.offset);
+    const std::optional<QJsonObject> parsed = JsonFields::object(json, error);
+    if (!parsed)
         return std::nullopt;
-    }
-    if (!doc.isObject()) {
-        *error = tr("not a JSON object");
-        return std::nullopt;
-    }
-    const QJsonObject o = doc.object();
-    if (!knownKeys(o, {"enabled", "name", "kind", "min", "max", "maxSpread", "channels"}, QString(),
-                   error))
+    const QJsonObject o = *parsed;
+    if (!JsonFields::knownKeys(o, {"enabled", "name", "kind", "min", "max", "maxSpread", "channels"},
+                               QString(), limitsFile, error))
         return std::nullopt;
     LimitSet l;
     const QJsonValue name = o.value(QLatin1String("name"));
@@ -255,7 +187,7 @@ std::optional<LimitSet> fromJson(const QByteArray& json, QString* error)
         }
         const QJsonObject c = it.value().toObject();
         Override ov;
-        if (!knownKeys(c, {"check", "min", "max"}, where, error) ||
+        if (!JsonFields::knownKeys(c, {"check", "min", "max"}, where, limitsFile, error) ||
             !readBool(c, "check", where, &ov.check, error) ||
             !readNumber(c, "min", where, &ov.min, error) ||
             !readNumber(c, "max", where, &ov.max, error) ||

@@ -29,6 +29,13 @@ QJsonArray channels(const Report::Record& record)
             c.insert(QStringLiteral("total"), true);
         if (channel.verdict)
             c.insert(QStringLiteral("verdict"), Limits::verdictText(channel.verdict->verdict));
+        if (const auto& loss = channel.loss) {
+            c.insert(QStringLiteral("loss"), loss->loss ? QJsonValue(*loss->loss) : QJsonValue());
+            if (loss->verdict) {
+                c.insert(QStringLiteral("lossVerdict"), Loss::verdictText(*loss->verdict));
+                c.insert(QStringLiteral("lossMargin"), *loss->margin);
+            }
+        }
         out.append(c);
     }
     return out;
@@ -73,6 +80,12 @@ ReportFormats::Outcome write(const Report& report, QIODevice& out, QString* erro
         if (const auto verdict = r.verdict())
             record.insert(QStringLiteral("verdict"),
                           verdict->pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+        if (report.judgesLoss()) {
+            const std::optional<Loss::RecordLoss> loss = r.loss();
+            record.insert(QStringLiteral("lossVerdict"),
+                          loss && loss->verdict ? QJsonValue(Loss::verdictText(*loss->verdict))
+                                                : QJsonValue());
+        }
         record.insert(QStringLiteral("channels"), channels(r));
         if (!put((i == 0 ? "\n" : ",\n") + nested(record, 2)))
             return Outcome::Failed;

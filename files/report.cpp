@@ -5,6 +5,8 @@
 #include "data/kinds.h"
 #include "files/reportcontent.h"
 
+#include <QMap>
+
 Report::Report(const MeterIdentity& identity, int kind, bool displayFreq,
                const Limits::LimitSet& limits, const QList<Measurement>& records,
                const QDateTime& made)
@@ -15,6 +17,19 @@ Report::Report(const MeterIdentity& identity, int kind, bool displayFreq,
     , m_records(records)
     , m_made(made)
 {
+}
+
+void Report::setLoss(const Loss::Reference& reference, const Loss::Budget& budget)
+{
+    const bool fits = reference.kind == 0 || reference.kind == m_kind;
+    m_reference = fits ? reference : Loss::Reference();
+    m_budget = fits ? budget : Loss::Budget();
+}
+
+void Report::setJob(const JobBlock& block, const QString& job)
+{
+    m_jobBlock = block;
+    m_job = job;
 }
 
 QStringList Report::headers() const
@@ -75,6 +90,11 @@ QList<Report::Channel> Report::Record::channels() const
     const QString unit = Detail::labelsInFrequency(r.m_kind, r.m_displayFreq, r.m_identity.product)
                              ? QStringLiteral("THz")
                              : QStringLiteral("nm");
+    QMap<int, Loss::ChannelLoss> losses;
+    if (r.judgesLoss()) {
+        for (const Loss::ChannelLoss& l : Loss::judge(r.m_reference, r.m_budget, m).channels)
+            losses.insert(l.position, l);
+    }
     QList<Channel> out;
     out.reserve(rows.size());
     for (int k = 0; k < rows.size() && k < readings.size(); ++k) {
@@ -89,6 +109,8 @@ QList<Report::Channel> Report::Record::channels() const
         // Totals are not channels, and are never judged.
         if (!c.total)
             c.verdict = ReportContent::channelVerdict(r.m_limits, {c.position, c.dbm});
+        if (!c.total && losses.contains(c.position))
+            c.loss = losses.value(c.position);
         out.append(c);
     }
     return out;
@@ -97,4 +119,11 @@ QList<Report::Channel> Report::Record::channels() const
 std::optional<Limits::RecordResult> Report::Record::verdict() const
 {
     return ReportContent::recordVerdict(m_report->m_limits, *m_record);
+}
+
+std::optional<Loss::RecordLoss> Report::Record::loss() const
+{
+    if (!m_report->judgesLoss())
+        return std::nullopt;
+    return Loss::judge(m_report->m_reference, m_report->m_budget, *m_record);
 }

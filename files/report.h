@@ -1,7 +1,9 @@
 #pragma once
 
 #include "data/identity.h"
+#include "data/jobblock.h"
 #include "data/limits.h"
+#include "data/loss.h"
 #include "data/measurement.h"
 
 #include <QDate>
@@ -28,6 +30,7 @@ public:
         double dbm = 0;
         bool total = false;
         std::optional<Limits::ChannelResult> verdict; // where the limits check the channel
+        std::optional<Loss::ChannelLoss> loss;        // where a reference is in force
 
         // The No and the power text, as the detail view shows them.
         QString number() const { return row.value(0); }
@@ -58,6 +61,8 @@ public:
         QList<Channel> channels() const;
         // None where the limits are off.
         std::optional<Limits::RecordResult> verdict() const;
+        // None where no reference is in force.
+        std::optional<Loss::RecordLoss> loss() const;
 
     private:
         friend class Report;
@@ -86,6 +91,21 @@ public:
     // The detail view's column titles.
     QStringList headers() const;
 
+    // Loss against `reference`, judged against `budget`: kept only where the reference may be
+    // of this kind. Without it, no record has a loss and the CSV and JSON are as they were.
+    void setLoss(const Loss::Reference& reference, const Loss::Budget& budget);
+    bool judgesLoss() const { return m_reference.isSet(); }
+    const Loss::Reference& reference() const { return m_reference; }
+    const Loss::Budget& budget() const { return m_budget; }
+    // Who the report is for, and the job its download was archived under.
+    void setJob(const JobBlock& block, const QString& job);
+    const JobBlock& jobBlock() const { return m_jobBlock; }
+    const QString& job() const { return m_job; }
+    // How many records the meter held: a report of fewer was cut short. 0: as many as it has.
+    void setExpected(int total) { m_expected = total; }
+    int expected() const { return m_expected; }
+    bool incomplete() const { return m_expected > count(); }
+
     int count() const { return int(m_records.size()); }
     Record record(int i) const { return Record(*this, m_records.at(i), m_first + i + 1); }
     // The report of record i alone, numbered as here: a fibre-row CSV file holds one record.
@@ -98,5 +118,10 @@ private:
     Limits::LimitSet m_limits;
     QList<Measurement> m_records;
     QDateTime m_made;
+    Loss::Reference m_reference;
+    Loss::Budget m_budget;
+    JobBlock m_jobBlock;
+    QString m_job;
+    int m_expected = 0;
     int m_first = 0; // how many records of the meter's list come before the first here
 };
