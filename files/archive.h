@@ -2,6 +2,7 @@
 
 #include "data/identity.h"
 #include "data/limits.h"
+#include "data/loss.h"
 #include "data/measurement.h"
 
 #include <QDateTime>
@@ -29,6 +30,9 @@ struct Download {
     QString host;
     // The limits in force when it was made; off when none judged its records.
     Limits::LimitSet limits;
+    // The reference and loss budget in force when it was made; unset when there was none.
+    Loss::Reference reference;
+    Loss::Budget budget;
     // As listed: records archived, records judged and records that failed.
     int records = 0;
     int judged = 0;

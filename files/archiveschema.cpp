@@ -47,6 +47,11 @@ const QStringList steps[] = {
             "failed = (SELECT count(*) FROM links WHERE download = downloads.id AND pass = 0)"),
         QStringLiteral("CREATE INDEX downloads_by_start ON downloads (started)"),
     },
+    // 3: the reference and the loss budget a download was judged against.
+    {
+        QStringLiteral("ALTER TABLE downloads ADD COLUMN reference TEXT"),
+        QStringLiteral("ALTER TABLE downloads ADD COLUMN budget TEXT"),
+    },
 };
 
 static_assert(std::size(steps) == ArchiveStore::SchemaVersion,

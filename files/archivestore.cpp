@@ -57,7 +57,7 @@ QDateTime timeOf(const QVariant& v)
 const QString downloadColumns = QStringLiteral(
     "d.uuid, d.product, d.serial, d.hardware, d.firmware, d.build, d.hw_ver, d.fw_ver, d.kind, "
     "d.total, d.started, d.ended, d.complete, d.job, d.user, d.host, d.limits, d.records, "
-    "d.judged, d.failed");
+    "d.judged, d.failed, d.reference, d.budget");
 
 Archive::Download downloadOf(const QSqlQuery& q)
 {
@@ -89,6 +89,11 @@ Archive::Download downloadOf(const QSqlQuery& q)
     d.records = q.value(17).toInt();
     d.judged = q.value(18).toInt();
     d.failed = q.value(19).toInt();
+    QString error;
+    if (!q.value(20).isNull())
+        d.reference = Loss::referenceFromJson(q.value(20).toByteArray(), &error).value_or(Loss::Reference{});
+    if (!q.value(21).isNull())
+        d.budget = Loss::budgetFromJson(q.value(21).toByteArray(), &error).value_or(Loss::Budget{});
     return d;
 }
 
@@ -249,8 +254,8 @@ bool ArchiveStore::begin(const Archive::Download& d)
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral(
         "INSERT INTO downloads (uuid, meter, product, serial, hardware, firmware, build, hw_ver, "
-        "fw_ver, kind, total, started, ended, complete, job, user, host, limits) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "fw_ver, kind, total, started, ended, complete, job, user, host, limits, reference, "
+        "budget) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(d.id.toString(QUuid::WithoutBraces));
     q.addBindValue(*meter);
     for (const QString& text : {d.meter.product, d.meter.serial, d.meter.hardware,
@@ -266,8 +271,11 @@ bool ArchiveStore::begin(const Archive::Download& d)
     q.addBindValue(textValue(d.job));
     q.addBindValue(textValue(d.user));
     q.addBindValue(textValue(d.host));
-    q.addBindValue(d.limits.enabled ? QVariant(QString::fromUtf8(Limits::toJson(d.limits)))
-                                    : QVariant(QMetaType::fromType<QString>()));
+    const QVariant none(QMetaType::fromType<QString>());
+    q.addBindValue(d.limits.enabled ? QVariant(QString::fromUtf8(Limits::toJson(d.limits))) : none);
+    q.addBindValue(d.reference.isSet() ? QVariant(QString::fromUtf8(Loss::toJson(d.reference)))
+                                       : none);
+    q.addBindValue(d.budget.isSet() ? QVariant(QString::fromUtf8(Loss::toJson(d.budget))) : none);
     return exec(q);
 }
 

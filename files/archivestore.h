@@ -19,7 +19,7 @@ class QSqlQuery;
 class ArchiveStore {
 public:
     // The schema this program writes, in PRAGMA user_version.
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
 
     // Opens `path`; `busyTimeoutMs` is how long a write waits for another program's.
     explicit ArchiveStore(const QString& path, int busyTimeoutMs = 5000);

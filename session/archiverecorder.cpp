@@ -61,6 +61,10 @@ void ArchiveRecorder::started(int total)
     d.job = m_job;
     d.user = Archive::userName();
     d.host = Archive::hostName();
+    if (m_reference.isSet() && (m_reference.kind == 0 || m_reference.kind == d.kind)) {
+        d.reference = m_reference;
+        d.budget = m_budget;
+    }
     m_judging = ReportContent::judges(m_limits, d.kind);
     if (m_judging)
         d.limits = m_limits;

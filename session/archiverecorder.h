@@ -26,6 +26,11 @@ public:
     // What the next downloads are archived with.
     void setJob(const QString& job) { m_job = job; }
     void setLimits(const Limits::LimitSet& limits) { m_limits = limits; }
+    void setLoss(const Loss::Reference& reference, const Loss::Budget& budget)
+    {
+        m_reference = reference;
+        m_budget = budget;
+    }
     // The download being archived; null between downloads.
     QUuid current() const { return m_current.id; }
     // Ends the download being archived, if any, and waits until everything handed over has been
@@ -47,6 +52,8 @@ private:
     MeterIdentity m_identity;
     QString m_job;
     Limits::LimitSet m_limits;
+    Loss::Reference m_reference;
+    Loss::Budget m_budget;
     Archive::Download m_current;
     bool m_judging = false;
     bool m_failed = false;
