@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+
 namespace Loss {
 
 namespace {
@@ -21,6 +23,13 @@ QString tr(const char* text)
 bool dark(double dbm)
 {
     return dbm < Limits::Low;
+}
+
+// Differences of dBm values given to hundredths, without the binary noise of the subtraction
+// (1 rather than 0.9999999999999991).
+double clean(double db)
+{
+    return std::round(db * 1e6) / 1e6;
 }
 
 } // namespace
@@ -70,10 +79,10 @@ RecordLoss judge(const Reference& reference, const Budget& budget,
         if (ref != reference.channels.cend())
             c.reference = *ref;
         if (c.reference && !dark(*c.reference) && !dark(r.dbm))
-            c.loss = *c.reference - r.dbm;
+            c.loss = clean(*c.reference - r.dbm);
         c.budget = budget.maxLossFor(r.number);
         if (c.loss && c.budget) {
-            c.margin = *c.budget - *c.loss;
+            c.margin = clean(*c.budget - *c.loss);
             // A link does not add light: a loss that far below zero is a reference to set again.
             c.verdict = *c.loss < CheckRefBelow ? Verdict::CheckRef
                         : *c.loss <= *c.budget  ? Verdict::Pass

@@ -4,6 +4,7 @@
 #include "device/comports.h"
 #include "data/displayunit.h"
 #include "data/limitsstore.h"
+#include "data/lossstore.h"
 #include "export/reportfiles.h"
 #include "files/archive.h"
 #include "files/archivestore.h"
@@ -131,10 +132,12 @@ void Exporter::start()
         reportArchived();
         return;
     }
-    if (!loadLimits() || !checkOutputs())
+    if (!loadLimits() || !loadLoss() || !checkOutputs())
         return;
-    if (m_recorder)
+    if (m_recorder) {
         m_recorder->setLimits(m_limits);
+        m_recorder->setLoss(m_reference, m_budget);
+    }
     if (!openPort())
         return;
     m_deadline.start();
@@ -165,10 +168,11 @@ void Exporter::reportArchived()
         finish(Usage, why);
         return;
     }
-    if (!loadLimits() || !checkOutputs())
+    if (!loadLimits() || !loadLoss() || !checkOutputs())
         return;
     m_identity = d->meter;
     m_identified = true;
+    m_options.job = d->job;
     if (!m_options.downloads()) {
         printIdentity();
         return;
@@ -241,6 +245,65 @@ bool Exporter::loadLimits()
                      "%s lacks: %s\n",
                      qPrintable(kindTitle(m_options.kind)),
                      qPrintable(foreign.join(QStringLiteral(", "))));
+    return true;
+}
+
+bool Exporter::loadLoss()
+{
+    QString error;
+    if (!m_options.referenceFile.isEmpty()) {
+        const std::optional<Loss::Reference> reference =
+            LossStore::readReferenceFile(m_options.referenceFile, &error);
+        if (!reference) {
+            finish(Usage, QStringLiteral("the reference file %1 cannot be used: %2")
+                              .arg(m_options.referenceFile, error));
+            return false;
+        }
+        if (reference->kind != 0 && reference->kind != m_options.kind) {
+            finish(Usage, QStringLiteral("the reference was made for %1, not %2")
+                              .arg(kindTitle(reference->kind), kindTitle(m_options.kind)));
+            return false;
+        }
+        m_reference = *reference;
+    }
+    if (!m_options.budgetFile.isEmpty()) {
+        const std::optional<Loss::Budget> budget =
+            LossStore::readBudgetFile(m_options.budgetFile, &error);
+        if (!budget) {
+            finish(Usage, QStringLiteral("the budget file %1 cannot be used: %2")
+                              .arg(m_options.budgetFile, error));
+            return false;
+        }
+        m_budget = *budget;
+    }
+    if (!m_options.jobFile.isEmpty()) {
+        const std::optional<JobBlock> job = LossStore::readJobFile(m_options.jobFile, &error);
+        if (!job) {
+            finish(Usage,
+                   QStringLiteral("the job file %1 cannot be used: %2").arg(m_options.jobFile, error));
+            return false;
+        }
+        m_jobBlock = *job;
+    }
+    return true;
+}
+
+bool Exporter::takeReferenceRecord()
+{
+    if (!m_options.referenceRecord)
+        return true;
+    const int n = *m_options.referenceRecord;
+    const QList<Measurement> records = this->records();
+    if (n >= records.size()) {
+        finish(Usage, QStringLiteral("--reference-record %1: the meter holds %2 records")
+                          .arg(n)
+                          .arg(records.size()));
+        return false;
+    }
+    m_reference = Loss::referenceFrom(records.at(n), m_identity.product + QLatin1Char(' ') +
+                                                         m_identity.serial);
+    if (m_recorder)
+        m_recorder->amendLoss(m_reference, m_budget);
     return true;
 }
 
@@ -353,7 +416,7 @@ void Exporter::downloaded()
     m_progress.finish();
     // The port is free before the reports are written.
     closeLink();
-    if (!writeReports())
+    if (!takeReferenceRecord() || !writeReports())
         return;
     const int status = verdictStatus();
     if (status == Done && !m_options.quiet)
@@ -361,37 +424,60 @@ void Exporter::downloaded()
                QStringLiteral("%1 records of %2 %3%4")
                    .arg(recordCount())
                    .arg(m_identity.product, m_identity.serial,
-                        m_options.limitsFile.isEmpty() ? QString()
-                                                       : QStringLiteral(", every one passed")));
+                        m_options.limitsFile.isEmpty() && m_options.budgetFile.isEmpty()
+                            ? QString()
+                            : QStringLiteral(", every one passed")));
     else if (status == Done)
         finish(Done, QString());
 }
 
 int Exporter::verdictStatus()
 {
-    if (m_options.limitsFile.isEmpty())
+    const bool budget = m_options.judgesLoss() && m_budget.isSet();
+    if (m_options.limitsFile.isEmpty() && !budget)
         return Done;
-    QStringList failed;
+    QStringList failed, lossFailed, checkRef;
     const QList<Measurement> records = this->records();
     for (int i = 0; i < records.size(); ++i) {
-        const auto verdict = ReportContent::recordVerdict(m_limits, records.at(i));
         // Numbered as the record list and the PDF number them.
+        const QString number = QString::number(i + 1);
+        const auto verdict = ReportContent::recordVerdict(m_limits, records.at(i));
         if (verdict && !verdict->pass)
-            failed << QString::number(i + 1);
+            failed << number;
+        if (!budget)
+            continue;
+        const std::optional<Loss::Verdict> loss =
+            Loss::judge(m_reference, m_budget, records.at(i)).verdict;
+        if (loss == Loss::Verdict::Fail)
+            lossFailed << number;
+        else if (loss == Loss::Verdict::CheckRef)
+            checkRef << number;
     }
-    if (failed.isEmpty())
+    QStringList lines;
+    const auto say = [&lines, &records](const QStringList& numbers, const char* what) {
+        if (!numbers.isEmpty())
+            lines << QStringLiteral("%1 of %2 records %3 (No %4)")
+                         .arg(numbers.size())
+                         .arg(records.size())
+                         .arg(QLatin1String(what), numbers.join(QStringLiteral(", ")));
+    };
+    say(failed, "failed their limits");
+    say(lossFailed, "failed their loss budget");
+    say(checkRef, "need the reference set again, with a loss below -0.3 dB");
+    if (lines.isEmpty())
         return Done;
-    finish(LimitsFailed, QStringLiteral("%1 of %2 records failed their limits (No %3)")
-                             .arg(failed.size())
-                             .arg(records.size())
-                             .arg(failed.join(QStringLiteral(", "))));
+    finish(LimitsFailed, lines.join(QStringLiteral("; ")));
     return LimitsFailed;
 }
 
 bool Exporter::writeReports()
 {
-    const Report report(m_identity, m_options.kind, m_displayFreq, m_limits, records(),
-                        QDateTime::currentDateTime());
+    Report report(m_identity, m_options.kind, m_displayFreq, m_limits, records(),
+                  QDateTime::currentDateTime());
+    if (m_options.judgesLoss())
+        report.setLoss(m_reference, m_budget);
+    report.setJob(m_jobBlock, m_options.job);
+    report.setExpected(m_total);
     ReportFiles::Pending pending;
     // In the order they have always been written, which the progress lines and the commit follow.
     if (!writeCsv(pending, report) || !writeReport(pending, m_options.json, "json", report) ||

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "data/identity.h"
+#include "data/jobblock.h"
 #include "data/limits.h"
+#include "data/loss.h"
 #include "export/exportoptions.h"
 #include "export/progressmeter.h"
 #include "session/metersession.h"
@@ -67,6 +69,12 @@ private:
     // Said once, on standard error; the run goes on.
     void archiveFailed(const QString& why);
     bool loadLimits();
+    // The reference file, the budget and the job block; false after finish() when one cannot be
+    // used.
+    bool loadLoss();
+    // --reference-record: the reference from a record of the download; false after finish()
+    // when there is no such record.
+    bool takeReferenceRecord();
     bool checkOutputs();
     bool openPort();
     void identified(const MeterIdentity& identity);
@@ -96,6 +104,9 @@ private:
 
     ExportOptions m_options;
     Limits::LimitSet m_limits;
+    Loss::Reference m_reference;
+    Loss::Budget m_budget;
+    JobBlock m_jobBlock;
     bool m_displayFreq = false;
     MeterSession m_session;
     ArchiveRecorder* m_recorder = nullptr;

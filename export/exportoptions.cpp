@@ -14,10 +14,13 @@ QString usageLine()
         "usage: velumin-export --list\n"
         "       velumin-export --port PORT --type TYPE [--csv FILE] [--pdf FILE] [--json FILE]\n"
         "                      [--limits FILE] [--record N] [--unit nm|thz] [--timeout SECONDS]\n"
-        "                      [--job TEXT] [--no-archive] [--quiet]\n"
+        "                      [--reference FILE | --reference-record N] [--budget FILE]\n"
+        "                      [--job-file FILE] [--job TEXT] [--no-archive] [--quiet]\n"
         "       velumin-export --archived\n"
         "       velumin-export --from-archive ID [--csv FILE] [--pdf FILE] [--json FILE]\n"
-        "                      [--limits FILE] [--record N] [--unit nm|thz] [--quiet]");
+        "                      [--limits FILE] [--record N] [--unit nm|thz]\n"
+        "                      [--reference FILE | --reference-record N] [--budget FILE]\n"
+        "                      [--job-file FILE] [--quiet]");
 }
 
 // The kind names, comma-separated, in lines that fit beside the option column.
@@ -96,6 +99,15 @@ Downloads every record of an optical power meter and writes the reports Velumin 
   --limits FILE      judge every record against a limits file; exit status 1 when one fails
                      (alone, without a report, only the verdict)
   --record N         MPO meters: the record the CSV report holds, from 0
+  --reference FILE   judge the loss of every channel (reference - reading, dB) against a
+                     reference file: {"name", "kind", "channels": {"1": -2.5, ...}} in dBm
+  --reference-record N
+                     the same against record N of this download (from 0, as --record)
+  --budget FILE      the loss budget: {"maxLoss": 3.5, "channels": {"4": {"maxLoss": 2}}} or
+                     {"link": {"lengthKm", "dbPerKm", "connectorPairs", "splices"}}; exit
+                     status 1 when a record's loss fails it or its reference must be set again
+  --job-file FILE    the PDF report's job block: {"company", "customer", "site", "link",
+                     "operator", "logo"}
   --unit nm|thz      label channels by wavelength or frequency (default: Velumin's setting)
   --timeout SECONDS  how long to wait for the meter's identity (default 5), and during the
                      download for each record (at least 8 s)
@@ -112,7 +124,8 @@ said in one line on standard error; the run goes on as without it.
   --from-archive ID  report an archived download (its id, or the start of it) instead of a
                      meter's: --csv, --pdf, --json, --limits, --record and --unit as for a port
 
-Exit status: 0 done (and every record passed its limits), 1 a record failed its limits,
+Exit status: 0 done (and every record passed its limits and budget), 1 a record failed its
+limits or its loss budget, or needs its reference set again (a loss below -0.3 dB),
 2 wrong usage, 3 the port cannot be opened, 4 no identity within the timeout, 5 the meter went
 away or answered no record request, 6 a file could not be written, 7 the archive cannot be
 read, 130 interrupted.
@@ -137,9 +150,12 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
                              pdf = valued("pdf"), json = valued("json"), limits = valued("limits"),
                              record = valued("record"), unit = valued("unit"),
                              timeout = valued("timeout"), job = valued("job"),
-                             fromArchive = valued("from-archive");
+                             fromArchive = valued("from-archive"), reference = valued("reference"),
+                             referenceRecord = valued("reference-record"),
+                             budget = valued("budget"), jobFile = valued("job-file");
     p.addOptions({help, version, list, quiet, port, type, csv, pdf, json, limits, record, unit,
-                  timeout, archived, noArchive, job, fromArchive});
+                  timeout, archived, noArchive, job, fromArchive, reference, referenceRecord,
+                  budget, jobFile});
     const auto fail = [error](const QString& text) {
         *error = text;
         return Parsed::Error;
@@ -152,8 +168,9 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
         return Parsed::Version;
     if (!p.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument: %1").arg(p.positionalArguments().first()));
-    for (const QCommandLineOption* once : {&port, &type, &csv, &pdf, &json, &limits, &record,
-                                           &unit, &timeout, &job, &fromArchive}) {
+    for (const QCommandLineOption* once :
+         {&port, &type, &csv, &pdf, &json, &limits, &record, &unit, &timeout, &job, &fromArchive,
+          &reference, &referenceRecord, &budget, &jobFile}) {
         if (p.values(*once).size() > 1)
             return fail(QStringLiteral("--%1 given more than once").arg(once->names().first()));
         // Most often an unset variable in a script: taken as "not given", a run would report
@@ -201,6 +218,22 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
     o->pdf = p.value(pdf);
     o->json = p.value(json);
     o->limitsFile = p.value(limits);
+    o->referenceFile = p.value(reference);
+    o->budgetFile = p.value(budget);
+    o->jobFile = p.value(jobFile);
+    if (p.isSet(referenceRecord)) {
+        bool ok = false;
+        const int n = p.value(referenceRecord).toInt(&ok);
+        if (!ok || n < 0)
+            return fail(QStringLiteral("--reference-record %1: not a record index (0, 1, ...)")
+                            .arg(p.value(referenceRecord)));
+        o->referenceRecord = n;
+    }
+    if (o->referenceRecord && !o->referenceFile.isEmpty())
+        return fail(QStringLiteral("give --reference or --reference-record, not both"));
+    if (!o->budgetFile.isEmpty() && !o->judgesLoss())
+        return fail(QStringLiteral("--budget judges the loss against a reference: give "
+                                   "--reference or --reference-record"));
     const QStringList outputs = {o->csv, o->pdf, o->json};
     if (outputs.count(QStringLiteral("-")) > 1)
         return fail(QStringLiteral("only one report can go to standard output"));

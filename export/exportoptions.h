@@ -19,6 +19,10 @@ struct ExportOptions {
     QString pdf;
     QString json;
     QString limitsFile;
+    QString referenceFile;               // loss against this reference file ...
+    std::optional<int> referenceRecord;  // ... or against this record of the download, from 0
+    QString budgetFile;
+    QString jobFile; // the PDF report's job block
     std::optional<int> record;       // MPO kinds: the record the CSV report holds, from 0
     std::optional<bool> displayFreq; // none: the window's stored setting
     bool quiet = false;
@@ -27,8 +31,11 @@ struct ExportOptions {
     // A report or a verdict asked for: the records are downloaded.
     bool downloads() const
     {
-        return !csv.isEmpty() || !pdf.isEmpty() || !json.isEmpty() || !limitsFile.isEmpty();
+        return !csv.isEmpty() || !pdf.isEmpty() || !json.isEmpty() || !limitsFile.isEmpty() ||
+               !referenceFile.isEmpty() || referenceRecord.has_value();
     }
+    // Loss is judged against a reference.
+    bool judgesLoss() const { return !referenceFile.isEmpty() || referenceRecord.has_value(); }
     // The records come from a meter, and are archived unless told not to be.
     bool archives() const { return fromArchive.isEmpty() && !noArchive && downloads(); }
     // The CSV file of MPO record `index`: the pattern with "%n" replaced, or the file itself.

@@ -70,7 +70,10 @@ QString clash(const ExportOptions& o)
     for (const Named& n :
          {Named{QStringLiteral("--csv"), mpo && o.record ? o.csvFileFor(*o.record) : o.csv},
           Named{QStringLiteral("--pdf"), o.pdf}, Named{QStringLiteral("--json"), o.json},
-          Named{QStringLiteral("--limits"), o.limitsFile}}) {
+          Named{QStringLiteral("--limits"), o.limitsFile},
+          Named{QStringLiteral("--reference"), o.referenceFile},
+          Named{QStringLiteral("--budget"), o.budgetFile},
+          Named{QStringLiteral("--job-file"), o.jobFile}}) {
         if (!n.path.isEmpty() && n.path != standardOutput)
             named << Named{n.option, target(n.path)};
     }

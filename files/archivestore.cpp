@@ -49,6 +49,12 @@ QVariant textValue(const QString& text)
     return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
 }
 
+// A file's text in a column; NULL where there is none.
+QVariant jsonValue(bool set, const QByteArray& json)
+{
+    return set ? QVariant(QString::fromUtf8(json)) : QVariant(QMetaType::fromType<QString>());
+}
+
 QDateTime timeOf(const QVariant& v)
 {
     return v.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(v.toLongLong());
@@ -271,11 +277,9 @@ bool ArchiveStore::begin(const Archive::Download& d)
     q.addBindValue(textValue(d.job));
     q.addBindValue(textValue(d.user));
     q.addBindValue(textValue(d.host));
-    const QVariant none(QMetaType::fromType<QString>());
-    q.addBindValue(d.limits.enabled ? QVariant(QString::fromUtf8(Limits::toJson(d.limits))) : none);
-    q.addBindValue(d.reference.isSet() ? QVariant(QString::fromUtf8(Loss::toJson(d.reference)))
-                                       : none);
-    q.addBindValue(d.budget.isSet() ? QVariant(QString::fromUtf8(Loss::toJson(d.budget))) : none);
+    q.addBindValue(jsonValue(d.limits.enabled, Limits::toJson(d.limits)));
+    q.addBindValue(jsonValue(d.reference.isSet(), Loss::toJson(d.reference)));
+    q.addBindValue(jsonValue(d.budget.isSet(), Loss::toJson(d.budget)));
     return exec(q);
 }
 
@@ -510,6 +514,19 @@ bool ArchiveStore::setJob(const QUuid& id, const QString& job)
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("UPDATE downloads SET job = ? WHERE uuid = ?"));
     q.addBindValue(textValue(job));
+    q.addBindValue(id.toString(QUuid::WithoutBraces));
+    return exec(q);
+}
+
+bool ArchiveStore::setLoss(const QUuid& id, const Loss::Reference& reference,
+                           const Loss::Budget& budget)
+{
+    if (!m_open)
+        return false;
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE downloads SET reference = ?, budget = ? WHERE uuid = ?"));
+    q.addBindValue(jsonValue(reference.isSet(), Loss::toJson(reference)));
+    q.addBindValue(jsonValue(budget.isSet(), Loss::toJson(budget)));
     q.addBindValue(id.toString(QUuid::WithoutBraces));
     return exec(q);
 }

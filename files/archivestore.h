@@ -50,6 +50,7 @@ public:
     // Its records in list order; false, with the reason, when one cannot be read back.
     bool records(const QUuid& id, QList<Archive::Entry>* entries);
     bool setJob(const QUuid& id, const QString& job);
+    bool setLoss(const QUuid& id, const Loss::Reference& reference, const Loss::Budget& budget);
     // Removes a download, and the records no other download links.
     bool remove(const QUuid& id);
 

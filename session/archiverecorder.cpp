@@ -92,6 +92,13 @@ void ArchiveRecorder::ended(bool complete)
     if (m_current.id.isNull())
         return;
     const QUuid id = m_current.id;
+    m_last = id;
     m_current = Archive::Download();
     m_writer->end(id, QDateTime::currentDateTime(), complete);
+}
+
+void ArchiveRecorder::amendLoss(const Loss::Reference& reference, const Loss::Budget& budget)
+{
+    if (!m_last.isNull())
+        m_writer->amendLoss(m_last, reference, budget);
 }

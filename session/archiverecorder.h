@@ -31,6 +31,9 @@ public:
         m_reference = reference;
         m_budget = budget;
     }
+    // The reference and budget the last download was judged against once it had ended: one of
+    // its own records, say.
+    void amendLoss(const Loss::Reference& reference, const Loss::Budget& budget);
     // The download being archived; null between downloads.
     QUuid current() const { return m_current.id; }
     // Ends the download being archived, if any, and waits until everything handed over has been
@@ -55,6 +58,7 @@ private:
     Loss::Reference m_reference;
     Loss::Budget m_budget;
     Archive::Download m_current;
+    QUuid m_last; // the download archived last
     bool m_judging = false;
     bool m_failed = false;
 };

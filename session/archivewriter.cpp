@@ -31,6 +31,16 @@ void ArchiveWriter::end(const QUuid& id, const QDateTime& ended, bool complete)
     post({Step::End, download, {}, ended, complete});
 }
 
+void ArchiveWriter::amendLoss(const QUuid& id, const Loss::Reference& reference,
+                              const Loss::Budget& budget)
+{
+    Archive::Download download;
+    download.id = id;
+    download.reference = reference;
+    download.budget = budget;
+    post({Step::Amend, download, {}, {}, false});
+}
+
 // Calls reach the archive's thread by name: Qt then builds and frees the queued call inside
 // QtCore, and what travels with it goes through the inbox and its lock.
 void ArchiveWriter::post(Step step)
@@ -122,6 +132,8 @@ bool ArchiveWriter::apply(const Step& step)
         return m_store->add(step.download.id, step.entries);
     case Step::End:
         return m_store->end(step.download.id, step.ended, step.complete);
+    case Step::Amend:
+        return m_store->setLoss(step.download.id, step.download.reference, step.download.budget);
     }
     return false;
 }

@@ -28,6 +28,7 @@ public:
     void begin(const Archive::Download& download);
     void add(const QUuid& id, const Archive::Entry& entry);
     void end(const QUuid& id, const QDateTime& ended, bool complete);
+    void amendLoss(const QUuid& id, const Loss::Reference& reference, const Loss::Budget& budget);
     // Waits until what has come is written; the reason when it could not be, else empty.
     QString finish();
     // Closes the archive and hands the writer back to `home`, the thread that deletes it.
@@ -46,8 +47,9 @@ private Q_SLOTS:
 
 private:
     struct Step {
-        enum { Begin, Add, End } what;
-        Archive::Download download; // Begin: the download; Add and End: its id
+        enum { Begin, Add, End, Amend } what;
+        // Begin: the download; Amend: its id, reference and budget; Add and End: its id
+        Archive::Download download;
         QList<Archive::Entry> entries;
         QDateTime ended;
         bool complete = false;
