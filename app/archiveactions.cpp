@@ -6,6 +6,7 @@
 #include "app/prompts.h"
 #include "app/reportflow.h"
 #include "data/kinds.h"
+#include "data/lossstore.h"
 #include "files/archivestore.h"
 #include "files/report.h"
 
@@ -39,11 +40,16 @@ void ArchiveWindow::saveData()
                          });
 }
 
-void ArchiveWindow::exportReport(const char* formatId, const QString& title)
+void ArchiveWindow::exportReport(const char* formatId, const QString& title, bool askJob)
 {
-    if (m_download)
-        ReportFlow::exportReport(this, formatId, title, m_download->meter.product,
-                                 report(m_recordList));
+    if (!m_download)
+        return;
+    // Judged as the download was, against the reference and budget archived with it.
+    Report r = report(m_recordList);
+    r.setJob(LossStore::jobBlock(), m_download->job);
+    r.setLoss(m_download->reference, m_download->budget);
+    r.setExpected(m_download->total);
+    ReportFlow::exportReport(this, formatId, title, m_download->meter.product, r, askJob);
 }
 
 void ArchiveWindow::jobEdited()

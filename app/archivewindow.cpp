@@ -86,9 +86,9 @@ void ArchiveWindow::setUpActions()
     connect(m_graphAction, &QAction::triggered, this, &ArchiveWindow::graph);
     connect(m_save, &QAction::triggered, this, &ArchiveWindow::saveData);
     connect(m_exportReport, &QAction::triggered, this,
-            [this] { exportReport("pdf", tr("Export Report")); });
+            [this] { exportReport("pdf", tr("Export Report"), true); });
     connect(m_exportJson, &QAction::triggered, this,
-            [this] { exportReport("json", tr("Export JSON")); });
+            [this] { exportReport("json", tr("Export JSON"), false); });
     connect(m_delete, &QAction::triggered, this, &ArchiveWindow::deleteDownload);
 }
 

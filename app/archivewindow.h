@@ -74,7 +74,8 @@ private:
     // What the toolbar does with the listed download.
     void graph();
     void saveData();
-    void exportReport(const char* formatId, const QString& title);
+    // As of a fresh download; with `askJob`, the job block is asked for first.
+    void exportReport(const char* formatId, const QString& title, bool askJob);
     void jobEdited();
     void deleteDownload();
     // A report of `records` of the listed download, made now.
