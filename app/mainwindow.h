@@ -23,6 +23,7 @@ class QTreeWidgetItem;
 class ArchiveRecorder;
 class ArchiveWindow;
 class GraphWidget;
+class LossWindow;
 class OpenDataWidget;
 
 namespace Ui {
@@ -68,6 +69,8 @@ public:
     GraphWidget* graphWidget() const { return m_graphWidget; }
     // What keeps every download in the archive.
     ArchiveRecorder& archive() { return *m_archive; }
+    // The Loss window; null until Loss… made it.
+    LossWindow* lossWindow() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,9 +108,16 @@ private Q_SLOTS:
     void slotArchive();
     // The archive cannot be written: said in the status bar, and once in a message.
     void slotArchiveFailed(const QString& why);
+    // Tools and the record list's context menu: the selected record as the reference in force,
+    // and the window of its loss.
+    void slotSetReference();
+    void slotLoss();
 
 private:
     void setUpArchive();
+    void setUpLossActions();
+    // The Loss window, when there is one, shows the selected record in the display unit.
+    void showLoss();
     void selectComPort(int com);
     void restartDiscovery();
 
@@ -183,6 +193,9 @@ private:
     Limits::LimitSet m_limits;
     QAction* m_actionExportReport = nullptr;
     QAction* m_actionLimits = nullptr;
+    QAction* m_actionSetReference = nullptr;
+    QAction* m_actionLoss = nullptr;
+    QPointer<LossWindow> m_lossWindow;
 
     OpenDataWidget* m_openDataWidget = nullptr;
     // The meter went away while connected; Connect is still checked.

@@ -77,6 +77,9 @@ void MainWindow::slotRecordMenu(const QPoint& at)
     menu.addSeparator();
     menu.addAction(m_actionExportReport);
     menu.addAction(m_actionLimits);
+    menu.addSeparator();
+    menu.addAction(m_actionSetReference);
+    menu.addAction(m_actionLoss);
     menu.exec(ui->treeData->viewport()->mapToGlobal(at));
 }
 
