@@ -1,11 +1,14 @@
-// Loss against a reference: Use as Reference takes the selected record, and Loss… opens the
-// window of its loss, which follows the selection. These are the main window's loss members.
+// Loss against a reference and the comparison of two records: Use as Reference takes the
+// selected record, Loss… opens the window of its loss, which follows the selection, and
+// Compare… the window of two records. These are the main window's loss members.
 
 #include "app/mainwindow.h"
 
+#include "app/comparewindow.h"
 #include "app/losswindow.h"
 #include "app/recordviews.h"
 #include "data/logging.h"
+#include "files/archive.h"
 #include "ui_mainwindow.h"
 
 #include <QAction>
@@ -28,17 +31,25 @@ LossWindow* MainWindow::lossWindow() const
     return m_lossWindow;
 }
 
+CompareWindow* MainWindow::compareWindow() const
+{
+    return m_compareWindow;
+}
+
 void MainWindow::setUpLossActions()
 {
     m_actionSetReference = new QAction(tr("Use as Reference"), this);
     m_actionSetReference->setObjectName(QStringLiteral("actionSetReference"));
     m_actionLoss = new QAction(tr("Loss…"), this);
     m_actionLoss->setObjectName(QStringLiteral("actionLoss"));
+    m_actionCompare = new QAction(tr("Compare…"), this);
+    m_actionCompare->setObjectName(QStringLiteral("actionCompare"));
     connect(m_actionSetReference, &QAction::triggered, this, &MainWindow::slotSetReference);
     connect(m_actionLoss, &QAction::triggered, this, &MainWindow::slotLoss);
+    connect(m_actionCompare, &QAction::triggered, this, &MainWindow::slotCompare);
     if (auto* tools = ui->menuBar->findChild<QMenu*>(QStringLiteral("menuTools"))) {
         tools->addSeparator();
-        tools->addActions({m_actionSetReference, m_actionLoss});
+        tools->addActions({m_actionSetReference, m_actionLoss, m_actionCompare});
     }
 }
 
@@ -76,4 +87,19 @@ void MainWindow::showLoss()
     m_lossWindow->setDisplayFreq(m_displayFreq);
     m_lossWindow->showRecord(record ? std::optional<Measurement>(*record) : std::nullopt,
                              m_productName);
+}
+
+void MainWindow::slotCompare()
+{
+    qCDebug(lcWindow).noquote() << "# Compare";
+    const bool shown = m_compareWindow && m_compareWindow->isVisible();
+    if (!m_compareWindow)
+        m_compareWindow = new CompareWindow(Archive::location());
+    m_compareWindow->setDisplayFreq(m_displayFreq);
+    m_compareWindow->setCurrent(m_productName, m_serialNumber,
+                                m_session.download().records(m_kindCode));
+    // Showing it reads the archive again; one already shown is read again here.
+    if (shown)
+        m_compareWindow->refresh();
+    bringUp(m_compareWindow);
 }

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/archivewindow.h"
+#include "app/comparewindow.h"
 #include "app/losswindow.h"
 #include "app/prompts.h"
 #include "device/discovery.h"
@@ -99,6 +100,7 @@ MainWindow::~MainWindow()
     delete m_graphWidget;
     delete m_archiveWindow;
     delete m_lossWindow;
+    delete m_compareWindow;
     m_session.close();
     // Every record listed is written before the window goes.
     delete m_archive;

@@ -22,6 +22,7 @@ class QToolButton;
 class QTreeWidgetItem;
 class ArchiveRecorder;
 class ArchiveWindow;
+class CompareWindow;
 class GraphWidget;
 class LossWindow;
 class OpenDataWidget;
@@ -69,8 +70,9 @@ public:
     GraphWidget* graphWidget() const { return m_graphWidget; }
     // What keeps every download in the archive.
     ArchiveRecorder& archive() { return *m_archive; }
-    // The Loss window; null until Loss… made it.
+    // The Loss and Compare windows; null until Loss… or Compare… made them.
     LossWindow* lossWindow() const;
+    CompareWindow* compareWindow() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,9 +111,10 @@ private Q_SLOTS:
     // The archive cannot be written: said in the status bar, and once in a message.
     void slotArchiveFailed(const QString& why);
     // Tools and the record list's context menu: the selected record as the reference in force,
-    // and the window of its loss.
+    // the window of its loss, and the window that compares two records.
     void slotSetReference();
     void slotLoss();
+    void slotCompare();
 
 private:
     void setUpArchive();
@@ -195,7 +198,9 @@ private:
     QAction* m_actionLimits = nullptr;
     QAction* m_actionSetReference = nullptr;
     QAction* m_actionLoss = nullptr;
+    QAction* m_actionCompare = nullptr;
     QPointer<LossWindow> m_lossWindow;
+    QPointer<CompareWindow> m_compareWindow;
 
     OpenDataWidget* m_openDataWidget = nullptr;
     // The meter went away while connected; Connect is still checked.

@@ -170,7 +170,7 @@ private Q_SLOTS:
         QTest::newRow("menuTools")
             << "&Tools"
             << QStringList({"actionLimits", "actionExportReport", "separator", "actionSetReference",
-                            "actionLoss", "separator", "actionArchive"});
+                            "actionLoss", "actionCompare", "separator", "actionArchive"});
         QTest::newRow("menuHelp") << "&Help" << QStringList({"actionAbout"});
     }
     void menus()
