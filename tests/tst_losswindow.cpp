@@ -3,8 +3,10 @@
 #include "app/prompts.h"
 #include "app/reportflow.h"
 #include "data/lossstore.h"
+#include "files/archivestore.h"
 #include "graph/graphpicture.h"
 #include "metermodel.h"
+#include "session/archiverecorder.h"
 #include "windowharness.h"
 
 #include <QAction>
@@ -59,6 +61,8 @@ private Q_SLOTS:
     {
         m_session.startWithMeter();
         Prompts::setFileResponder([this](const Prompts::FileRequest&) { return m_fileAnswer; });
+        LossStore::storeReference({});
+        LossStore::storeBudget({});
         QVERIFY(WindowHarness::startMeter(m_sim, 1, {"--records", "3"}));
         m_window = std::make_unique<MainWindow>();
         WindowHarness::connectAs(*m_window, 1);
@@ -237,6 +241,22 @@ private Q_SLOTS:
         QCOMPARE(stored.logo, accept ? m_dir.filePath("logo.png") : QString());
         QCOMPARE(stored.company, "Nordfaser");
         QCOMPARE(QFile::exists(m_fileAnswer + ".pdf"), accept);
+    }
+
+    // A download is archived with the reference and budget in force when it starts.
+    void archivedWithTheReference()
+    {
+        m_session.prompts.clear();
+        child<QAction>(*m_window, "actionGetData")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_session.completions(), 1, 10000);
+        QCOMPARE(m_window->archive().finish(), QString());
+        ArchiveStore store(Archive::location());
+        const QList<Archive::Download> downloads = store.downloads();
+        QVERIFY(downloads.size() >= 2);
+        QCOMPARE(downloads.first().reference.name, "Mux A");
+        QCOMPARE(Loss::toJson(downloads.first().budget), Loss::toJson(LossStore::budget()));
+        // This run's first download, made before any reference was set.
+        QVERIFY(!downloads.at(1).reference.isSet());
     }
 };
 
