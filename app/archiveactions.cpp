@@ -1,11 +1,14 @@
 // What the archive window does with the chosen download: Save Data and the reports as of a fresh
-// download, its job, and deleting it.
+// download, its job, one of its records as the reference, and deleting it.
 
 #include "app/archivewindow.h"
 
+#include "app/losswindow.h"
 #include "app/prompts.h"
+#include "app/recordviews.h"
 #include "app/reportflow.h"
 #include "data/kinds.h"
+#include "data/lossstore.h"
 #include "files/archivestore.h"
 #include "files/report.h"
 
@@ -39,11 +42,33 @@ void ArchiveWindow::saveData()
                          });
 }
 
-void ArchiveWindow::exportReport(const char* formatId, const QString& title)
+void ArchiveWindow::exportReport(const char* formatId, const QString& title, bool askJob)
 {
-    if (m_download)
-        ReportFlow::exportReport(this, formatId, title, m_download->meter.product,
-                                 report(m_recordList));
+    if (!m_download)
+        return;
+    // Judged as the download was, against the reference and budget archived with it.
+    Report r = report(m_recordList);
+    r.setJob(LossStore::jobBlock(), m_download->job);
+    r.setLoss(m_download->reference, m_download->budget);
+    r.setExpected(m_download->total);
+    ReportFlow::exportReport(this, formatId, title, m_download->meter.product, r, askJob);
+}
+
+void ArchiveWindow::setReference()
+{
+    if (!m_download)
+        return;
+    const int row = currentRow();
+    const std::optional<Loss::Reference> reference = RecordViews::useAsReference(
+        this, m_records->currentItem(),
+        row >= 0 && row < m_recordList.size() ? &m_recordList.at(row) : nullptr,
+        m_download->meter.product + QLatin1Char(' ') + m_download->meter.serial);
+    if (!reference)
+        return;
+    emit referenceSet();
+    Prompts::information(
+        this, tr("Use as Reference"),
+        tr("The reference in force is now %1.").arg(LossWindow::referenceText(*reference)));
 }
 
 void ArchiveWindow::jobEdited()

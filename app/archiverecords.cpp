@@ -59,7 +59,10 @@ QWidget* ArchiveWindow::makeRecordSide()
     m_records->setUniformRowHeights(true);
     m_records->setRootIsDecorated(false);
     m_records->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_records->addActions({m_graphAction, m_save, m_exportReport, m_exportJson});
+    auto* separator = new QAction(m_records);
+    separator->setSeparator(true);
+    m_records->addActions(
+        {m_graphAction, m_save, m_exportReport, m_exportJson, separator, m_setReference});
     connect(m_records, &QTreeWidget::currentItemChanged, this, &ArchiveWindow::showRecordDetail);
     m_detail = new QTreeWidget;
     m_detail->setObjectName(QStringLiteral("treeArchiveDetail"));
@@ -182,7 +185,8 @@ void ArchiveWindow::setDisplayFreq(bool displayFreq)
 void ArchiveWindow::updateActions()
 {
     const bool chosen = m_download.has_value();
-    for (QAction* a : {m_graphAction, m_save, m_exportReport, m_exportJson, m_delete})
+    for (QAction* a :
+         {m_graphAction, m_save, m_exportReport, m_exportJson, m_delete, m_setReference})
         a->setEnabled(chosen);
     m_job->setEnabled(chosen);
 }

@@ -82,14 +82,16 @@ void ArchiveWindow::setUpActions()
     m_exportReport = action(tr("Export Report…"), "actionArchiveExportReport");
     m_exportJson = action(tr("Export JSON…"), "actionArchiveExportJson");
     m_delete = action(tr("Delete…"), "actionArchiveDelete");
+    m_setReference = action(tr("Use as Reference"), "actionArchiveSetReference");
     connect(m_refresh, &QAction::triggered, this, &ArchiveWindow::refresh);
     connect(m_graphAction, &QAction::triggered, this, &ArchiveWindow::graph);
     connect(m_save, &QAction::triggered, this, &ArchiveWindow::saveData);
     connect(m_exportReport, &QAction::triggered, this,
-            [this] { exportReport("pdf", tr("Export Report")); });
+            [this] { exportReport("pdf", tr("Export Report"), true); });
     connect(m_exportJson, &QAction::triggered, this,
-            [this] { exportReport("json", tr("Export JSON")); });
+            [this] { exportReport("json", tr("Export JSON"), false); });
     connect(m_delete, &QAction::triggered, this, &ArchiveWindow::deleteDownload);
+    connect(m_setReference, &QAction::triggered, this, &ArchiveWindow::setReference);
 }
 
 void ArchiveWindow::setUpWidgets()

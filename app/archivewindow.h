@@ -42,6 +42,10 @@ public:
     // arrived than the meter holds; "incomplete" when it did not end as a whole list.
     static QString recordsText(const Archive::Download& d);
 
+Q_SIGNALS:
+    // Use as Reference made a record of the listed download the reference in force.
+    void referenceSet();
+
 public Q_SLOTS:
     // Reads the archive again: its downloads, and the listed download's records when it has
     // more or has ended since. An archive that could not be opened is tried again.
@@ -74,7 +78,9 @@ private:
     // What the toolbar does with the listed download.
     void graph();
     void saveData();
-    void exportReport(const char* formatId, const QString& title);
+    // As of a fresh download; with `askJob`, the job block is asked for first.
+    void exportReport(const char* formatId, const QString& title, bool askJob);
+    void setReference();
     void jobEdited();
     void deleteDownload();
     // A report of `records` of the listed download, made now.
@@ -100,6 +106,7 @@ private:
     QAction* m_exportReport = nullptr;
     QAction* m_exportJson = nullptr;
     QAction* m_delete = nullptr;
+    QAction* m_setReference = nullptr;
 
     // The downloads the tree lists, by id.
     QHash<QUuid, Archive::Download> m_listed;

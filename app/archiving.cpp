@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/archivewindow.h"
+#include "app/losswindow.h"
 #include "app/prompts.h"
 #include "files/archive.h"
 #include "session/archiverecorder.h"
@@ -29,8 +30,13 @@ void MainWindow::setUpArchive()
 void MainWindow::slotArchive()
 {
     const bool shown = m_archiveWindow && m_archiveWindow->isVisible();
-    if (!m_archiveWindow)
+    if (!m_archiveWindow) {
         m_archiveWindow = new ArchiveWindow(Archive::location(), m_displayFreq);
+        connect(m_archiveWindow, &ArchiveWindow::referenceSet, this, [this] {
+            if (m_lossWindow)
+                m_lossWindow->reload();
+        });
+    }
     // The unit may have changed since it was made.
     m_archiveWindow->setDisplayFreq(m_displayFreq);
     // Showing it reads the archive again; one already shown is read again here.

@@ -9,6 +9,7 @@
 #include "data/detail.h"
 #include "data/intake.h"
 #include "data/logging.h"
+#include "data/lossstore.h"
 #include "files/archive.h"
 #include "session/archiverecorder.h"
 #include "ui_mainwindow.h"
@@ -23,6 +24,11 @@ void MainWindow::on_actionGetData_triggered()
     showDetailHeader();
     m_archive->setJob(Archive::nextJob());
     m_archive->setLimits(m_limits);
+    // The reference and budget in force are archived with the download when they judge its kind.
+    const Loss::Reference reference = LossStore::reference();
+    const bool judges = reference.kind == 0 || reference.kind == m_kindCode;
+    m_archive->setLoss(judges ? reference : Loss::Reference(),
+                       judges ? LossStore::budget() : Loss::Budget());
     m_session.startDownload();
 }
 
@@ -66,6 +72,7 @@ void MainWindow::slotListStarted(int total)
     m_statusLabel->clear();
     m_progressBar->reset();
     m_progressBar->setMaximum(total);
+    showLoss();
     // The window has a single page; the call stays for meters that expect their own.
     if (isMpoKind(m_kindCode))
         ui->tabMain->setCurrentIndex(1);
@@ -89,6 +96,7 @@ void MainWindow::slotDownloaded()
 void MainWindow::on_treeData_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
 {
     Q_UNUSED(previous);
+    showLoss();
     if (!current) {
         qCDebug(lcWindow).noquote() << "!current return";
         return;

@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 
 #include "app/archivewindow.h"
+#include "app/comparewindow.h"
+#include "app/losswindow.h"
 #include "app/prompts.h"
 #include "device/discovery.h"
 #include "dialogs/aboutdialog.h"
@@ -30,6 +32,7 @@ MainWindow::MainWindow(QWidget* parent)
     initVeluminResources();
     ui->setupUi(this);
     setUpReportActions();
+    setUpLossActions();
     connectSession();
     setUpArchive();
     setWindowTitle(windowTitle() + QStringLiteral(" V") + QCoreApplication::applicationVersion());
@@ -96,6 +99,8 @@ MainWindow::~MainWindow()
     delete m_openDataWidget;
     delete m_graphWidget;
     delete m_archiveWindow;
+    delete m_lossWindow;
+    delete m_compareWindow;
     m_session.close();
     // Every record listed is written before the window goes.
     delete m_archive;
@@ -198,6 +203,7 @@ void MainWindow::applyDisplayUnit()
         m_graphWidget->setLabels(Graph::labels(Graph::kindOfType(m_graphWidget->graphType()),
                                                m_displayFreq, m_graphTotalLabel),
                                  m_displayFreq);
+    showLoss();
 }
 
 void MainWindow::showDetailHeader()

@@ -22,7 +22,9 @@ class QToolButton;
 class QTreeWidgetItem;
 class ArchiveRecorder;
 class ArchiveWindow;
+class CompareWindow;
 class GraphWidget;
+class LossWindow;
 class OpenDataWidget;
 
 namespace Ui {
@@ -68,6 +70,9 @@ public:
     GraphWidget* graphWidget() const { return m_graphWidget; }
     // What keeps every download in the archive.
     ArchiveRecorder& archive() { return *m_archive; }
+    // The Loss and Compare windows; null until Loss… or Compare… made them.
+    LossWindow* lossWindow() const;
+    CompareWindow* compareWindow() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,9 +110,17 @@ private Q_SLOTS:
     void slotArchive();
     // The archive cannot be written: said in the status bar, and once in a message.
     void slotArchiveFailed(const QString& why);
+    // Tools and the record list's context menu: the selected record as the reference in force,
+    // the window of its loss, and the window that compares two records.
+    void slotSetReference();
+    void slotLoss();
+    void slotCompare();
 
 private:
     void setUpArchive();
+    void setUpLossActions();
+    // The Loss window, when there is one, shows the selected record in the display unit.
+    void showLoss();
     void selectComPort(int com);
     void restartDiscovery();
 
@@ -183,6 +196,11 @@ private:
     Limits::LimitSet m_limits;
     QAction* m_actionExportReport = nullptr;
     QAction* m_actionLimits = nullptr;
+    QAction* m_actionSetReference = nullptr;
+    QAction* m_actionLoss = nullptr;
+    QAction* m_actionCompare = nullptr;
+    QPointer<LossWindow> m_lossWindow;
+    QPointer<CompareWindow> m_compareWindow;
 
     OpenDataWidget* m_openDataWidget = nullptr;
     // The meter went away while connected; Connect is still checked.

@@ -3,6 +3,7 @@
 #include "app/prompts.h"
 #include "data/detail.h"
 #include "data/kinds.h"
+#include "data/lossstore.h"
 #include "files/reportcontent.h"
 #include "graph/graphpicture.h"
 #include "graph/graphtable.h"
@@ -94,6 +95,28 @@ GraphWidget* makeGraph(QWidget* parent, const QTreeWidgetItem* row, const Measur
     if (ReportContent::judges(limits, kind))
         graph->setLimitLines(limits.min, limits.max);
     return graph;
+}
+
+std::optional<Loss::Reference> useAsReference(QWidget* parent, const QTreeWidgetItem* row,
+                                              const Measurement* record, const QString& meter)
+{
+    if (!row || !record) {
+        sayNotSelected(parent);
+        return std::nullopt;
+    }
+    Loss::Reference reference = Loss::referenceFrom(*record, meter.trimmed());
+    if (!reference.isSet()) {
+        Prompts::warning(parent, QCoreApplication::translate("LossWindow", "Use as Reference"),
+                         QCoreApplication::translate(
+                             "LossWindow", "%1 has no lit channel: it cannot be the reference.")
+                             .arg(row->text(0)));
+        return std::nullopt;
+    }
+    // An unnamed record is named by its number, as the list shows it.
+    if (reference.name.isEmpty())
+        reference.name = row->text(0);
+    LossStore::storeReference(reference);
+    return reference;
 }
 
 } // namespace RecordViews

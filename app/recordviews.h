@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/limits.h"
+#include "data/loss.h"
 #include "data/measurement.h"
 
 #include <QList>
@@ -38,5 +39,11 @@ QList<QTreeWidgetItem*> detailItems(const Measurement& record, int kind, bool di
 GraphWidget* makeGraph(QWidget* parent, const QTreeWidgetItem* row, const Measurement* record,
                        const QString& product, int kind, bool displayFreq,
                        const Limits::LimitSet& limits);
+
+// Use as Reference: `record`, the record list's `row`, from the meter `meter`, becomes the
+// reference in force, named as the row names it. None, after a warning to `parent`, when no row
+// is selected or the record has no lit channel.
+std::optional<Loss::Reference> useAsReference(QWidget* parent, const QTreeWidgetItem* row,
+                                              const Measurement* record, const QString& meter);
 
 } // namespace RecordViews

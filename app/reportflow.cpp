@@ -2,6 +2,8 @@
 
 #include "app/prompts.h"
 #include "data/kinds.h"
+#include "data/lossstore.h"
+#include "dialogs/jobblockdialog.h"
 #include "files/csvreport.h"
 #include "files/reportformats.h"
 
@@ -73,11 +75,17 @@ void saveData(QWidget* parent, int kind, bool selected, const QString& start,
 }
 
 void exportReport(QWidget* parent, const char* formatId, const QString& title,
-                  const QString& product, const Report& report)
+                  const QString& product, Report report, bool askJob)
 {
     if (report.count() == 0) {
         Prompts::information(parent, title, tr("There are no records to report."));
         return;
+    }
+    if (askJob) {
+        JobBlock job;
+        if (!askJobBlock(parent, &job))
+            return;
+        report.setJob(job, report.job());
     }
     const ReportFormats::Format& format = ReportFormats::format(formatId);
     const QString start =
@@ -105,6 +113,22 @@ void exportReport(QWidget* parent, const char* formatId, const QString& title,
                          tr("The report was not written to %1:\n%2").arg(path, error));
     else if (outcome == ReportFormats::Outcome::Written)
         Prompts::information(parent, title, tr("The report was written to %1.").arg(path));
+}
+
+bool askJobBlock(QWidget* parent, JobBlock* job)
+{
+    JobBlockDialog dialog(LossStore::jobBlock(), parent);
+    dialog.setLogoChooser([&dialog](const QString& current) {
+        return Prompts::fileName(&dialog,
+                                 {Prompts::FileRequest::Open, tr("Logo"),
+                                  current.isEmpty() ? folder() : current,
+                                  tr("Images (*.png *.jpg *.jpeg *.svg *.bmp)"), QString()});
+    });
+    if (Prompts::exec(dialog) != QDialog::Accepted)
+        return false;
+    *job = dialog.job();
+    LossStore::storeJobBlock(*job);
+    return true;
 }
 
 } // namespace ReportFlow

@@ -26,8 +26,13 @@ void saveData(QWidget* parent, int kind, bool selected, const QString& start,
               const std::function<std::optional<Report>()>& build);
 
 // Writes `report` in the format `formatId` ("pdf", "json") under a name asked for with `title`,
-// proposed from `product`. Long reports show their progress and can be cancelled.
+// proposed from `product`. Long reports show their progress and can be cancelled. With
+// `askJob`, the job block is asked for first (askJobBlock) and printed in the report.
 void exportReport(QWidget* parent, const char* formatId, const QString& title,
-                  const QString& product, const Report& report);
+                  const QString& product, Report report, bool askJob = false);
+
+// The job block dialog, filled in with the one in force; what was accepted is in force then and
+// in `job`. False when the dialog was cancelled.
+bool askJobBlock(QWidget* parent, JobBlock* job);
 
 } // namespace ReportFlow

@@ -8,7 +8,9 @@
 #include "app/recordviews.h"
 #include "app/reportflow.h"
 #include "data/logging.h"
+#include "data/lossstore.h"
 #include "dialogs/limitsdialog.h"
+#include "files/archive.h"
 #include "files/reportcontent.h"
 #include "graph/graphtable.h"
 #include "graph/graphwidget.h"
@@ -75,6 +77,9 @@ void MainWindow::slotRecordMenu(const QPoint& at)
     menu.addSeparator();
     menu.addAction(m_actionExportReport);
     menu.addAction(m_actionLimits);
+    menu.addSeparator();
+    menu.addAction(m_actionSetReference);
+    menu.addAction(m_actionLoss);
     menu.exec(ui->treeData->viewport()->mapToGlobal(at));
 }
 
@@ -140,6 +145,10 @@ void MainWindow::slotExportReport()
         std::min(ui->treeData->topLevelItemCount(), m_session.download().recordCount(m_kindCode));
     // The report shares the download's records, and each record's section is built as the writer
     // reaches it: a long list is never held twice.
-    ReportFlow::exportReport(this, "pdf", tr("Export Report"), m_productName,
-                             report(m_session.download().records(m_kindCode).first(shown)));
+    Report r = report(m_session.download().records(m_kindCode).first(shown));
+    // The job block is asked for before the file; the job is the one downloads are archived under.
+    r.setJob(LossStore::jobBlock(), Archive::nextJob());
+    r.setLoss(LossStore::reference(), LossStore::budget());
+    r.setExpected(m_session.download().total());
+    ReportFlow::exportReport(this, "pdf", tr("Export Report"), m_productName, r, true);
 }

@@ -1,5 +1,6 @@
 #include "app/archivewindow.h"
 #include "app/prompts.h"
+#include "data/lossstore.h"
 #include "files/archivestore.h"
 #include "files/reportcontent.h"
 #include "files/reportformats.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -278,6 +280,28 @@ private Q_SLOTS:
                                           row >= 0 ? all.single(row) : all, expected, &error),
                  ReportFormats::Outcome::Written);
         QCOMPARE(contents(saved), contents(expected));
+    }
+
+    // An archived record becomes the reference in force, from the record list's context menu.
+    void useAsReference()
+    {
+        const auto w = window();
+        choose(*w, "03-01");
+        auto* records = child<QTreeWidget>(*w, "treeArchiveData");
+        QAction* action = child<QAction>(*w, "actionArchiveSetReference");
+        QVERIFY(records->actions().contains(action));
+        records->setCurrentItem(records->topLevelItem(1));
+        QSignalSpy said(w.get(), &ArchiveWindow::referenceSet);
+        action->trigger();
+        QCOMPARE(said.size(), 1);
+        const Loss::Reference r = LossStore::reference();
+        LossStore::storeReference({});
+        QCOMPARE(QStringList({r.name, r.meter, r.date}),
+                 QStringList({"North 2", "Ruvo730 S1", "2026-03-01 10:01:00"}));
+        QCOMPARE(r.channels.value(18), -27.0);
+        QCOMPARE(m_prompts.size(), 1);
+        QCOMPARE(m_prompts.first().text, "The reference in force is now North 2, Ruvo730 S1, "
+                                         "2026-03-01 10:01:00.");
     }
 
     void deletingAsksFirst_data()

@@ -169,7 +169,8 @@ private Q_SLOTS:
         QTest::newRow("menuSetting") << "Setting" << QStringList({"actionSetting"});
         QTest::newRow("menuTools")
             << "&Tools"
-            << QStringList({"actionLimits", "actionExportReport", "separator", "actionArchive"});
+            << QStringList({"actionLimits", "actionExportReport", "separator", "actionSetReference",
+                            "actionLoss", "actionCompare", "separator", "actionArchive"});
         QTest::newRow("menuHelp") << "&Help" << QStringList({"actionAbout"});
     }
     void menus()
