@@ -3,6 +3,7 @@
 #include "data/kinds.h"
 #include "data/displayunit.h"
 #include "exportrun.h"
+#include "files/archivestore.h"
 #include "metersim.h"
 #include "windowharness.h"
 
@@ -288,6 +289,85 @@ private Q_SLOTS:
             }
             QCOMPARE(r.value("verdict").toString(), failed ? "FAIL" : "PASS");
         }
+    }
+
+    // Loss against a reference file or a record of the download: the status, the line, every
+    // record's loss verdict in the JSON report, and the reference kept in the archive.
+    void loss_data()
+    {
+        QTest::addColumn<QStringList>("reference"); // --reference FILE's contents, or the option
+        QTest::addColumn<QByteArray>("budget");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("verdicts");
+        QByteArray launch = R"({"name": "launch", "kind": "CWDM18", "channels": {)";
+        for (int position = 1; position <= 18; ++position)
+            launch += (position > 1 ? ", " : "") + QByteArray::number(position).prepend('"') +
+                      "\": 20";
+        launch += "}}";
+        const QStringList file{"--reference", QString::fromUtf8(launch)};
+        QTest::newRow("every loss within the budget")
+            << file << QByteArray(R"({"maxLoss": 100})") << 0 << "every one passed"
+            << QStringList{"PASS", "PASS", "PASS"};
+        QTest::newRow("every loss over the budget")
+            << file << QByteArray(R"({"maxLoss": 5})") << 1
+            << "3 of 3 records failed their loss budget (No 1, 2, 3)"
+            << QStringList{"FAIL", "FAIL", "FAIL"};
+        // Record 0 as the reference: the others read brighter on the channels the simulated
+        // meter drives high, which only a reference to set again explains.
+        QTest::newRow("a record of the download")
+            << QStringList{"--reference-record", "0"} << QByteArray(R"({"maxLoss": 100})") << 1
+            << "2 of 3 records need the reference set again" << QStringList{"PASS", "CHECK REF", "CHECK REF"};
+        QTest::newRow("a reference of another kind")
+            << QStringList{"--reference", R"({"kind": "DWDM48", "channels": {"1": 0}})"}
+            << QByteArray(R"({"maxLoss": 3})") << 2
+            << "the reference was made for DWDM-48, not CWDM-18" << QStringList();
+    }
+    void loss()
+    {
+        QFETCH(QStringList, reference);
+        QFETCH(QByteArray, budget);
+        QFETCH(int, status);
+        QFETCH(QString, line);
+        QFETCH(QStringList, verdicts);
+        QTemporaryDir dir;
+        qputenv("VELUMIN_ARCHIVE", QFile::encodeName(dir.filePath("archive.sqlite")));
+        QStringList args{"--port", "COM7", "--type", "CWDM18", "--json", dir.filePath("out.json"),
+                         "--budget", dir.filePath("budget.json")};
+        QVERIFY(writeFile(dir.filePath("budget.json"), budget));
+        if (reference.first() == "--reference") {
+            QVERIFY(writeFile(dir.filePath("reference.json"), reference.last().toUtf8()));
+            args << "--reference" << dir.filePath("reference.json");
+        } else {
+            args << reference;
+        }
+        MeterSim sim;
+        QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "3"}));
+        const Run run = runExport(args);
+        qunsetenv("VELUMIN_ARCHIVE");
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains(line.toUtf8()), run.err.constData());
+        if (status == 2)
+            return;
+        QStringList got;
+        for (const QJsonValue& r : QJsonDocument::fromJson(contents(dir.filePath("out.json")))
+                                       .object()
+                                       .value("records")
+                                       .toArray())
+            got << r.toObject().value("lossVerdict").toString();
+        QCOMPARE(got, verdicts);
+        QProcess list;
+        list.setProcessEnvironment([&dir] {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("VELUMIN_ARCHIVE", dir.filePath("archive.sqlite"));
+            return env;
+        }());
+        startExport(list, {"--archived"});
+        const QByteArray id =
+            QJsonDocument::fromJson(finish(list).out).object().value("id").toString().toUtf8();
+        ArchiveStore store(dir.filePath("archive.sqlite"));
+        const std::optional<Archive::Download> d = store.download(QString::fromUtf8(id));
+        QVERIFY(d && d->reference.isSet() && d->budget.isSet());
     }
 
     // Runs that end before a report: the status, and the one line that says why.
