@@ -1,5 +1,7 @@
 #include "app/budgeteditor.h"
 
+#include "dialogs/channelrows.h"
+
 #include "data/detail.h"
 #include "data/kinds.h"
 #include "graph/graphpicture.h"
@@ -183,16 +185,7 @@ void BudgetEditor::fillTable()
     m_table->setRowCount(channels);
     for (int row = 0; row < channels; ++row) {
         const Loss::ChannelBudget c = m_overrides.value(row + 1);
-        auto* number = new QTableWidgetItem(QString::number(row + 1));
-        auto* label = new QTableWidgetItem(labels.value(row));
-        for (QTableWidgetItem* fixed : {number, label})
-            fixed->setFlags(Qt::ItemIsEnabled);
-        auto* check = new QTableWidgetItem;
-        check->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        check->setCheckState(c.check ? Qt::Checked : Qt::Unchecked);
-        m_table->setItem(row, NumberColumn, number);
-        m_table->setItem(row, LabelColumn, label);
-        m_table->setItem(row, CheckColumn, check);
+        ChannelRows::setFixedCells(m_table, row, labels.value(row), c.check);
         m_table->setItem(row, MaxLossColumn,
                          new QTableWidgetItem(c.maxLoss ? QString::number(*c.maxLoss) : QString()));
     }

@@ -95,6 +95,29 @@ void putOptional(QJsonObject& o, const char* key, const std::optional<double>& v
         o.insert(QLatin1String(key), *v);
 }
 
+bool channels(const QJsonObject& o, const std::function<bool(int, const QJsonValue&)>& each,
+              QString* error)
+{
+    const QJsonValue channels = o.value(QLatin1String("channels"));
+    if (channels.isUndefined())
+        return true;
+    if (!channels.isObject()) {
+        *error = tr("\"channels\" must be an object");
+        return false;
+    }
+    const QJsonObject byPosition = channels.toObject();
+    for (auto it = byPosition.begin(); it != byPosition.end(); ++it) {
+        const std::optional<int> position = channelNumber(it.key());
+        if (!position) {
+            *error = tr("channel \"%1\" is not a positive whole number").arg(it.key());
+            return false;
+        }
+        if (!each(*position, it.value()))
+            return false;
+    }
+    return true;
+}
+
 std::optional<QJsonObject> object(const QByteArray& json, QString* error)
 {
     QJsonParseError parseError;

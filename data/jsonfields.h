@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 
@@ -28,6 +29,11 @@ bool knownKeys(const QJsonObject& o, std::initializer_list<const char*> keys, co
 // The kind code of a kind's name in any case; 0 when it names none.
 int kindOfName(const QString& name);
 void putOptional(QJsonObject& o, const char* key, const std::optional<double>& v);
+// Every entry of the optional object "channels" of `o`, by channel position: `each` reads the
+// value at a position and says what is wrong with it. False, with the problem, for a value of
+// "channels" that is not an object, a key that is not a position, or a value `each` refuses.
+bool channels(const QJsonObject& o, const std::function<bool(int, const QJsonValue&)>& each,
+              QString* error);
 // The object of `json`; none, with the problem, when it is not JSON or not an object.
 std::optional<QJsonObject> object(const QByteArray& json, QString* error);
 

@@ -12,7 +12,6 @@
 
 namespace Limits {
 
-using JsonFields::channelNumber;
 using JsonFields::kindOfName;
 using JsonFields::putOptional;
 using JsonFields::readBool;
@@ -166,35 +165,28 @@ std::optional<LimitSet> fromJson(const QByteArray& json, QString* error)
         *error = tr("\"maxSpread\" must not be negative");
         return std::nullopt;
     }
-    const QJsonValue channels = o.value(QLatin1String("channels"));
-    if (channels.isUndefined())
-        return l;
-    if (!channels.isObject()) {
-        *error = tr("\"channels\" must be an object");
+    const bool read = JsonFields::channels(
+        o,
+        [&l, error](int number, const QJsonValue& value) {
+            const QString where = tr("channel %1: ").arg(number);
+            if (!value.isObject()) {
+                *error = where + tr("must be an object");
+                return false;
+            }
+            const QJsonObject c = value.toObject();
+            Override ov;
+            if (!JsonFields::knownKeys(c, {"check", "min", "max"}, where, limitsFile, error) ||
+                !readBool(c, "check", where, &ov.check, error) ||
+                !readNumber(c, "min", where, &ov.min, error) ||
+                !readNumber(c, "max", where, &ov.max, error) ||
+                !ordered(ov.min ? ov.min : l.min, ov.max ? ov.max : l.max, where, error))
+                return false;
+            l.channels.insert(number, ov);
+            return true;
+        },
+        error);
+    if (!read)
         return std::nullopt;
-    }
-    const QJsonObject byNumber = channels.toObject();
-    for (auto it = byNumber.begin(); it != byNumber.end(); ++it) {
-        const std::optional<int> number = channelNumber(it.key());
-        if (!number) {
-            *error = tr("channel \"%1\" is not a positive whole number").arg(it.key());
-            return std::nullopt;
-        }
-        const QString where = tr("channel %1: ").arg(*number);
-        if (!it.value().isObject()) {
-            *error = where + tr("must be an object");
-            return std::nullopt;
-        }
-        const QJsonObject c = it.value().toObject();
-        Override ov;
-        if (!JsonFields::knownKeys(c, {"check", "min", "max"}, where, limitsFile, error) ||
-            !readBool(c, "check", where, &ov.check, error) ||
-            !readNumber(c, "min", where, &ov.min, error) ||
-            !readNumber(c, "max", where, &ov.max, error) ||
-            !ordered(ov.min ? ov.min : l.min, ov.max ? ov.max : l.max, where, error))
-            return std::nullopt;
-        l.channels.insert(*number, ov);
-    }
     return l;
 }
 

@@ -1,5 +1,7 @@
 #include "dialogs/limitsdialog.h"
 
+#include "dialogs/channelrows.h"
+
 #include "data/detail.h"
 #include "data/kinds.h"
 #include "graph/graphtable.h"
@@ -166,16 +168,7 @@ void LimitsDialog::fillTable()
     m_table->setRowCount(channels);
     for (int row = 0; row < channels; ++row) {
         const Limits::Override o = m_overrides.value(row + 1);
-        auto* number = new QTableWidgetItem(QString::number(row + 1));
-        auto* label = new QTableWidgetItem(labels.value(row));
-        for (QTableWidgetItem* fixed : {number, label})
-            fixed->setFlags(Qt::ItemIsEnabled);
-        auto* check = new QTableWidgetItem;
-        check->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        check->setCheckState(o.check ? Qt::Checked : Qt::Unchecked);
-        m_table->setItem(row, NumberColumn, number);
-        m_table->setItem(row, LabelColumn, label);
-        m_table->setItem(row, CheckColumn, check);
+        ChannelRows::setFixedCells(m_table, row, labels.value(row), o.check);
         m_table->setItem(row, MinColumn, new QTableWidgetItem(numberText(o.min)));
         m_table->setItem(row, MaxColumn, new QTableWidgetItem(numberText(o.max)));
     }
