@@ -47,6 +47,10 @@ start_meter --kind CWDM18 --records 8
 pdf="$XDG_CONFIG_HOME/report.pdf"
 "$build/tools/screenshot/velumin-screenshot" --limits docs/limits-example.json --connect 1 \
     --download 2 --report "$pdf" docs/screenshots/limits.png
+# The same report judged for loss too, against record 1, for a customer: its first pages.
+"$build/tools/screenshot/velumin-screenshot" --job docs/job-example.json \
+    --budget docs/budget-example.json --connect 1 --download 2 --reference 1 \
+    --report "$pdf" --loss 2 docs/screenshots/loss.png
 "$build/tools/screenshot/velumin-screenshot" --connect 1 --download 2 --graph 2 \
     docs/screenshots/graph-limits.png
 # The report's first two pages, as a reader sees them.

@@ -1,5 +1,6 @@
 // Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--limits L.json] [--connect N
 //            [--download R [--save F] [--report F.pdf] [--graph R]]] [--open F] [output.png]
+//            [--job J.json] [--budget B.json] [--reference R] [--loss R]
 //        QT_QPA_PLATFORM=offscreen velumin-screenshot --archive A.sqlite [output.png]
 // Writes a picture of the main window as it looks at start-up, or, with --connect, after
 // choosing device type N and connecting to the meter that discovery preselected; with
@@ -8,12 +9,15 @@
 // --graph it is of the graph window of record R. --limits puts the limits file L in force
 // before the window is made; --report exports the PDF report as F.pdf. With --archive the
 // picture is of the archive window over the archive A.sqlite, its newest download and that
-// download's first record selected.
+// download's first record selected. --job and --budget put a job block and a loss budget in
+// force; --reference takes record R as the reference; --loss shows the Loss window of record R.
 
 #include "app/archivewindow.h"
 #include "app/mainwindow.h"
 #include "app/prompts.h"
+#include "app/losswindow.h"
 #include "data/limits.h"
+#include "data/lossstore.h"
 #include "dialogs/limitsdialog.h"
 #include "files/opendatawidget.h"
 #include "graph/graphwidget.h"
@@ -112,6 +116,10 @@ int main(int argc, char* argv[])
     QString limitsFile;
     QString reportAs;
     QString archive;
+    QString jobFile;
+    QString budgetFile;
+    int referenceRecord = 0;
+    int lossRecord = 0;
     while (args.size() >= 2 && args.at(0).startsWith(QLatin1String("--"))) {
         const QString option = args.takeFirst();
         const QString value = args.takeFirst();
@@ -131,6 +139,14 @@ int main(int argc, char* argv[])
             reportAs = value;
         else if (option == QLatin1String("--archive"))
             archive = value;
+        else if (option == QLatin1String("--job"))
+            jobFile = value;
+        else if (option == QLatin1String("--budget"))
+            budgetFile = value;
+        else if (option == QLatin1String("--reference"))
+            referenceRecord = value.toInt();
+        else if (option == QLatin1String("--loss"))
+            lossRecord = value.toInt();
     }
     // The limits in force at start-up, as a user who had set them would have them.
     if (!limitsFile.isEmpty()) {
@@ -146,6 +162,25 @@ int main(int argc, char* argv[])
         }
         LimitsStore::store(*limits);
     }
+    QString error;
+    if (!jobFile.isEmpty()) {
+        const std::optional<JobBlock> job = LossStore::readJobFile(jobFile, &error);
+        if (!job) {
+            QTextStream(stderr) << "cannot read the job block in " << jobFile << ": " << error << '\n';
+            return 1;
+        }
+        LossStore::storeJobBlock(*job);
+    }
+    if (!budgetFile.isEmpty()) {
+        const std::optional<Loss::Budget> budget = LossStore::readBudgetFile(budgetFile, &error);
+        if (!budget) {
+            QTextStream(stderr) << "cannot read the budget in " << budgetFile << ": " << error << '\n';
+            return 1;
+        }
+        LossStore::storeBudget(*budget);
+    }
+    // The job block asked for before a report is taken as it stands.
+    Prompts::setDialogResponder([](QDialog&) { return int(QDialog::Accepted); });
     const QString path = args.isEmpty() ? QStringLiteral("docs/screenshots/main-window.png") : args.at(0);
 
     if (!archive.isEmpty()) {
@@ -171,6 +206,21 @@ int main(int argc, char* argv[])
         return 1;
     }
     QWidget* shown = &window;
+    auto* list = window.findChild<QTreeWidget*>(QStringLiteral("treeData"));
+    const auto select = [list](int r) {
+        if (r < 1 || r > list->topLevelItemCount())
+            return false;
+        list->setCurrentItem(list->topLevelItem(r - 1));
+        return true;
+    };
+    if (referenceRecord > 0) {
+        if (!select(referenceRecord)) {
+            QTextStream(stderr) << "there is no record " << referenceRecord << '\n';
+            return 1;
+        }
+        window.findChild<QAction*>(QStringLiteral("actionSetReference"))->trigger();
+        select(record);
+    }
     if (!reportAs.isEmpty()) {
         Prompts::setFileResponder([reportAs](const Prompts::FileRequest&) { return reportAs; });
         window.findChild<QAction*>(QStringLiteral("actionExportReport"))->trigger();
@@ -198,6 +248,14 @@ int main(int argc, char* argv[])
             QTextStream(stderr) << "no graph of record " << graphRecord << '\n';
             return 1;
         }
+    }
+    if (lossRecord > 0) {
+        if (!select(lossRecord)) {
+            QTextStream(stderr) << "there is no record " << lossRecord << '\n';
+            return 1;
+        }
+        window.findChild<QAction*>(QStringLiteral("actionLoss"))->trigger();
+        shown = window.lossWindow();
     }
     QCoreApplication::processEvents();
     return save(*shown, path);
