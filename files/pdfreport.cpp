@@ -361,7 +361,10 @@ Outcome write(const Report& report, QIODevice& out, QString* error,
     pdf.setTitle(tr("Velumin measurement report"));
     pdf.setCreator(QStringLiteral("Velumin"));
     const QStringList limits =
-        report.limits().enabled ? ReportContent::limitsLines(report.limits()) : QStringList();
+        report.limits().enabled
+            ? ReportContent::limitsLines(
+                  report.limits(), {report.kind(), report.displayFreq(), report.identity().product})
+            : QStringList();
     const Plan p = plan(pdf.pageLayout().paintRectPixels(Dpi), limits);
     // Every page says how many there are: each record is built once first to count its pages,
     // and only its summary row is kept.

@@ -220,8 +220,9 @@ private Q_SLOTS:
         for (const QString& expected :
              {QStringLiteral("Product: Ruvo730"), QStringLiteral("Serial number: RV7300123"),
               QStringLiteral("Hardware version: V1.2.10"),
-              QStringLiteral("Firmware version: V3.7.4"), QStringLiteral("Limits: -40 to 0 dBm"),
-              QStringLiteral("Page 1 of 4"), MeterModel::powerText(MeterModel::power(2, 5))})
+              QStringLiteral("Firmware version: V3.7.4"),
+              QStringLiteral("Limits: min -40.00 dBm, max 0.00 dBm"), QStringLiteral("Page 1 of 4"),
+              MeterModel::powerText(MeterModel::power(2, 5))})
             QVERIFY2(text.contains(expected), qPrintable(expected + "\n" + text.left(2000)));
         for (int r = 0; r < 3; ++r) {
             const QString line = QStringLiteral("Record %1").arg(r + 1);
