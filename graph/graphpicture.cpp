@@ -3,6 +3,7 @@
 #include "data/kinds.h"
 #include "data/limits.h"
 #include "graph/graphtable.h"
+#include "graph/shapedtext.h"
 
 #include <algorithm>
 
@@ -10,6 +11,7 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
 
@@ -288,8 +290,12 @@ QFont fittedFont(const QFont& font, const Picture& picture, QPaintDevice* device
     return fitted;
 }
 
-void paint(QPainter& painter, const Picture& picture, const QFont& fittedFont)
+void paint(QPainter& painter, const Picture& picture, const QFont& fittedFont, ShapedText* shaped)
 {
+    const QFont font = painter.font();
+    // Shaped texts are placed by their top, one ascent above the baseline.
+    const qreal ascent = shaped ? QFontMetricsF(font, painter.device()).ascent() : 0;
+    const qreal fittedAscent = shaped ? QFontMetricsF(fittedFont, painter.device()).ascent() : 0;
     for (const Primitive& p : picture) {
         switch (p.shape) {
         case Primitive::Line:
@@ -304,9 +310,14 @@ void paint(QPainter& painter, const Picture& picture, const QFont& fittedFont)
             painter.translate(p.at);
             painter.rotate(p.angle);
             painter.setPen(p.colour);
-            if (p.room > 0)
-                painter.setFont(fittedFont);
-            painter.drawText(0, 0, p.text);
+            if (shaped) {
+                shaped->draw(painter, QPointF(0, p.room > 0 ? -fittedAscent : -ascent), p.text,
+                             p.room > 0 ? fittedFont : font);
+            } else {
+                if (p.room > 0)
+                    painter.setFont(fittedFont);
+                painter.drawText(0, 0, p.text);
+            }
             painter.restore();
             break;
         }

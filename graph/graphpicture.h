@@ -15,6 +15,7 @@
 class QFont;
 class QPaintDevice;
 class QPainter;
+class ShapedText;
 
 // The bar graph of one record as a list of drawing primitives, built by a pure function so that
 // every position, text and colour can be checked without painting.
@@ -86,7 +87,9 @@ Picture limitLines(int type, std::optional<double> min, std::optional<double> ma
 QFont fittedFont(const QFont& font, const Picture& picture, QPaintDevice* device);
 
 // Draws `picture`: texts that have a room in `fittedFont`, the others in the painter's font.
-// The painter's own pen is not relied on.
-void paint(QPainter& painter, const Picture& picture, const QFont& fittedFont);
+// The painter's own pen is not relied on. With `shaped`, the texts are shaped once there and
+// drawn as glyph runs, for a painter that draws many pictures.
+void paint(QPainter& painter, const Picture& picture, const QFont& fittedFont,
+           ShapedText* shaped = nullptr);
 
 } // namespace Graph
