@@ -17,13 +17,6 @@ constexpr qreal FootGap = 6;
 const QColor Red(200, 0, 0);
 const QColor Rule(170, 170, 170);
 
-const QFont& cellFont(bool header)
-{
-    static const QFont plain = PdfPages::font(7.5);
-    static const QFont bold = PdfPages::font(7.5, true);
-    return header ? bold : plain;
-}
-
 // The spacing of the lines of a text outside the tables.
 qreal spacingOf(const QFont& font, QPaintDevice* device)
 {
@@ -51,6 +44,8 @@ PdfPages::PdfPages(QPainter* painter, QPagedPaintDevice& device, const QRectF& p
     , m_device(device)
     , m_footer(footer)
     , m_pageCount(pageCount)
+    , m_cellFont(font(7.5))
+    , m_headerFont(font(7.5, true))
     , m_shaped(&device)
 {
     // The footer is the same on every page: its text wraps beside the widest page numbering.
@@ -128,8 +123,8 @@ QRectF PdfPages::take(qreal height)
 PdfPages::Table PdfPages::table(const QStringList& titles, const QList<QStringList>& samples,
                                 const QList<bool>& wraps, int stretch) const
 {
-    const QFontMetricsF header(cellFont(true), &m_device);
-    const QFontMetricsF cells(cellFont(false), &m_device);
+    const QFontMetricsF header(m_headerFont, &m_device);
+    const QFontMetricsF cells(m_cellFont, &m_device);
     Table t{titles, {}, RowHeight, wraps};
     // Each column at least as wide as its texts and its widest title word; then as many titles
     // on one line as the width allows, the shortest first; what is left shared out.
@@ -167,7 +162,7 @@ PdfPages::Table PdfPages::table(const QStringList& titles, const QList<QStringLi
             w *= m_body.width() / natural;
     }
     for (int i = 0; i < titles.size(); ++i) {
-        const qreal h = m_shaped.height(titles.at(i), cellFont(true), t.widths.at(i) - 2 * Pad);
+        const qreal h = m_shaped.height(titles.at(i), m_headerFont, t.widths.at(i) - 2 * Pad);
         t.headerHeight = std::max(t.headerHeight, h + RowHeight - header.height());
     }
     return t;
@@ -176,11 +171,11 @@ PdfPages::Table PdfPages::table(const QStringList& titles, const QList<QStringLi
 qreal PdfPages::rowHeight(const Table& table, const QList<Cell>& cells) const
 {
     qreal height = RowHeight;
-    const QFontMetricsF metrics(cellFont(false), &m_device);
+    const QFontMetricsF metrics(m_cellFont, &m_device);
     for (int i = 0; i < cells.size() && i < table.widths.size(); ++i) {
         const qreal width = table.widths.at(i) - 2 * Pad;
         if (table.wraps.value(i) && metrics.horizontalAdvance(cells.at(i).text) > width)
-            height = std::max(height, m_shaped.height(cells.at(i).text, cellFont(false), width) +
+            height = std::max(height, m_shaped.height(cells.at(i).text, m_cellFont, width) +
                                           RowHeight - metrics.height());
     }
     return height;
@@ -199,7 +194,7 @@ void PdfPages::header(const Table& table, const std::function<void()>& heading)
 void PdfPages::drawHeader(const Table& table)
 {
     if (m_painter) {
-        const QFont& f = cellFont(true);
+        const QFont& f = m_headerFont;
         const qreal lineHeight = QFontMetricsF(f, &m_device).height();
         m_painter->setPen(Qt::black);
         qreal x = m_body.left();
@@ -230,7 +225,7 @@ void PdfPages::row(const Table& table, const QList<Cell>& cells,
         drawHeader(table);
     }
     if (m_painter) {
-        const QFont& f = cellFont(false);
+        const QFont& f = m_cellFont;
         const QFontMetricsF metrics(f, &m_device);
         // Each text's first line centred in a row of one line.
         const qreal top = m_y + (RowHeight - metrics.height()) / 2;

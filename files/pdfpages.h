@@ -95,6 +95,8 @@ private:
     int m_pageCount;
     int m_page = 0;
     qreal m_y = 0;
+    const QFont m_cellFont;
+    const QFont m_headerFont;
     // Every text of the pages: each is shaped once.
     mutable ShapedText m_shaped;
 };
