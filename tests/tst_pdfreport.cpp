@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -245,6 +246,24 @@ private Q_SLOTS:
             QVERIFY2(page.contains("serial number RV7300123"), qPrintable(page));
             QVERIFY2(page.contains("Job: FTTH-42"), qPrintable(page));
         }
+        // The text runs from the left margin to the right one, as wide on either side.
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        const QString boxes = QString::fromUtf8(p.readAllStandardOutput());
+        const QRegularExpression page(QStringLiteral("<page width=\"([0-9.]+)\""));
+        const QRegularExpression word(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"[0-9.]+\" "
+                                                     "xMax=\"([0-9.]+)\""));
+        const double width = page.match(boxes).captured(1).toDouble();
+        double left = width;
+        double right = 0;
+        for (auto it = word.globalMatch(boxes); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            left = std::min(left, m.captured(1).toDouble());
+            right = std::max(right, m.captured(2).toDouble());
+        }
+        QVERIFY2(left > 40 && qAbs(left - (width - right)) < 1.5,
+                 qPrintable(QStringLiteral("%1 | %2 | %3").arg(left).arg(right).arg(width)));
     }
 
     // The overall result puts limits and loss together: CHECK REF, never PASS, where a loss
