@@ -92,8 +92,13 @@ GraphWidget* makeGraph(QWidget* parent, const QTreeWidgetItem* row, const Measur
     // A graph left open must not keep the program running once the main window has closed.
     graph->setAttribute(Qt::WA_QuitOnClose, false);
     graph->setFixedSize(layout->width, layout->height);
-    if (ReportContent::judges(limits, kind))
-        graph->setLimitLines(limits.min, limits.max);
+    QList<Limits::Reading> judged;
+    for (const std::optional<Limits::Reading>& r : Detail::judgedReadings(*record)) {
+        if (r)
+            judged.append(*r);
+    }
+    graph->setJudgedReadings(judged);
+    graph->setLimits(limits);
     return graph;
 }
 

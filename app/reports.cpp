@@ -133,8 +133,7 @@ void MainWindow::slotLimits()
     showLimitsNotice();
     markVerdicts();
     if (m_graphWidget)
-        m_graphWidget->setLimitLines(limitsJudge() ? m_limits.min : std::nullopt,
-                                     limitsJudge() ? m_limits.max : std::nullopt);
+        m_graphWidget->setLimits(limitsJudge() ? m_limits : Limits::LimitSet());
 }
 
 void MainWindow::slotExportReport()

@@ -515,7 +515,8 @@ Report cwdmReport(const QList<Measurement>& records)
     return Report(meter, Kind::CWDM18, false, limits, records, QDateTime::currentDateTime());
 }
 
-// The PDF report of PdfRecords CWDM-18 records, every channel judged, as Export Report writes it.
+// The PDF report of PdfRecords CWDM-18 records, every channel judged against the limits and its
+// loss against a budget, for a job, as Export Report writes it.
 Report pdfReport()
 {
     QList<Measurement> records;
@@ -525,7 +526,21 @@ Report pdfReport()
             raw << qint16(-500 - 37 * ((r + c) % 30));
         records << Bench::record(Kind::CWDM18, r, PdfRecords, raw, "REC-");
     }
-    return cwdmReport(records);
+    Report report = cwdmReport(records);
+    Loss::Reference reference;
+    reference.name = QStringLiteral("Launch");
+    for (int c = 1; c <= 18; ++c)
+        reference.channels.insert(c, -1.0 - 0.1 * c);
+    Loss::Budget budget;
+    budget.link = Loss::Link{12.5, 0.35, 2, 3};
+    budget.channels.insert(4, {true, 4.0});
+    budget.channels.insert(9, {false, std::nullopt});
+    report.setLoss(reference, budget);
+    report.setJob({QStringLiteral("Lumen Fibre Works"), QStringLiteral("City Networks"),
+                   QStringLiteral("Exchange North"), QStringLiteral("CBL-0042"),
+                   QStringLiteral("J. Smith"), QString()},
+                  QStringLiteral("FTTH-42"));
+    return report;
 }
 
 // This process's peak resident memory (VmHWM) or resident memory now (VmRSS), in MB.
@@ -736,8 +751,8 @@ int main(int argc, char* argv[])
             failed = true;
         } else {
             const double kb = double(QFile(path).size()) / 1024.0;
-            std::printf("PDF report of %d CWDM18 records, every channel judged: %.0f ms, %.0f KB "
-                        "(%.1f KB per record page)\n",
+            std::printf("PDF report of %d CWDM18 records, every channel and loss judged: %.0f ms, "
+                        "%.0f KB (%.1f KB per record page)\n",
                         PdfRecords, ms, kb, kb / PdfRecords);
             goals.push_back({QStringLiteral("PDF report of 1000 CWDM18 records"), ms, PdfGoalMs,
                              false, QStringLiteral(" ms")});

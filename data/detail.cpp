@@ -152,6 +152,15 @@ bool labelsInFrequency(int kind, bool displayFreq, const QString& productName)
     return table && info->frequencies && table == &info->frequencies();
 }
 
+QString channelLabel(int kind, int position, bool displayFreq, const QString& productName)
+{
+    const KindInfo* info = kindInfo(kind);
+    const QStringList* table = info ? rowLabels(*info, displayFreq, productName) : nullptr;
+    if (!table || position < 1 || position > info->channels)
+        return {};
+    return table->value(position - 1);
+}
+
 QList<int> rowReadings(const Measurement& m)
 {
     QList<int> out;

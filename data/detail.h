@@ -34,6 +34,10 @@ QList<std::optional<Limits::Reading>> judgedReadings(const Measurement& record);
 // kinds have no frequency table, some label their rows in nm whatever the display unit.
 bool labelsInFrequency(int kind, bool displayFreq, const QString& productName);
 
+// The label of the channel at `position` (from 1) as the rows show it, without its unit: "1390",
+// "193.10"; empty for an MPO fibre and a position past the kind's table.
+QString channelLabel(int kind, int position, bool displayFreq, const QString& productName);
+
 // For each of those rows, in the same order, the index in the record of the reading it shows;
 // an index from the kind's channel count on is a total row.
 QList<int> rowReadings(const Measurement& record);

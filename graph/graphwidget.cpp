@@ -2,6 +2,7 @@
 
 #include "data/kinds.h"
 #include "data/logging.h"
+#include "files/reportcontent.h"
 #include "graph/graphpicture.h"
 #include "graph/graphtable.h"
 #include "resources/resources.h"
@@ -41,6 +42,23 @@ void GraphWidget::setLimitLines(std::optional<double> min, std::optional<double>
     update();
 }
 
+void GraphWidget::setJudgedReadings(const QList<Limits::Reading>& readings)
+{
+    m_judged = readings;
+}
+
+void GraphWidget::setLimits(const Limits::LimitSet& limits)
+{
+    m_failing.clear();
+    if (!ReportContent::judges(limits, Graph::kindOfType(m_device))) {
+        setLimitLines(std::nullopt, std::nullopt);
+        return;
+    }
+    for (int position : Limits::judge(limits, m_judged).failing)
+        m_failing.insert(position - 1);
+    setLimitLines(limits.min, limits.max);
+}
+
 void GraphWidget::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
@@ -49,7 +67,11 @@ void GraphWidget::paintEvent(QPaintEvent* event)
     // Black and blue on white whatever the desktop theme, so a dark palette cannot hide them.
     painter.fillRect(rect(), Qt::white);
     // The picture clamps what it draws; the readings stay as they came.
-    Graph::Picture picture = Graph::picture(m_device, m_readings, m_labels, m_displayFreq);
-    picture += Graph::limitLines(m_device, m_limitMin, m_limitMax);
+    Graph::Marks marks;
+    marks.min = m_limitMin;
+    marks.max = m_limitMax;
+    marks.failing = m_failing;
+    const Graph::Picture picture =
+        Graph::picture(m_device, m_readings, m_labels, m_displayFreq, marks);
     Graph::paint(painter, picture, Graph::fittedFont(font(), picture, this));
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "data/limits.h"
+
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -27,6 +30,12 @@ public:
     void setLabels(const QStringList& labels, bool displayFreq);
     // Draws the global limits in force as dashed lines; none by default.
     void setLimitLines(std::optional<double> min, std::optional<double> max);
+    // The readings of its record that limits judge (Detail::judgedReadings): without them no bar
+    // is marked.
+    void setJudgedReadings(const QList<Limits::Reading>& readings);
+    // Draws the global limits of `limits` as lines, and the bars of the readings that fail them
+    // in red; limits that do not judge the graph's kind draw neither.
+    void setLimits(const Limits::LimitSet& limits);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,4 +47,6 @@ private:
     bool m_displayFreq;
     std::optional<double> m_limitMin;
     std::optional<double> m_limitMax;
+    QList<Limits::Reading> m_judged;
+    QSet<int> m_failing; // indexes of the readings that fail the limits
 };

@@ -148,6 +148,7 @@ private Q_SLOTS:
         for (int i = 0; i < lines.size(); ++i) {
             QCOMPARE(lines.at(i).style, Qt::DashLine);
             QCOMPARE(lines.at(i).colour, QColor(220, 0, 0));
+            QCOMPARE(lines.at(i).width, 2);
             QCOMPARE(axisY.at(i / 2) - lines.at(i).line.y1(), heights.at(i));
         }
         QVERIFY(Graph::limitLines(type, std::nullopt, std::nullopt).isEmpty());
@@ -158,6 +159,117 @@ private Q_SLOTS:
         QCOMPARE(Graph::limitLines(type, std::nullopt, 1e308).first().line.y1(),
                  Graph::limitLines(type, std::nullopt, 20.0).first().line.y1());
         QCOMPARE(Graph::limitLines(type, -1e308, std::nullopt).first().line.y1(), axisY.first());
+    }
+
+    // Marks add to the plain picture: failing bars and their values in red, the grid in its
+    // colour, the limit lines last; without marks the picture is the plain one.
+    void marks()
+    {
+        const int type = Graph::typeOfKind(1);
+        const QList<double> readings = readingsWith(1, 2, -35.0);
+        const Picture plain = pictureOf(1, readings);
+        QCOMPARE(Graph::picture(type, readings, Graph::labels(1, false), false, {}).size(),
+                 plain.size());
+        Graph::Marks marks;
+        marks.failing = {2};
+        marks.min = -30.0;
+        marks.grid = Qt::lightGray;
+        const Picture marked =
+            Graph::picture(type, readings, Graph::labels(1, false), false, marks);
+        QCOMPARE(marked.size(), plain.size() + 1);
+        QCOMPARE(marked.last().colour, Graph::LimitColour);
+        QCOMPARE(marked.last().width, 2);
+        for (int k = 0; k < 18; ++k) {
+            const QColor expected = k == 2 ? Graph::LimitColour : QColor(Qt::blue);
+            QCOMPARE(bars(marked).at(k).colour, expected);
+            QCOMPARE(bars(marked).at(k).rect, bars(plain).at(k).rect);
+        }
+        QCOMPARE(linesOf(marked, Qt::DashLine).size(), linesOf(plain, Qt::DashLine).size() + 1);
+        for (const Primitive& p : ofShape(marked, Primitive::Line)) {
+            if (p.style == Qt::DashLine && p.colour != Graph::LimitColour)
+                QCOMPARE(p.colour, QColor(Qt::lightGray));
+        }
+    }
+
+    // Losses stand in a row of their own under each panel's channel texts, one under each bar;
+    // the lower panel moves down below the upper row, and the picture grows to hold both.
+    void lossRows_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("CWDM18") << 1;
+        QTest::newRow("DWDM96, two panels") << 4;
+        QTest::newRow("MPO12") << 10;
+    }
+    void lossRows()
+    {
+        QFETCH(int, kind);
+        const int type = Graph::typeOfKind(kind);
+        const int count = readingsUsed(kind);
+        Graph::Marks marks;
+        for (int k = 0; k < count; ++k)
+            marks.losses << QStringLiteral("L%1").arg(k);
+        marks.failingLosses = {1};
+        const QList<double> readings = readingsWith(kind);
+        const QStringList labels = Graph::labels(kind, false);
+        const Picture marked = Graph::picture(type, readings, labels, false, marks);
+        const QSize size = Graph::pictureSize(type, marks);
+        QCOMPARE(size.width(), Graph::pictureSize(type).width());
+        QVERIFY(size.height() > Graph::pictureSize(type).height());
+        QList<Primitive> losses;
+        for (const Primitive& p : ofShape(marked, Primitive::Text)) {
+            if (p.text.startsWith(QLatin1Char('L')) && p.text != QLatin1String("Loss") &&
+                p.text != QLatin1String("Low"))
+                losses << p;
+        }
+        QCOMPARE(losses.size(), count);
+        const QList<Primitive> rects = bars(marked);
+        for (int k = 0; k < count; ++k) {
+            const Primitive& loss = losses.at(k);
+            QCOMPARE(loss.colour, k == 1 ? Graph::LimitColour : QColor(Qt::black));
+            QCOMPARE(loss.at.x(), rects.at(k).rect.left() + 10);
+            QVERIFY(loss.at.y() < size.height());
+            // Below its own bar and channel text, above the bars of the panel below.
+            QVERIFY(loss.at.y() - loss.room > rects.at(k).rect.bottom());
+            QVERIFY(channelTexts(marked).at(k).at.y() < loss.at.y() - loss.room);
+            for (const Primitive& r : rects) {
+                if (r.rect.top() > rects.at(k).rect.bottom())
+                    QVERIFY(r.rect.top() > loss.at.y());
+            }
+        }
+    }
+
+    // The window marks the bars that fail the limits in red; limits that are off leave every
+    // pixel as it was.
+    void widgetMarksFailingBars()
+    {
+        QList<double> readings(18, -20.0);
+        readings[0] = -40.0;
+        QList<Limits::Reading> judged;
+        for (int k = 0; k < 18; ++k)
+            judged.append({k + 1, readings.at(k)});
+        const QStringList labels = Graph::labels(1, false);
+        GraphWidget plain(0, QString(), readings.constData(), labels.constData(), false);
+        GraphWidget widget(0, QString(), readings.constData(), labels.constData(), false);
+        for (GraphWidget* w : {&plain, &widget})
+            w->setFixedSize(460, 350);
+        widget.setJudgedReadings(judged);
+        Limits::LimitSet limits;
+        limits.enabled = true;
+        limits.min = -30;
+        widget.setLimits(limits);
+        QTest::ignoreMessage(QtDebugMsg, "m_device: 0");
+        QImage image = widget.grab().toImage();
+        // Bar 1 at -40 dBm fills x 55..64 from y 240; bar 2 at -20 dBm from y 160.
+        QCOMPARE(image.pixelColor(60, 270), Graph::LimitColour);
+        QCOMPARE(image.pixelColor(80, 270), QColor(Qt::blue));
+        // The limit line at -30 dBm, two pixels high, between the bars.
+        QCOMPARE(image.pixelColor(69, 200), Graph::LimitColour);
+        limits.enabled = false;
+        widget.setLimits(limits);
+        QTest::ignoreMessage(QtDebugMsg, "m_device: 0");
+        image = widget.grab().toImage();
+        QTest::ignoreMessage(QtDebugMsg, "m_device: 0");
+        QCOMPARE(image, plain.grab().toImage());
     }
 
     // Each kind's graph type, readings copied and fixed window size.

@@ -109,7 +109,8 @@ private Q_SLOTS:
         QCOMPARE(first->toolTip(3), QStringLiteral("HIGH, -1.00 dB"));
         QCOMPARE(first->foreground(3).color(), QColor(220, 0, 0));
 
-        // The graph window draws the minimum and the maximum across its panel.
+        // The graph window draws the minimum and the maximum across its panel, two pixels high,
+        // and channel 1's bar, above the maximum, in red.
         child<QAction>(w, "actionGraphData")->trigger();
         QVERIFY(w.graphWidget());
         const QImage graph = w.graphWidget()->grab().toImage();
@@ -121,7 +122,9 @@ private Q_SLOTS:
             if (red > 100)
                 redRows << y;
         }
-        QCOMPARE(redRows.size(), 2);
+        QCOMPARE(redRows.size(), 4);
+        QCOMPARE(graph.pixelColor(60, 250), QColor(220, 0, 0));
+        QCOMPARE(graph.pixelColor(80, 250), QColor(Qt::blue));
         LimitsStore::store({});
     }
 
@@ -220,8 +223,9 @@ private Q_SLOTS:
         for (const QString& expected :
              {QStringLiteral("Product: Ruvo730"), QStringLiteral("Serial number: RV7300123"),
               QStringLiteral("Hardware version: V1.2.10"),
-              QStringLiteral("Firmware version: V3.7.4"), QStringLiteral("Limits: -40 to 0 dBm"),
-              QStringLiteral("Page 1 of 4"), MeterModel::powerText(MeterModel::power(2, 5))})
+              QStringLiteral("Firmware version: V3.7.4"),
+              QStringLiteral("Limits: min -40.00 dBm, max 0.00 dBm"), QStringLiteral("Page 1 of 4"),
+              MeterModel::powerText(MeterModel::power(2, 5))})
             QVERIFY2(text.contains(expected), qPrintable(expected + "\n" + text.left(2000)));
         for (int r = 0; r < 3; ++r) {
             const QString line = QStringLiteral("Record %1").arg(r + 1);
