@@ -73,7 +73,7 @@ RecordLoss judge(const Reference& reference, const Budget& budget,
             c.loss = clean(*c.reference - r.dbm);
         c.budget = budget.maxLossFor(r.number);
         if (c.loss && c.budget) {
-            c.margin = clean(*c.budget - *c.loss);
+            c.margin = *c.budget - *c.loss;
             // A link does not add light: a loss that far below zero is a reference to set again.
             c.verdict = *c.loss < CheckRefBelow ? Verdict::CheckRef
                         : *c.loss <= *c.budget  ? Verdict::Pass

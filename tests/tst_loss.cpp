@@ -91,7 +91,7 @@ private Q_SLOTS:
         QTest::newRow("a budget computed from the link, the standards' defaults")
             << positions({{1, 0.0}}) << QList<Reading>{{1, -6.7}}
             << QByteArray(R"({"link": {"lengthKm": 12.5, "dbPerKm": 0.35, "connectorPairs": 2, "splices": 3}})")
-            << QStringList{"1:6.70:6.78:0.07:PASS"} << "PASS"; // margin 0.075
+            << QStringList{"1:6.70:6.78:0.08:PASS"} << "PASS";
         // 2 km x 0.4 dB/km + 4 x 0.5 dB + 1 x 0.1 dB = 0.8 + 2.0 + 0.1 = 2.9 dB; the override wins.
         QTest::newRow("a computed budget with its own figures, and an override")
             << positions({{1, 0.0}, {2, 0.0}}) << QList<Reading>{{1, -3.0}, {2, -3.0}}
