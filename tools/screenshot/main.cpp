@@ -206,8 +206,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     QWidget* shown = &window;
-    auto* list = window.findChild<QTreeWidget*>(QStringLiteral("treeData"));
-    const auto select = [list](int r) {
+    const auto select = [&window](int r) {
+        auto* list = window.findChild<QTreeWidget*>(QStringLiteral("treeData"));
         if (r < 1 || r > list->topLevelItemCount())
             return false;
         list->setCurrentItem(list->topLevelItem(r - 1));
