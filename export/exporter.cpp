@@ -219,15 +219,8 @@ bool Exporter::loadLimits()
 {
     if (m_options.limitsFile.isEmpty())
         return true;
-    QString error;
-    const std::optional<Limits::LimitSet> limits =
-        LimitsStore::readFile(m_options.limitsFile, &error);
-    if (!limits) {
-        finish(Usage, QStringLiteral("the limits file %1 cannot be used: %2")
-                          .arg(m_options.limitsFile, error));
+    if (!readFileOption(m_options.limitsFile, "limits", LimitsStore::readFile, &m_limits))
         return false;
-    }
-    m_limits = *limits;
     // Given on the command line, the limits apply whatever the file says of "enabled".
     m_limits.enabled = true;
     // Limits that judge nothing of this kind would pass every record: a usage error.
@@ -250,40 +243,15 @@ bool Exporter::loadLimits()
 
 bool Exporter::loadLoss()
 {
-    QString error;
-    if (!m_options.referenceFile.isEmpty()) {
-        const std::optional<Loss::Reference> reference =
-            LossStore::readReferenceFile(m_options.referenceFile, &error);
-        if (!reference) {
-            finish(Usage, QStringLiteral("the reference file %1 cannot be used: %2")
-                              .arg(m_options.referenceFile, error));
-            return false;
-        }
-        if (reference->kind != 0 && reference->kind != m_options.kind) {
-            finish(Usage, QStringLiteral("the reference was made for %1, not %2")
-                              .arg(kindTitle(reference->kind), kindTitle(m_options.kind)));
-            return false;
-        }
-        m_reference = *reference;
-    }
-    if (!m_options.budgetFile.isEmpty()) {
-        const std::optional<Loss::Budget> budget =
-            LossStore::readBudgetFile(m_options.budgetFile, &error);
-        if (!budget) {
-            finish(Usage, QStringLiteral("the budget file %1 cannot be used: %2")
-                              .arg(m_options.budgetFile, error));
-            return false;
-        }
-        m_budget = *budget;
-    }
-    if (!m_options.jobFile.isEmpty()) {
-        const std::optional<JobBlock> job = LossStore::readJobFile(m_options.jobFile, &error);
-        if (!job) {
-            finish(Usage,
-                   QStringLiteral("the job file %1 cannot be used: %2").arg(m_options.jobFile, error));
-            return false;
-        }
-        m_jobBlock = *job;
+    if (!readFileOption(m_options.referenceFile, "reference", LossStore::readReferenceFile,
+                        &m_reference) ||
+        !readFileOption(m_options.budgetFile, "budget", LossStore::readBudgetFile, &m_budget) ||
+        !readFileOption(m_options.jobFile, "job", LossStore::readJobFile, &m_jobBlock))
+        return false;
+    if (m_reference.kind != 0 && m_reference.kind != m_options.kind) {
+        finish(Usage, QStringLiteral("the reference was made for %1, not %2")
+                          .arg(kindTitle(m_reference.kind), kindTitle(m_options.kind)));
+        return false;
     }
     return true;
 }

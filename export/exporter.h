@@ -69,6 +69,24 @@ private:
     // Said once, on standard error; the run goes on.
     void archiveFailed(const QString& why);
     bool loadLimits();
+    // The file of an option, read by `read` into `value`; nothing when the option was not
+    // given. False after finish() when the file cannot be used: "the <what> file ... cannot be
+    // used: why".
+    template <typename T, typename Read>
+    bool readFileOption(const QString& path, const char* what, Read read, T* value)
+    {
+        if (path.isEmpty())
+            return true;
+        QString error;
+        const std::optional<T> contents = read(path, &error);
+        if (!contents) {
+            finish(Usage, QStringLiteral("the %1 file %2 cannot be used: %3")
+                              .arg(QLatin1String(what), path, error));
+            return false;
+        }
+        *value = *contents;
+        return true;
+    }
     // The reference file, the budget and the job block; false after finish() when one cannot be
     // used.
     bool loadLoss();
