@@ -17,7 +17,7 @@ set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 
 PACKAGES=(cmake make ninja-build g++ clang libclang-rt-14-dev pkg-config
-          qt6-base-dev libqt6sql6-sqlite qt6-serialport-dev libqcustomplot-dev libgl-dev
+          qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libpq-dev postgresql qt6-serialport-dev libqcustomplot-dev libgl-dev
           famfamfam-silk fonts-dejavu-core fontconfig xvfb xauth
           g++-mingw-w64-x86-64 librsvg2-bin lintian desktop-file-utils dpkg-dev file
           poppler-utils)

@@ -2,6 +2,7 @@
 
 #include "data/measurement.h"
 #include "files/archive.h"
+#include "session/teampusher.h"
 
 #include <QHash>
 #include <QList>
@@ -34,6 +35,8 @@ public:
     // false: channels are labelled by wavelength (nm); true: by frequency (THz).
     bool displayFreq() const { return m_displayFreq; }
     void setDisplayFreq(bool displayFreq);
+    // What pushes this computer's downloads to the team archive, for Push Now; none: no pushing.
+    void setPusher(TeamPusher* pusher) { m_pusher = pusher; }
     // The download whose records are listed; null when none is.
     QUuid shownDownload() const { return m_download ? m_download->id : QUuid(); }
     // The window Graph made last; null when there is none.
@@ -88,6 +91,7 @@ private:
 
     QString m_path;
     bool m_displayFreq;
+    QPointer<TeamPusher> m_pusher;
     // Opened when the window is first shown.
     std::unique_ptr<ArchiveStore> m_store;
 

@@ -8,6 +8,7 @@
 #include "app/prompts.h"
 #include "files/archive.h"
 #include "session/archiverecorder.h"
+#include "session/teampusher.h"
 #include "ui_mainwindow.h"
 
 #include <QAction>
@@ -18,6 +19,12 @@ void MainWindow::setUpArchive()
 {
     m_archive = new ArchiveRecorder(m_session, Archive::location(), this);
     connect(m_archive, &ArchiveRecorder::failed, this, &MainWindow::slotArchiveFailed);
+    // The team archive takes each complete download once it is kept here, and at start-up what
+    // waited since the last run.
+    m_teamPusher = new TeamPusher(Archive::location(), this);
+    connect(m_archive, &ArchiveRecorder::completed, m_teamPusher, &TeamPusher::request);
+    connect(m_teamPusher, &TeamPusher::pushed, this, &MainWindow::slotTeamPushed);
+    m_teamPusher->request();
     auto* action = new QAction(tr("Archive…"), this);
     action->setObjectName(QStringLiteral("actionArchive"));
     connect(action, &QAction::triggered, this, &MainWindow::slotArchive);
@@ -32,6 +39,7 @@ void MainWindow::slotArchive()
     const bool shown = m_archiveWindow && m_archiveWindow->isVisible();
     if (!m_archiveWindow) {
         m_archiveWindow = new ArchiveWindow(Archive::location(), m_displayFreq);
+        m_archiveWindow->setPusher(m_teamPusher);
         connect(m_archiveWindow, &ArchiveWindow::referenceSet, this, [this] {
             if (m_lossWindow)
                 m_lossWindow->reload();
@@ -66,4 +74,25 @@ void MainWindow::slotArchiveFailed(const QString& why)
                         "record list, Save Data and the reports work as before; save what you "
                         "download.")
                          .arg(Archive::location(), why));
+}
+
+void MainWindow::slotTeamPushed(int pushed, int waiting, const QString& error)
+{
+    Q_UNUSED(pushed);
+    if (m_archiveWindow && m_archiveWindow->isVisible())
+        m_archiveWindow->refresh();
+    if (!m_teamNotice) {
+        if (waiting == 0)
+            return;
+        m_teamNotice = new QLabel;
+        m_teamNotice->setObjectName(QStringLiteral("labelTeamNotice"));
+        m_teamNotice->setStyleSheet(QStringLiteral("color: #c00000"));
+        ui->statusBar->addPermanentWidget(m_teamNotice);
+    }
+    m_teamNotice->setText(waiting == 1 ? tr("1 download not pushed")
+                                       : tr("%1 downloads not pushed").arg(waiting));
+    m_teamNotice->setToolTip(tr("The team archive did not take them: %1\nThey are kept here and "
+                                "pushed again in a minute.")
+                                 .arg(error));
+    m_teamNotice->setVisible(waiting > 0);
 }

@@ -22,6 +22,7 @@ class QToolButton;
 class QTreeWidgetItem;
 class ArchiveRecorder;
 class ArchiveWindow;
+class TeamPusher;
 class CompareWindow;
 class GraphWidget;
 class LossWindow;
@@ -110,6 +111,8 @@ private Q_SLOTS:
     void slotArchive();
     // The archive cannot be written: said in the status bar, and once in a message.
     void slotArchiveFailed(const QString& why);
+    // A push to the team archive ended: downloads left waiting are said in the status bar.
+    void slotTeamPushed(int pushed, int waiting, const QString& error);
     // Tools and the record list's context menu: the selected record as the reference in force,
     // the window of its loss, and the window that compares two records.
     void slotSetReference();
@@ -209,6 +212,8 @@ private:
     ArchiveRecorder* m_archive = nullptr;
     QPointer<ArchiveWindow> m_archiveWindow;
     QLabel* m_archiveNotice = nullptr;
+    TeamPusher* m_teamPusher = nullptr;
+    QLabel* m_teamNotice = nullptr;
     bool m_archiveFailureShown = false;
     // The total label of the record the graph window shows, to label it anew in another unit.
     QString m_graphTotalLabel;

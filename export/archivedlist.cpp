@@ -2,6 +2,7 @@
 
 #include "data/kinds.h"
 #include "export/exporter.h"
+#include "export/teamcommands.h"
 #include "files/archivestore.h"
 
 #include <QFileInfo>
@@ -20,38 +21,51 @@ QJsonValue timeText(const QDateTime& t)
 }
 } // namespace
 
-QByteArray line(const Archive::Download& d)
+QByteArray line(const Archive::Download& d, bool pushState)
 {
     const QJsonObject meter{{QStringLiteral("product"), d.meter.product},
                             {QStringLiteral("serial"), d.meter.serial},
                             {QStringLiteral("hardware"), d.meter.hardware},
                             {QStringLiteral("firmware"), d.meter.firmware},
                             {QStringLiteral("kind"), kindName(d.kind)}};
-    const QJsonObject o{{QStringLiteral("id"), d.id.toString(QUuid::WithoutBraces)},
+    QJsonObject o{{QStringLiteral("id"), d.id.toString(QUuid::WithoutBraces)},
                         {QStringLiteral("started"), timeText(d.started)},
                         {QStringLiteral("ended"), timeText(d.ended)},
                         {QStringLiteral("complete"), d.complete},
                         {QStringLiteral("job"), d.job},
                         {QStringLiteral("meter"), meter},
-                        {QStringLiteral("records"), d.records}};
+                        {QStringLiteral("records"), d.records},
+                        {QStringLiteral("user"), d.user},
+                        {QStringLiteral("host"), d.host}};
+    if (pushState) {
+        o.insert(QStringLiteral("pushed"), timeText(d.pushed));
+        if (!d.pushError.isEmpty())
+            o.insert(QStringLiteral("pushError"), d.pushError);
+    }
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
 }
 
-int print()
+int print(bool team)
 {
-    const QString path = Archive::location();
+    const QString path = team ? Archive::teamLocation() : Archive::location();
+    if (team && path.isEmpty()) {
+        std::fprintf(stderr, "velumin-export: %s\n", qPrintable(TeamCommands::noTeamText()));
+        return Exporter::Usage;
+    }
     // Nothing archived yet: an empty list, and no file made for it.
-    if (!QFileInfo::exists(path))
+    if (!team && !QFileInfo::exists(path))
         return Exporter::Done;
-    ArchiveStore store(path);
+    ArchiveStore store(team ? ArchiveStore::Backend::Team : ArchiveStore::Backend::File, path);
     if (!store.isOpen()) {
-        std::fprintf(stderr, "velumin-export: the archive %s cannot be read: %s\n",
-                     qPrintable(path), qPrintable(store.errorText()));
-        return Exporter::ArchiveUnreadable;
+        std::fprintf(stderr, "velumin-export: the %s %s cannot be read: %s\n",
+                     team ? "team archive" : "archive", qPrintable(Archive::shownLocation(path)),
+                     qPrintable(store.errorText()));
+        return team ? Exporter::TeamUnusable : Exporter::ArchiveUnreadable;
     }
     const QList<Archive::Download> downloads = store.downloads();
+    const bool pushState = !team && !Archive::teamLocation().isEmpty();
     for (const Archive::Download& d : downloads) {
-        const QByteArray text = line(d);
+        const QByteArray text = line(d, pushState);
         if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size()))
             return Exporter::WriteFailed;
     }

@@ -6,6 +6,7 @@
 #include "data/limitsstore.h"
 #include "data/lossstore.h"
 #include "export/reportfiles.h"
+#include "export/teamcommands.h"
 #include "files/archive.h"
 #include "files/archivestore.h"
 #include "files/report.h"
@@ -145,20 +146,27 @@ void Exporter::start()
 
 void Exporter::reportArchived()
 {
-    const QString path = Archive::location();
-    if (!QFileInfo::exists(path)) {
+    const bool team = m_options.team;
+    const QString path = team ? Archive::teamLocation() : Archive::location();
+    if (team && path.isEmpty()) {
+        finish(Usage, TeamCommands::noTeamText());
+        return;
+    }
+    if (!team && !QFileInfo::exists(path)) {
         finish(ArchiveUnreadable, QStringLiteral("there is no archive at %1").arg(path));
         return;
     }
-    ArchiveStore store(path);
+    ArchiveStore store(team ? ArchiveStore::Backend::Team : ArchiveStore::Backend::File, path);
     const std::optional<Archive::Download> d = store.download(m_options.fromArchive);
     QList<Archive::Entry> entries;
     if (!d || !store.records(d->id, &entries)) {
         const bool unknown = store.isOpen() && !d;
-        finish(unknown ? Usage : ArchiveUnreadable,
-               unknown ? QStringLiteral("%1 (--archived lists them)").arg(store.errorText())
-                       : QStringLiteral("the archive %1 cannot be read: %2")
-                             .arg(path, store.errorText()));
+        finish(unknown ? Usage : team ? TeamUnusable : ArchiveUnreadable,
+               unknown ? QStringLiteral("%1 (--archived%2 lists them)")
+                             .arg(store.errorText(), team ? QStringLiteral(" --team") : QString())
+                       : QStringLiteral("the %1 %2 cannot be read: %3")
+                             .arg(team ? QStringLiteral("team archive") : QStringLiteral("archive"),
+                                  Archive::shownLocation(path), store.errorText()));
         return;
     }
     m_options.kind = d->kind;

@@ -40,6 +40,7 @@ public:
         MeterGone = 5,
         WriteFailed = 6,
         ArchiveUnreadable = 7,
+        TeamUnusable = 8,
         Interrupted = 130,
     };
 

@@ -16,11 +16,13 @@ QString usageLine()
         "                      [--limits FILE] [--record N] [--unit nm|thz] [--timeout SECONDS]\n"
         "                      [--reference FILE | --reference-record N] [--budget FILE]\n"
         "                      [--job-file FILE] [--job TEXT] [--no-archive] [--quiet]\n"
-        "       velumin-export --archived\n"
-        "       velumin-export --from-archive ID [--csv FILE] [--pdf FILE] [--json FILE]\n"
+        "       velumin-export --archived [--team]\n"
+        "       velumin-export --from-archive ID [--team] [--csv FILE] [--pdf FILE] [--json FILE]\n"
         "                      [--limits FILE] [--record N] [--unit nm|thz]\n"
         "                      [--reference FILE | --reference-record N] [--budget FILE]\n"
-        "                      [--job-file FILE] [--quiet]");
+        "                      [--job-file FILE] [--quiet]\n"
+        "       velumin-export --push [--quiet]\n"
+        "       velumin-export --init-team-archive");
 }
 
 // The kind names, comma-separated, in lines that fit beside the option column.
@@ -124,11 +126,21 @@ said in one line on standard error; the run goes on as without it.
   --from-archive ID  report an archived download (its id, or the start of it) instead of a
                      meter's: --csv, --pdf, --json, --limits, --record and --unit as for a port
 
+With a team archive (VELUMIN_TEAM_ARCHIVE, else the window's setting "teamArchive": a
+PostgreSQL connection string such as postgresql://velumin@server/fibre?sslmode=require; the
+password comes from ~/.pgpass or PGPASSWORD, never from Velumin), each complete download is
+pushed to it after the run; a team archive that cannot be reached is said in one line and the
+download waits for the next push.
+  --push             push every complete download that waits; exit status 0 when all are pushed
+  --team             with --archived or --from-archive: read the team archive instead
+  --init-team-archive
+                     make the team archive's tables, or bring them up to date, and exit
+
 Exit status: 0 done (and every record passed its limits and budget), 1 a record failed its
 limits or its loss budget, or needs its reference set again (a loss below -0.3 dB),
 2 wrong usage, 3 the port cannot be opened, 4 no identity within the timeout, 5 the meter went
 away or answered no record request, 6 a file could not be written, 7 the archive cannot be
-read, 130 interrupted.
+read, 8 the team archive cannot be used or did not take every download, 130 interrupted.
 )help")
                              .arg(kindNames());
 }
@@ -143,6 +155,9 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
     const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption archived(QStringLiteral("archived"));
     const QCommandLineOption noArchive(QStringLiteral("no-archive"));
+    const QCommandLineOption team(QStringLiteral("team"));
+    const QCommandLineOption push(QStringLiteral("push"));
+    const QCommandLineOption initTeam(QStringLiteral("init-team-archive"));
     const auto valued = [](const char* name) {
         return QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
     };
@@ -155,7 +170,7 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
                              budget = valued("budget"), jobFile = valued("job-file");
     p.addOptions({help, version, list, quiet, port, type, csv, pdf, json, limits, record, unit,
                   timeout, archived, noArchive, job, fromArchive, reference, referenceRecord,
-                  budget, jobFile});
+                  budget, jobFile, team, push, initTeam});
     const auto fail = [error](const QString& text) {
         *error = text;
         return Parsed::Error;
@@ -185,12 +200,27 @@ Parsed parse(const QStringList& arguments, ExportOptions* o, QString* error)
             return fail(QStringLiteral("--list takes no other option"));
         return Parsed::Run;
     }
-    o->archived = p.isSet(archived);
-    if (o->archived) {
-        if (arguments.size() > 2)
-            return fail(QStringLiteral("--archived takes no other option"));
+    o->team = p.isSet(team);
+    o->push = p.isSet(push);
+    if (o->push) {
+        if (arguments.size() > 2 + (o->quiet ? 1 : 0))
+            return fail(QStringLiteral("--push takes no other option"));
         return Parsed::Run;
     }
+    o->initTeam = p.isSet(initTeam);
+    if (o->initTeam) {
+        if (arguments.size() > 2)
+            return fail(QStringLiteral("--init-team-archive takes no other option"));
+        return Parsed::Run;
+    }
+    o->archived = p.isSet(archived);
+    if (o->archived) {
+        if (arguments.size() > 2 + (o->team ? 1 : 0))
+            return fail(QStringLiteral("--archived takes no other option than --team"));
+        return Parsed::Run;
+    }
+    if (o->team && !p.isSet(fromArchive))
+        return fail(QStringLiteral("--team goes with --archived or --from-archive"));
     o->fromArchive = p.value(fromArchive);
     o->noArchive = p.isSet(noArchive);
     o->job = p.value(job);

@@ -9,6 +9,9 @@
 struct ExportOptions {
     bool list = false;
     bool archived = false; // list the archived downloads
+    bool team = false;     // --archived and --from-archive read the team archive
+    bool push = false;     // push the downloads that wait to the team archive
+    bool initTeam = false; // make or bring up to date the team archive's tables
     QString fromArchive;   // the id of an archived download to report instead of a port's
     bool noArchive = false;
     QString job; // the job this run's download is archived under

@@ -6,6 +6,7 @@
 #include "export/exporter.h"
 #include "export/exportoptions.h"
 #include "export/portlist.h"
+#include "export/teamcommands.h"
 #include "velumin_version.h"
 
 #include <QGuiApplication>
@@ -101,7 +102,11 @@ int main(int argc, char* argv[])
     }
 
     if (options.archived)
-        return ArchivedList::print();
+        return ArchivedList::print(options.team);
+    if (options.initTeam)
+        return TeamCommands::init();
+    if (options.push)
+        return TeamCommands::push(options.quiet);
 
     Exporter exporter(options);
     int status = Exporter::Done;
@@ -117,5 +122,8 @@ int main(int argc, char* argv[])
     // before the loop could be told to end.
     if (!done)
         app.exec();
+    // Once the download is archived, and only after a run that got the meter's records.
+    if (options.archives() && (status == Exporter::Done || status == Exporter::LimitsFailed))
+        TeamCommands::pushAfterDownload();
     return status;
 }

@@ -37,6 +37,10 @@ struct Download {
     int records = 0;
     int judged = 0;
     int failed = 0;
+    // In this computer's archive: when the team archive took it, null until it has; and why the
+    // last push of it failed, empty when none has.
+    QDateTime pushed;
+    QString pushError;
 };
 
 // A record as the download listed it, with its verdict then; none where no limits judged it.
@@ -57,6 +61,13 @@ struct Filter {
 // The archive's file: VELUMIN_ARCHIVE when set, else the settings key "archive", else
 // archive.sqlite in the application's data folder.
 QString location();
+
+// The team archive's PostgreSQL connection string: VELUMIN_TEAM_ARCHIVE when set, else the
+// settings key "teamArchive"; empty when there is no team archive.
+QString teamLocation();
+
+// A connection string as it may be shown: any password in it is replaced by "****".
+QString shownLocation(const QString& conninfo);
 
 // The job text new downloads are archived under, remembered in the settings store.
 QString nextJob();

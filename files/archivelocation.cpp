@@ -11,6 +11,7 @@ namespace Archive {
 namespace {
 const QString archiveKey = QStringLiteral("archive");
 const QString jobKey = QStringLiteral("archiveJob");
+const QString teamKey = QStringLiteral("teamArchive");
 } // namespace
 
 QString location()
@@ -23,6 +24,14 @@ QString location()
         return fromSettings;
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(QStringLiteral("archive.sqlite"));
+}
+
+QString teamLocation()
+{
+    const QString fromEnvironment = qEnvironmentVariable("VELUMIN_TEAM_ARCHIVE");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment.trimmed();
+    return openSettingsStore().value(teamKey).toString().trimmed();
 }
 
 QString nextJob()

@@ -52,7 +52,54 @@ const QStringList steps[] = {
         QStringLiteral("ALTER TABLE downloads ADD COLUMN reference TEXT"),
         QStringLiteral("ALTER TABLE downloads ADD COLUMN budget TEXT"),
     },
+    // 4: whether the team archive has each download, and why its last push failed.
+    {
+        QStringLiteral("ALTER TABLE downloads ADD COLUMN pushed INTEGER"),
+        QStringLiteral("ALTER TABLE downloads ADD COLUMN push_error TEXT"),
+    },
 };
+
+// The team archive's schema on PostgreSQL, versioned on its own: the local archive's tables in
+// PostgreSQL's types, and each record's content unique per meter, so that two laptops pushing the
+// same record at once store it once.
+const QStringList teamSteps[] = {
+    // 1: the local archive's tables as of its version 4.
+    {
+        QStringLiteral("CREATE TABLE meters (id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, "
+                       "serial text NOT NULL, kind integer NOT NULL, UNIQUE (serial, kind))"),
+        QStringLiteral(
+            "CREATE TABLE downloads (id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, "
+            "uuid text NOT NULL UNIQUE, meter bigint NOT NULL REFERENCES meters (id), "
+            "product text NOT NULL, serial text NOT NULL, hardware text NOT NULL, "
+            "firmware text NOT NULL, build text NOT NULL, hw_ver bigint NOT NULL, "
+            "fw_ver bigint NOT NULL, kind integer NOT NULL, total integer NOT NULL, "
+            "started bigint NOT NULL, ended bigint, complete integer NOT NULL DEFAULT 0, "
+            "job text NOT NULL DEFAULT '', \"user\" text NOT NULL DEFAULT '', "
+            "host text NOT NULL DEFAULT '', limits text, records integer NOT NULL DEFAULT 0, "
+            "judged integer NOT NULL DEFAULT 0, failed integer NOT NULL DEFAULT 0, "
+            "reference text, budget text, pushed bigint, push_error text)"),
+        QStringLiteral("CREATE INDEX downloads_by_start ON downloads (started)"),
+        QStringLiteral("CREATE TABLE records (id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, "
+                       "meter bigint NOT NULL REFERENCES meters (id), hash bigint NOT NULL, "
+                       "date bigint NOT NULL, time bigint NOT NULL, name bytea NOT NULL, "
+                       "readings bytea NOT NULL, on_off bytea NOT NULL, "
+                       "total_index integer NOT NULL, mode integer NOT NULL, "
+                       "polar integer NOT NULL)"),
+        QStringLiteral("CREATE UNIQUE INDEX records_by_content ON records (meter, hash, date, "
+                       "time, total_index, mode, polar, name, readings, on_off)"),
+        QStringLiteral("CREATE TABLE links (download bigint NOT NULL REFERENCES downloads (id) "
+                       "ON DELETE CASCADE, position integer NOT NULL, "
+                       "record bigint NOT NULL REFERENCES records (id), pass integer, "
+                       "PRIMARY KEY (download, position))"),
+        QStringLiteral("CREATE INDEX links_by_record ON links (record)"),
+    },
+};
+
+static_assert(std::size(teamSteps) == ArchiveStore::TeamSchemaVersion,
+              "one team schema step per version");
+
+// Taken by whoever reads or brings up the team schema, for the length of the transaction.
+constexpr qint64 teamSchemaLock = 0x56656c756d696e; // "Velumin"
 
 static_assert(std::size(steps) == ArchiveStore::SchemaVersion,
               "one schema step per version");
@@ -87,6 +134,44 @@ bool ArchiveStore::migrate(QSqlDatabase& db, int to, QString* error)
         }
     }
     if (from < to && !query.exec(QStringLiteral("PRAGMA user_version = %1").arg(to)))
+        return failed();
+    return query.exec(QStringLiteral("COMMIT")) || failed();
+}
+
+bool ArchiveStore::migrateTeam(QSqlDatabase& db, int to, QString* error)
+{
+    QSqlQuery query(db);
+    const auto failed = [&query, error] {
+        *error = query.lastError().text();
+        query.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    };
+    // A technician's role may read and write the tables without the right to make any.
+    if (!query.exec(QStringLiteral("BEGIN")) ||
+        !query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(teamSchemaLock)) ||
+        !query.exec(QStringLiteral("SELECT to_regclass('velumin_schema') IS NOT NULL")) ||
+        !query.next())
+        return failed();
+    const bool made = query.value(0).toBool();
+    if (!made && !query.exec(QStringLiteral("CREATE TABLE velumin_schema (version integer NOT NULL)")))
+        return failed();
+    if (!query.exec(QStringLiteral("SELECT max(version) FROM velumin_schema")) || !query.next())
+        return failed();
+    const int from = query.value(0).toInt();
+    query.finish();
+    if (from > to) {
+        *error = newerText(from, to);
+        query.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    for (int version = from + 1; version <= to; ++version) {
+        for (const QString& statement : teamSteps[version - 1]) {
+            if (!query.exec(statement))
+                return failed();
+        }
+    }
+    if (from < to && (!query.exec(QStringLiteral("DELETE FROM velumin_schema")) ||
+                      !query.exec(QStringLiteral("INSERT INTO velumin_schema VALUES (%1)").arg(to))))
         return failed();
     return query.exec(QStringLiteral("COMMIT")) || failed();
 }

@@ -2,6 +2,7 @@
 
 #include "data/kinds.h"
 #include "data/logging.h"
+#include "files/archivevalues.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -16,44 +17,7 @@
 
 namespace {
 
-QByteArray readingBytes(const QVector<qint16>& readings)
-{
-    QByteArray bytes(readings.size() * 2, Qt::Uninitialized);
-    for (int i = 0; i < readings.size(); ++i)
-        qToLittleEndian<qint16>(readings.at(i), bytes.data() + 2 * i);
-    return bytes;
-}
-
-// What makes two records of one meter the same record.
-qint64 contentHash(const Measurement& m)
-{
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    const qint64 words[] = {m.code(), m.dateWord, m.timeWord, m.totalIndex, m.mode, m.polar,
-                            m.name.size(), m.readings.size(), m.onOff.size()};
-    hash.addData(QByteArrayView(reinterpret_cast<const char*>(words), sizeof words));
-    hash.addData(m.name);
-    hash.addData(readingBytes(m.readings));
-    hash.addData(m.onOff);
-    // 63 bits, so that SQLite keeps it as a plain integer.
-    return qFromLittleEndian<qint64>(hash.result().constData()) & 0x7fffffffffffffff;
-}
-
-QVariant timeValue(const QDateTime& t)
-{
-    return t.isValid() ? QVariant(t.toMSecsSinceEpoch()) : QVariant(QMetaType::fromType<qint64>());
-}
-
-// A text for a NOT NULL column: Qt binds a null text as NULL.
-QVariant textValue(const QString& text)
-{
-    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
-}
-
-// A file's text in a column; NULL where there is none.
-QVariant jsonValue(bool set, const QByteArray& json)
-{
-    return set ? QVariant(QString::fromUtf8(json)) : QVariant(QMetaType::fromType<QString>());
-}
+using namespace ArchiveValues;
 
 QDateTime timeOf(const QVariant& v)
 {
@@ -62,8 +26,8 @@ QDateTime timeOf(const QVariant& v)
 
 const QString downloadColumns = QStringLiteral(
     "d.uuid, d.product, d.serial, d.hardware, d.firmware, d.build, d.hw_ver, d.fw_ver, d.kind, "
-    "d.total, d.started, d.ended, d.complete, d.job, d.user, d.host, d.limits, d.records, "
-    "d.judged, d.failed, d.reference, d.budget");
+    "d.total, d.started, d.ended, d.complete, d.job, d.\"user\", d.host, d.limits, d.records, "
+    "d.judged, d.failed, d.reference, d.budget, d.pushed, d.push_error");
 
 Archive::Download downloadOf(const QSqlQuery& q)
 {
@@ -100,6 +64,8 @@ Archive::Download downloadOf(const QSqlQuery& q)
         d.reference = Loss::referenceFromJson(q.value(20).toByteArray(), &error).value_or(Loss::Reference{});
     if (!q.value(21).isNull())
         d.budget = Loss::budgetFromJson(q.value(21).toByteArray(), &error).value_or(Loss::Budget{});
+    d.pushed = timeOf(q.value(22));
+    d.pushError = q.value(23).toString();
     return d;
 }
 
@@ -115,12 +81,19 @@ QString likePattern(const QString& text)
 } // namespace
 
 ArchiveStore::ArchiveStore(const QString& path, int busyTimeoutMs)
-    : m_path(path)
+    : ArchiveStore(Backend::File, path, busyTimeoutMs)
+{
+}
+
+ArchiveStore::ArchiveStore(Backend backend, const QString& location, int busyTimeoutMs)
+    : m_backend(backend)
+    , m_path(location)
     , m_connection(QStringLiteral("archive-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
-    m_open = open(busyTimeoutMs);
+    m_open = backend == Backend::Team ? openTeam() : open(busyTimeoutMs);
     if (!m_open)
-        qCDebug(lcFiles).noquote() << "the archive" << path << "cannot be used:" << m_error;
+        qCDebug(lcFiles).noquote() << "the archive" << Archive::shownLocation(location)
+                                   << "cannot be used:" << m_error;
 }
 
 ArchiveStore::~ArchiveStore()
@@ -191,9 +164,18 @@ bool ArchiveStore::setUp()
 
 bool ArchiveStore::fail(const QSqlQuery& query)
 {
-    m_error = query.lastError().text();
-    // SQLITE_BUSY and SQLITE_LOCKED.
+    m_error = query.lastError().text().trimmed();
     const QString code = query.lastError().nativeErrorCode();
+    m_code = code;
+    if (isTeam()) {
+        // The connection is gone (class 08, an empty code) or the server is shutting down:
+        // the next store connects again.
+        if (code.isEmpty() || code.startsWith(QLatin1String("08")) ||
+            code.startsWith(QLatin1String("57P")))
+            m_open = false;
+        return false;
+    }
+    // SQLITE_BUSY and SQLITE_LOCKED.
     m_busy = code == QLatin1String("5") || code == QLatin1String("6");
     return false;
 }
@@ -209,13 +191,14 @@ bool ArchiveStore::transaction(const std::function<bool()>& work)
         return false;
     // Immediate: the write lock is taken (or waited for) first. A transaction that read first
     // could not take it after another program's write, and would fail without waiting.
+    // The team archive's transactions take their locks row by row as they write.
     QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+    if (!q.exec(isTeam() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")))
         return fail(q);
     if (work() && q.exec(QStringLiteral("COMMIT")))
         return true;
     if (q.lastError().isValid())
-        m_error = q.lastError().text();
+        fail(q);
     q.exec(QStringLiteral("ROLLBACK"));
     return false;
 }
@@ -223,7 +206,7 @@ bool ArchiveStore::transaction(const std::function<bool()>& work)
 std::optional<qint64> ArchiveStore::meterId(const QString& serial, int kind)
 {
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("INSERT OR IGNORE INTO meters (serial, kind) VALUES (?, ?)"));
+    q.prepare(QStringLiteral("INSERT INTO meters (serial, kind) VALUES (?, ?) ON CONFLICT DO NOTHING"));
     q.addBindValue(textValue(serial));
     q.addBindValue(kind);
     if (!exec(q))
@@ -260,7 +243,7 @@ bool ArchiveStore::begin(const Archive::Download& d)
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral(
         "INSERT INTO downloads (uuid, meter, product, serial, hardware, firmware, build, hw_ver, "
-        "fw_ver, kind, total, started, ended, complete, job, user, host, limits, reference, "
+        "fw_ver, kind, total, started, ended, complete, job, \"user\", host, limits, reference, "
         "budget) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(d.id.toString(QUuid::WithoutBraces));
     q.addBindValue(*meter);
@@ -304,21 +287,20 @@ std::optional<qint64> ArchiveStore::recordId(qint64 meter, const Measurement& m)
     }
     q.prepare(QStringLiteral("INSERT INTO records (meter, hash, date, time, name, readings, "
                              "on_off, total_index, mode, polar) "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
     q.addBindValue(meter);
     q.addBindValue(hash);
     q.addBindValue(qint64(m.dateWord));
     q.addBindValue(qint64(m.timeWord));
-    // Blobs even when empty: a null would not compare equal.
-    q.addBindValue(m.name.isNull() ? QByteArray("") : m.name);
-    q.addBindValue(readings.isNull() ? QByteArray("") : readings);
-    q.addBindValue(m.onOff.isNull() ? QByteArray("") : m.onOff);
+    q.addBindValue(blobValue(m.name));
+    q.addBindValue(blobValue(readings));
+    q.addBindValue(blobValue(m.onOff));
     q.addBindValue(m.totalIndex);
     q.addBindValue(m.mode);
     q.addBindValue(m.polar);
-    if (!exec(q))
+    if (!exec(q) || !q.next())
         return std::nullopt;
-    return q.lastInsertId().toLongLong();
+    return q.value(0).toLongLong();
 }
 
 bool ArchiveStore::add(const QUuid& id, const QList<Archive::Entry>& entries)
@@ -340,8 +322,8 @@ bool ArchiveStore::add(const QUuid& id, const QList<Archive::Entry>& entries)
         const std::optional<qint64> record = recordId(meter, e.record);
         if (!record)
             return false;
-        q.prepare(QStringLiteral("INSERT OR IGNORE INTO links (download, position, record, pass) "
-                                 "VALUES (?, ?, ?, ?)"));
+        q.prepare(QStringLiteral("INSERT INTO links (download, position, record, pass) "
+                                 "VALUES (?, ?, ?, ?) ON CONFLICT DO NOTHING"));
         q.addBindValue(download);
         q.addBindValue(e.record.index);
         q.addBindValue(*record);
@@ -380,19 +362,28 @@ QList<Archive::Download> ArchiveStore::downloads(const Archive::Filter& filter)
     QList<Archive::Download> out;
     if (!m_open)
         return out;
-    QString where = QStringLiteral("1");
+    QString where = QStringLiteral("1 = 1");
     QVariantList values;
     const QString text = filter.text.trimmed();
     if (!text.isEmpty()) {
-        const QString like = QStringLiteral(" LIKE ? ESCAPE '\\'");
-        where = QStringLiteral(
-                    "(d.job%1 OR d.product%1 OR d.serial%1 OR "
-                    "strftime('%Y-%m-%d', d.started / 1000, 'unixepoch', 'localtime')%1 OR "
-                    "EXISTS (SELECT 1 FROM links l JOIN records r ON r.id = l.record "
-                    "WHERE l.download = d.id AND (CAST(r.name AS TEXT)%1 OR "
-                    "printf('%04d-%02d-%02d', r.date >> 16, (r.date >> 8) & 255, r.date & 255)"
-                    "%1)))")
-                    .arg(like);
+        // The same match in each dialect: SQLite's LIKE ignores the case of ASCII letters.
+        const QString like = isTeam() ? QStringLiteral(" ILIKE ? ESCAPE '\\'")
+                                      : QStringLiteral(" LIKE ? ESCAPE '\\'");
+        const QString day = isTeam()
+            ? QStringLiteral("to_char(to_timestamp(d.started / 1000.0), 'YYYY-MM-DD')")
+            : QStringLiteral("strftime('%Y-%m-%d', d.started / 1000, 'unixepoch', 'localtime')");
+        const QString name = isTeam() ? QStringLiteral("encode(r.name, 'escape')")
+                                      : QStringLiteral("CAST(r.name AS TEXT)");
+        const QString date = isTeam()
+            ? QStringLiteral("to_char(r.date >> 16, 'FM0000') || '-' || "
+                             "to_char((r.date >> 8) & 255, 'FM00') || '-' || "
+                             "to_char(r.date & 255, 'FM00')")
+            : QStringLiteral("printf('%04d-%02d-%02d', r.date >> 16, (r.date >> 8) & 255, "
+                             "r.date & 255)");
+        where = QStringLiteral("(d.job%1 OR d.product%1 OR d.serial%1 OR %2%1 OR "
+                               "EXISTS (SELECT 1 FROM links l JOIN records r ON r.id = l.record "
+                               "WHERE l.download = d.id AND (%3%1 OR %4%1)))")
+                    .arg(like, day, name, date);
         for (int i = 0; i < 6; ++i)
             values << likePattern(text);
     }
@@ -512,7 +503,8 @@ bool ArchiveStore::setJob(const QUuid& id, const QString& job)
     if (!m_open)
         return false;
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("UPDATE downloads SET job = ? WHERE uuid = ?"));
+    // A pushed download waits to be pushed again, with its new job.
+    q.prepare(QStringLiteral("UPDATE downloads SET job = ?, pushed = NULL WHERE uuid = ?"));
     q.addBindValue(textValue(job));
     q.addBindValue(id.toString(QUuid::WithoutBraces));
     return exec(q);
@@ -533,6 +525,10 @@ bool ArchiveStore::setLoss(const QUuid& id, const Loss::Reference& reference,
 
 bool ArchiveStore::remove(const QUuid& id)
 {
+    if (isTeam()) {
+        m_error = QStringLiteral("downloads are not deleted from the team archive here");
+        return false;
+    }
     return transaction([this, &id] {
         const std::optional<qint64> row = downloadRow(id);
         if (!row)

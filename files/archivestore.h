@@ -12,25 +12,35 @@
 
 class QSqlQuery;
 
-// One connection to the archive's SQLite file, for the thread that made it. Opening creates the
-// file and its folder when they are missing and brings an older schema up to date; a file of a
-// newer schema is left as it is. Every call after a failure fails again with the same reason,
-// except where it says otherwise.
+// One connection to an archive, for the thread that made it: this computer's SQLite file, or the
+// team's PostgreSQL database. Opening creates the file and its folder when they are missing, or
+// the team's tables, and brings an older schema up to date; a newer schema is left as it is.
+// Every call after a failure fails again with the same reason, except where it says otherwise.
 class ArchiveStore {
 public:
+    enum class Backend { File, Team };
     // The schema this program writes, in PRAGMA user_version.
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
+    // The team schema this program writes, in the table velumin_schema.
+    static constexpr int TeamSchemaVersion = 1;
 
-    // Opens `path`; `busyTimeoutMs` is how long a write waits for another program's.
+    // Opens the file `path`; `busyTimeoutMs` is how long a write waits for another program's.
     explicit ArchiveStore(const QString& path, int busyTimeoutMs = 5000);
+    // Opens the file at `location`, or the team archive whose connection string it is.
+    ArchiveStore(Backend backend, const QString& location, int busyTimeoutMs = 5000);
     ~ArchiveStore();
     ArchiveStore(const ArchiveStore&) = delete;
     ArchiveStore& operator=(const ArchiveStore&) = delete;
 
+    // The file, or the team archive's connection string.
     const QString& path() const { return m_path; }
+    bool isTeam() const { return m_backend == Backend::Team; }
+    // False also once the team archive's server has gone away: a new store connects again.
     bool isOpen() const { return m_open; }
     // Why the archive cannot be used, or why the last call failed.
     const QString& errorText() const { return m_error; }
+    // The database's own code for the last failure (an SQLSTATE on the team archive), if any.
+    const QString& errorCode() const { return m_code; }
 
     // Runs `work` in one transaction: committed when it returns true, rolled back otherwise.
     bool transaction(const std::function<bool()>& work);
@@ -54,13 +64,25 @@ public:
     // Removes a download, and the records no other download links.
     bool remove(const QUuid& id);
 
+    // This computer's ended, complete downloads the team archive does not have yet, oldest first.
+    QList<Archive::Download> waiting();
+    // The team archive took download `id` at `when`; a changed job makes it wait again.
+    bool setPushed(const QUuid& id, const QDateTime& when);
+    // Why a push of download `id` failed; a null id: of every download that waits.
+    bool setPushError(const QUuid& id, const QString& why);
+    // The team archive: keeps the whole of `download` with `entries`, in one transaction. Again
+    // for a download it has: only its job is brought up to date, and nothing is stored twice.
+    bool put(const Archive::Download& download, const QList<Archive::Entry>& entries);
+
     // Brings the file of `db` up to version `to`, in one transaction: step n brings version n-1
     // to n. A file of a newer version is left as it is.
     static bool migrate(QSqlDatabase& db, int to, QString* error);
+    static bool migrateTeam(QSqlDatabase& db, int to, QString* error);
     static QString newerText(int version, int known);
 
 private:
     bool open(int busyTimeoutMs);
+    bool openTeam();
     // The pragmas and the schema, once the file is open.
     bool setUp();
     bool fail(const QSqlQuery& query);
@@ -68,11 +90,15 @@ private:
     std::optional<qint64> meterId(const QString& serial, int kind);
     std::optional<qint64> downloadRow(const QUuid& id);
     std::optional<qint64> recordId(qint64 meter, const Measurement& record);
+    // put()'s work, in its transaction.
+    bool putInTransaction(const Archive::Download& download, const QList<Archive::Entry>& entries);
 
+    Backend m_backend = Backend::File;
     QString m_path;
     QString m_connection;
     QSqlDatabase m_db;
     bool m_open = false;
     QString m_error;
+    QString m_code;
     bool m_busy = false; // the last failure was another program's lock
 };

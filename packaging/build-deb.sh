@@ -124,6 +124,7 @@ check_package() {  # check_package DEB
     [ -n "$depends" ] || fail "the package has no Depends"
     grep -q 'libqt6' <<<"$depends" || fail "Depends does not name Qt 6 (libqt6...)"
     grep -q 'libqt6sql6-sqlite' <<<"$depends" || fail "Depends does not name the SQLite driver"
+    grep -q 'libqt6sql6-psql' <<<"$depends" || fail "Depends does not name the PostgreSQL driver"
 
     echo "== lintian"
     # --fail-on error: an error (E:) fails, warnings and notes are only shown.

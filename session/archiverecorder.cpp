@@ -20,6 +20,7 @@ ArchiveRecorder::ArchiveRecorder(const MeterSession& session, const QString& pat
         m_failed = true;
         Q_EMIT failed(why);
     });
+    connect(m_writer, &ArchiveWriter::completed, this, &ArchiveRecorder::completed);
     m_thread->start();
     connect(&session, &MeterSession::identified, this,
             [this](const MeterIdentity& identity) { m_identity = identity; });

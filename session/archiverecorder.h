@@ -43,6 +43,8 @@ public:
 Q_SIGNALS:
     // The archive cannot be opened or written; said once, whatever else fails after it.
     void failed(const QString& why);
+    // A download that ended complete is in the archive.
+    void completed();
 
 private:
     void started(int total);

@@ -5,6 +5,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+
 ArchiveWriter::ArchiveWriter(const QString& path)
     : m_path(path)
 {
@@ -154,7 +156,12 @@ QString ArchiveWriter::flush()
         return true;
     });
     if (written) {
+        const bool completed = std::any_of(m_steps.cbegin(), m_steps.cend(), [](const Step& s) {
+            return s.what == Step::End && s.complete;
+        });
         m_steps.clear();
+        if (completed)
+            Q_EMIT this->completed();
         return QString();
     }
     m_retry.setRemainingTime(RetryMs);

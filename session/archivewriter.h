@@ -38,6 +38,8 @@ public:
 
 Q_SIGNALS:
     void failed(const QString& why);
+    // A download that ended complete has been written: the team archive may take it.
+    void completed();
 
 private Q_SLOTS:
     // In the archive's thread.

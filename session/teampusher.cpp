@@ -1,0 +1,82 @@
+#include "session/teampusher.h"
+
+#include "files/archive.h"
+#include "files/archivepush.h"
+#include "files/archivestore.h"
+
+#include <QFileInfo>
+#include <QThread>
+#include <QTimer>
+
+// The part that lives in the pusher's thread; the pusher, in its maker's thread, hears from it
+// through queued signals.
+class TeamPusher::Worker : public QObject {
+    Q_OBJECT
+public:
+    explicit Worker(const QString& path)
+        : m_path(path)
+    {
+    }
+
+    void request()
+    {
+        // One queued call at a time: requests that come while it waits are the same push.
+        if (!m_posted.exchange(true))
+            QMetaObject::invokeMethod(this, "push", Qt::QueuedConnection);
+    }
+
+Q_SIGNALS:
+    void pushed(int pushed, int waiting, const QString& error);
+
+private Q_SLOTS:
+    void push()
+    {
+        m_posted = false;
+        const QString team = Archive::teamLocation();
+        if (team.isEmpty() || !QFileInfo::exists(m_path))
+            return;
+        ArchiveStore local(m_path);
+        const Archive::PushResult result = Archive::push(local, team);
+        if (result.waiting > 0) {
+            if (!m_retry) {
+                m_retry = new QTimer(this);
+                m_retry->setSingleShot(true);
+                connect(m_retry, &QTimer::timeout, this, &Worker::request);
+            }
+            m_retry->start(TeamPusher::RetryMs);
+        }
+        if (result.pushed > 0 || !result.error.isEmpty())
+            Q_EMIT pushed(result.pushed, result.waiting, result.error);
+    }
+
+private:
+    const QString m_path;
+    std::atomic<bool> m_posted{false};
+    QTimer* m_retry = nullptr;
+};
+
+TeamPusher::TeamPusher(const QString& archivePath, QObject* parent)
+    : QObject(parent)
+    , m_thread(new QThread(this))
+    , m_worker(new Worker(archivePath))
+{
+    m_thread->setObjectName(QStringLiteral("team archive"));
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_worker, &Worker::pushed, this, &TeamPusher::pushed);
+    m_thread->start();
+}
+
+TeamPusher::~TeamPusher()
+{
+    m_worker->disconnect(this);
+    m_thread->quit();
+    m_thread->wait();
+}
+
+void TeamPusher::request()
+{
+    m_worker->request();
+}
+
+#include "teampusher.moc"

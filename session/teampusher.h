@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+
+class QThread;
+
+// Pushes this computer's complete downloads to the team archive in a thread of its own, so that
+// a server far away or gone never holds up a download or a window: when asked, and again a
+// minute after a push left downloads waiting. Does nothing while no team archive is set (read
+// anew for every push). request() and the destructor are called from the thread that made it.
+class TeamPusher : public QObject {
+    Q_OBJECT
+public:
+    explicit TeamPusher(const QString& archivePath, QObject* parent = nullptr);
+    // Waits for a push under way to end.
+    ~TeamPusher() override;
+
+    // Asks for a push of what waits; pushes asked for while one runs are one more push.
+    void request();
+
+    static constexpr int RetryMs = 60000;
+
+Q_SIGNALS:
+    // A push ended: downloads taken, downloads still waiting, and why the last failed.
+    void pushed(int pushed, int waiting, const QString& error);
+
+private:
+    class Worker;
+    QThread* m_thread = nullptr;
+    Worker* m_worker = nullptr;
+};
