@@ -26,8 +26,7 @@ PushResult push(ArchiveStore& local, const QString& teamLocation,
         return result;
     }
     result.waiting = waiting.size();
-    if (waiting.isEmpty())
-        return result;
+    // Opened even when nothing waits: a push says whether the team archive can be reached.
     ArchiveStore team(ArchiveStore::Backend::Team, teamLocation);
     if (!team.isOpen()) {
         result.error = QStringLiteral("the team archive %1 cannot be used: %2")
