@@ -89,9 +89,10 @@ void pushAfterDownload()
     ArchiveStore local(Archive::location());
     const Archive::PushResult result = Archive::push(local, location);
     if (result.waiting > 0)
-        say(QStringLiteral("warning: %1 downloads wait to be pushed to the team archive (%2)")
-                .arg(result.waiting)
-                .arg(result.error));
+        say(QStringLiteral("warning: %1 to be pushed to the team archive (%2)")
+                .arg(result.waiting == 1 ? QStringLiteral("1 download waits")
+                                         : QStringLiteral("%1 downloads wait").arg(result.waiting),
+                     result.error));
 }
 
 } // namespace TeamCommands

@@ -164,7 +164,8 @@ bool ArchiveStore::setUp()
 
 bool ArchiveStore::fail(const QSqlQuery& query)
 {
-    m_error = query.lastError().text().trimmed();
+    // One line, as libpq's messages are not.
+    m_error = query.lastError().text().simplified();
     const QString code = query.lastError().nativeErrorCode();
     m_code = code;
     if (isTeam()) {

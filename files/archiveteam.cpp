@@ -23,9 +23,9 @@ bool ArchiveStore::openTeam()
         return false;
     if (!m_db.open()) {
         // libpq's own words, without the driver's line after them.
-        m_error = m_db.lastError().databaseText().trimmed();
+        m_error = m_db.lastError().databaseText().simplified();
         if (m_error.isEmpty())
-            m_error = m_db.lastError().text().trimmed();
+            m_error = m_db.lastError().text().simplified();
         return false;
     }
     // Days are matched in this computer's zone, as in its own archive.

@@ -71,6 +71,15 @@ inline int count(const QString& prefix)
                              [&prefix](const QString& l) { return l.startsWith(prefix); }));
 }
 
+// Whether any logged line holds `text`.
+inline bool anyContains(const QString& text)
+{
+    std::lock_guard<std::mutex> lock(Detail::mutex());
+    const QStringList& lines = Detail::lines();
+    return std::any_of(lines.cbegin(), lines.cend(),
+                       [&text](const QString& l) { return l.contains(text); });
+}
+
 // Whether a line starting with `prefix` has been logged.
 inline bool loggedStart(const QString& prefix)
 {

@@ -30,6 +30,8 @@ server() {  # server start|stop DIR
 
 case "$cmd" in
 start)
+    # One left behind by a run that was killed goes first.
+    [ -f "$state" ] && "$0" stop "$state"
     # Short, whatever the build folder's length: a socket's path has room for about 100 bytes.
     dir=$(mktemp -d /tmp/velumin-pg.XXXXXX)
     chmod 755 "$dir"
@@ -50,7 +52,10 @@ CONF
         "$dir" "$dir" "$PASSWORD" >"$state"
     ;;
 halt) server stop "$(field dir)" ;;
-resume) server start "$(field dir)" ;;
+resume)
+    dir=$(field dir)
+    as_owner "$bin/pg_ctl" -D "$dir/data" status >/dev/null 2>&1 || server start "$dir"
+    ;;
 stop)
     [ -f "$state" ] || exit 0
     dir=$(field dir)
