@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, build and run in one place; needs only bash and apt on a fresh Debian 12 machine.
 #   ./velumin.sh run     install what is missing, build, start the simulated meter and Velumin
-#   ./velumin.sh test    install what is missing, build, run every test, again under ASan+UBSan,
+#   ./velumin.sh test    install what is missing, build, run every test (the team archive's against
+#                        a throw-away PostgreSQL cluster), again under ASan+UBSan,
 #                        the threaded suites under TSan, and a short run of every fuzz target
 #   ./velumin.sh asan    build with AddressSanitizer and UBSan and run every test
 #   ./velumin.sh tsan    build with ThreadSanitizer and run the link, connection and download tests
@@ -10,7 +11,8 @@
 #   ./velumin.sh deb     install what is missing, build the Debian package in Release (build-deb)
 #                        and check its contents and lintian; prints the .deb's path
 #   ./velumin.sh bench   install what is missing, build in Release (build-bench) and run the
-#                        benchmarks (download, files, idle CPU, start-up, archive); they print
+#                        benchmarks (download, files, idle CPU, start-up, archive, team archive,
+#                        against a PostgreSQL server of its own); they print
 #                        figures and fail only when the operation itself fails
 # VELUMIN_NO_SIM=1 ./velumin.sh run starts Velumin alone, for a real meter.
 set -euo pipefail
@@ -145,7 +147,7 @@ run_app() {
 }
 
 run_bench() {
-    local benches=(bench_download bench_files bench_idle bench_startup bench_archive)
+    local benches=(bench_download bench_files bench_idle bench_startup bench_archive bench_team)
     # Release, in a folder of its own, so that the figures are not those of a debug build.
     for b in "${benches[@]}"; do
         build "$BUILD-bench" --target "$b" -DCMAKE_BUILD_TYPE=Release
@@ -154,12 +156,15 @@ run_bench() {
     # the archive of the downloads measured go there, never to the user's own.
     bench_config=$(mktemp -d)
     bench_data=$(mktemp -d)
-    trap 'rm -rf "$bench_config" "$bench_data"' EXIT
+    # The team archive's benchmark pushes to a PostgreSQL server of its own.
+    bench_pg="$bench_data/pgcluster.state"
+    trap 'tools/pgcluster.sh stop "$bench_pg"; rm -rf "$bench_config" "$bench_data"' EXIT
+    tools/pgcluster.sh start "$bench_pg"
     # Every benchmark runs even when one failed; any failure fails the whole.
     local failed=0
     for b in "${benches[@]}"; do
         QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$bench_config" XDG_DATA_HOME="$bench_data" \
-            "$BUILD-bench/bench/$b" || failed=1
+            VELUMIN_TEST_PG_STATE="$bench_pg" "$BUILD-bench/bench/$b" || failed=1
         echo
     done
     return $failed

@@ -6,12 +6,12 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QRandomGenerator>
-#include <QThread>
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
 #include <QtEndian>
 
@@ -61,7 +61,8 @@ Archive::Download downloadOf(const QSqlQuery& q)
     d.failed = q.value(19).toInt();
     QString error;
     if (!q.value(20).isNull())
-        d.reference = Loss::referenceFromJson(q.value(20).toByteArray(), &error).value_or(Loss::Reference{});
+        d.reference =
+            Loss::referenceFromJson(q.value(20).toByteArray(), &error).value_or(Loss::Reference{});
     if (!q.value(21).isNull())
         d.budget = Loss::budgetFromJson(q.value(21).toByteArray(), &error).value_or(Loss::Budget{});
     d.pushed = timeOf(q.value(22));
@@ -92,8 +93,8 @@ ArchiveStore::ArchiveStore(Backend backend, const QString& location, int busyTim
 {
     m_open = backend == Backend::Team ? openTeam() : open(busyTimeoutMs);
     if (!m_open)
-        qCDebug(lcFiles).noquote() << "the archive" << Archive::shownLocation(location)
-                                   << "cannot be used:" << m_error;
+        qCDebug(lcFiles).noquote()
+            << "the archive" << Archive::shownLocation(location) << "cannot be used:" << m_error;
 }
 
 ArchiveStore::~ArchiveStore()
@@ -207,15 +208,13 @@ bool ArchiveStore::transaction(const std::function<bool()>& work)
 std::optional<qint64> ArchiveStore::meterId(const QString& serial, int kind)
 {
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("INSERT INTO meters (serial, kind) VALUES (?, ?) ON CONFLICT DO NOTHING"));
-    q.addBindValue(textValue(serial));
-    q.addBindValue(kind);
-    if (!exec(q))
-        return std::nullopt;
-    q.prepare(QStringLiteral("SELECT id FROM meters WHERE serial = ? AND kind = ?"));
-    q.addBindValue(textValue(serial));
-    q.addBindValue(kind);
-    if (!exec(q) || !q.next())
+    if (!execWith(q,
+                  QStringLiteral("INSERT INTO meters (serial, kind) VALUES (?, ?) "
+                                 "ON CONFLICT DO NOTHING"),
+                  {textValue(serial), kind}) ||
+        !execWith(q, QStringLiteral("SELECT id FROM meters WHERE serial = ? AND kind = ?"),
+                  {textValue(serial), kind}) ||
+        !q.next())
         return std::nullopt;
     return q.value(0).toLongLong();
 }
@@ -228,7 +227,8 @@ std::optional<qint64> ArchiveStore::downloadRow(const QUuid& id)
     if (!exec(q))
         return std::nullopt;
     if (!q.next()) {
-        m_error = QStringLiteral("no download %1 is archived").arg(id.toString(QUuid::WithoutBraces));
+        m_error =
+            QStringLiteral("no download %1 is archived").arg(id.toString(QUuid::WithoutBraces));
         return std::nullopt;
     }
     return q.value(0).toLongLong();
@@ -248,8 +248,8 @@ bool ArchiveStore::begin(const Archive::Download& d)
         "budget) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(d.id.toString(QUuid::WithoutBraces));
     q.addBindValue(*meter);
-    for (const QString& text : {d.meter.product, d.meter.serial, d.meter.hardware,
-                                d.meter.firmware, d.meter.buildTime})
+    for (const QString& text :
+         {d.meter.product, d.meter.serial, d.meter.hardware, d.meter.firmware, d.meter.buildTime})
         q.addBindValue(textValue(text));
     q.addBindValue(d.meter.hwVer);
     q.addBindValue(d.meter.fwVer);
@@ -370,17 +370,18 @@ QList<Archive::Download> ArchiveStore::downloads(const Archive::Filter& filter)
         // The same match in each dialect: SQLite's LIKE ignores the case of ASCII letters.
         const QString like = isTeam() ? QStringLiteral(" ILIKE ? ESCAPE '\\'")
                                       : QStringLiteral(" LIKE ? ESCAPE '\\'");
-        const QString day = isTeam()
-            ? QStringLiteral("to_char(to_timestamp(d.started / 1000.0), 'YYYY-MM-DD')")
-            : QStringLiteral("strftime('%Y-%m-%d', d.started / 1000, 'unixepoch', 'localtime')");
+        const QString day =
+            isTeam() ? QStringLiteral("to_char(to_timestamp(d.started / 1000.0), 'YYYY-MM-DD')")
+                     : QStringLiteral(
+                           "strftime('%Y-%m-%d', d.started / 1000, 'unixepoch', 'localtime')");
         const QString name = isTeam() ? QStringLiteral("encode(r.name, 'escape')")
                                       : QStringLiteral("CAST(r.name AS TEXT)");
-        const QString date = isTeam()
-            ? QStringLiteral("to_char(r.date >> 16, 'FM0000') || '-' || "
-                             "to_char((r.date >> 8) & 255, 'FM00') || '-' || "
-                             "to_char(r.date & 255, 'FM00')")
-            : QStringLiteral("printf('%04d-%02d-%02d', r.date >> 16, (r.date >> 8) & 255, "
-                             "r.date & 255)");
+        const QString date =
+            isTeam() ? QStringLiteral("to_char(r.date >> 16, 'FM0000') || '-' || "
+                                      "to_char((r.date >> 8) & 255, 'FM00') || '-' || "
+                                      "to_char(r.date & 255, 'FM00')")
+                     : QStringLiteral("printf('%04d-%02d-%02d', r.date >> 16, (r.date >> 8) & 255, "
+                                      "r.date & 255)");
         where = QStringLiteral("(d.job%1 OR d.product%1 OR d.serial%1 OR %2%1 OR "
                                "EXISTS (SELECT 1 FROM links l JOIN records r ON r.id = l.record "
                                "WHERE l.download = d.id AND (%3%1 OR %4%1)))")
@@ -403,8 +404,9 @@ QList<Archive::Download> ArchiveStore::downloads(const Archive::Filter& filter)
     }
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT %1 FROM downloads d WHERE %2 ORDER BY d.started DESC, d.id DESC")
-                  .arg(downloadColumns, where));
+    q.prepare(
+        QStringLiteral("SELECT %1 FROM downloads d WHERE %2 ORDER BY d.started DESC, d.id DESC")
+            .arg(downloadColumns, where));
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!exec(q))
@@ -437,8 +439,8 @@ std::optional<Archive::Download> ArchiveStore::download(const QString& id)
     }
     const Archive::Download d = downloadOf(q);
     if (q.next()) {
-        m_error = QStringLiteral("more than one archived download has an id that starts with %1")
-                      .arg(id);
+        m_error =
+            QStringLiteral("more than one archived download has an id that starts with %1").arg(id);
         return std::nullopt;
     }
     return d;
@@ -454,7 +456,8 @@ bool ArchiveStore::records(const QUuid& id, QList<Archive::Entry>* entries)
         return false;
     const KindInfo* kind = kindInfo(d->kind);
     if (!kind) {
-        m_error = QStringLiteral("the download's kind %1 is not one this program knows").arg(d->kind);
+        m_error =
+            QStringLiteral("the download's kind %1 is not one this program knows").arg(d->kind);
         return false;
     }
     QSqlQuery q(m_db);
@@ -536,7 +539,8 @@ bool ArchiveStore::remove(const QUuid& id)
             return false;
         // The records no other download links go with it; noted before its links go.
         QSqlQuery q(m_db);
-        if (!q.exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS doomed (id INTEGER PRIMARY KEY)")) ||
+        if (!q.exec(QStringLiteral(
+                "CREATE TEMP TABLE IF NOT EXISTS doomed (id INTEGER PRIMARY KEY)")) ||
             !q.exec(QStringLiteral("DELETE FROM temp.doomed")))
             return fail(q);
         q.prepare(QStringLiteral(
@@ -550,7 +554,8 @@ bool ArchiveStore::remove(const QUuid& id)
         q.addBindValue(*row);
         if (!exec(q))
             return false;
-        return q.exec(QStringLiteral("DELETE FROM records WHERE id IN (SELECT id FROM temp.doomed)")) ||
+        return q.exec(QStringLiteral(
+                   "DELETE FROM records WHERE id IN (SELECT id FROM temp.doomed)")) ||
                fail(q);
     });
 }

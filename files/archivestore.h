@@ -2,10 +2,12 @@
 
 #include "files/archive.h"
 
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <QUuid>
+#include <QVariantList>
 
 #include <functional>
 #include <optional>
@@ -92,6 +94,14 @@ private:
     std::optional<qint64> recordId(qint64 meter, const Measurement& record);
     // put()'s work, in its transaction.
     bool putInTransaction(const Archive::Download& download, const QList<Archive::Entry>& entries);
+    // Stores the records of `entries` the team archive lacks, and notes each one's row in `ids`
+    // by its content.
+    bool storeRecords(qint64 meter, const QList<Archive::Entry>& entries,
+                      QHash<QByteArray, qint64>* ids);
+    // Prepares `statement`, binds `values` and runs it.
+    bool execWith(QSqlQuery& query, const QString& statement, const QVariantList& values);
+    // Records a statement of put() takes at most: PostgreSQL binds up to 65 535 values.
+    static constexpr int Chunk = 1000;
 
     Backend m_backend = Backend::File;
     QString m_path;

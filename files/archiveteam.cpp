@@ -6,11 +6,114 @@
 #include "files/archivevalues.h"
 #include "files/teamconnection.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimeZone>
 
 using namespace ArchiveValues;
+
+namespace {
+
+// What a record is stored as, in the order of contentColumns.
+QVariantList recordContent(qint64 meter, const Measurement& m)
+{
+    return {meter,
+            contentHash(m),
+            qint64(m.dateWord),
+            qint64(m.timeWord),
+            m.totalIndex,
+            int(m.mode),
+            int(m.polar),
+            blobValue(m.name),
+            blobValue(readingBytes(m.readings)),
+            blobValue(m.onOff)};
+}
+
+const QString contentColumns =
+    QStringLiteral("meter, hash, date, time, total_index, mode, polar, name, readings, on_off");
+
+// The whole content of a record as one key: its numbers, then its bytes.
+QByteArray contentKey(const QVariantList& content)
+{
+    QByteArray key;
+    for (int i = 0; i < content.size(); ++i) {
+        key += i < 7 ? QByteArray::number(content.at(i).toLongLong())
+                     : content.at(i).toByteArray().toHex();
+        key += '|';
+    }
+    return key;
+}
+
+// The content of the row `q` is on, read from its columns 1 to 10.
+QVariantList contentOf(const QSqlQuery& q)
+{
+    QVariantList content;
+    for (int i = 1; i <= 10; ++i)
+        content << q.value(i);
+    return content;
+}
+
+} // namespace
+
+bool ArchiveStore::execWith(QSqlQuery& q, const QString& statement, const QVariantList& values)
+{
+    if (!q.prepare(statement))
+        return fail(q);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    return exec(q);
+}
+
+bool ArchiveStore::storeRecords(qint64 meter, const QList<Archive::Entry>& entries,
+                                QHash<QByteArray, qint64>* ids)
+{
+    QStringList rows;
+    QVariantList values;
+    QHash<QByteArray, qint64> wanted; // the keys of this chunk, with the hash to look for
+    for (const Archive::Entry& e : entries) {
+        const QVariantList content = recordContent(meter, e.record);
+        const QByteArray key = contentKey(content);
+        if (ids->contains(key) || wanted.contains(key))
+            continue;
+        wanted.insert(key, content.at(1).toLongLong());
+        rows << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        values << content;
+    }
+    if (rows.isEmpty())
+        return true;
+    // Each stored unless the meter's record of the same content is there, made by this push or
+    // any other; those that were are looked up after.
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!execWith(q,
+                  QStringLiteral("INSERT INTO records (%1) VALUES %2 ON CONFLICT DO NOTHING "
+                                 "RETURNING id, %1")
+                      .arg(contentColumns, rows.join(QStringLiteral(", "))),
+                  values))
+        return false;
+    while (q.next()) {
+        const QByteArray key = contentKey(contentOf(q));
+        ids->insert(key, q.value(0).toLongLong());
+        wanted.remove(key);
+    }
+    if (wanted.isEmpty())
+        return true;
+    QStringList marks;
+    QVariantList hashes{meter};
+    for (const qint64 hash : std::as_const(wanted)) {
+        marks << QStringLiteral("?");
+        hashes << hash;
+    }
+    if (!execWith(q,
+                  QStringLiteral("SELECT id, %1 FROM records WHERE meter = ? AND hash IN (%2)")
+                      .arg(contentColumns, marks.join(QStringLiteral(", "))),
+                  hashes))
+        return false;
+    while (q.next())
+        ids->insert(contentKey(contentOf(q)), q.value(0).toLongLong());
+    return true;
+}
 
 bool ArchiveStore::openTeam()
 {
@@ -83,21 +186,27 @@ bool ArchiveStore::put(const Archive::Download& download, const QList<Archive::E
     return transaction([&] { return putInTransaction(download, entries); });
 }
 
-bool ArchiveStore::putInTransaction(const Archive::Download& d, const QList<Archive::Entry>& entries)
+bool ArchiveStore::putInTransaction(const Archive::Download& d,
+                                    const QList<Archive::Entry>& entries)
 {
     const std::optional<qint64> meter = meterId(d.meter.serial, d.kind);
     if (!meter)
         return false;
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral(
-        "INSERT INTO downloads (uuid, meter, product, serial, hardware, firmware, build, hw_ver, "
-        "fw_ver, kind, total, started, ended, complete, job, \"user\", host, limits, reference, "
-        "budget, records, judged, failed, pushed) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uuid) DO NOTHING RETURNING id"));
+    // A statement that cannot be prepared would run without its text: said here instead.
+    if (!q.prepare(QStringLiteral(
+            "INSERT INTO downloads (uuid, meter, product, serial, hardware, firmware, build, "
+            "hw_ver, "
+            "fw_ver, kind, total, started, ended, complete, job, \"user\", host, limits, "
+            "reference, "
+            "budget, records, judged, failed, pushed) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+            "?, "
+            "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uuid) DO NOTHING RETURNING id")))
+        return fail(q);
     q.addBindValue(d.id.toString(QUuid::WithoutBraces));
     q.addBindValue(*meter);
-    for (const QString& text : {d.meter.product, d.meter.serial, d.meter.hardware,
-                                d.meter.firmware, d.meter.buildTime})
+    for (const QString& text :
+         {d.meter.product, d.meter.serial, d.meter.hardware, d.meter.firmware, d.meter.buildTime})
         q.addBindValue(textValue(text));
     q.addBindValue(qint64(d.meter.hwVer));
     q.addBindValue(qint64(d.meter.fwVer));
@@ -125,55 +234,40 @@ bool ArchiveStore::putInTransaction(const Archive::Download& d, const QList<Arch
         return false;
     if (!q.next()) {
         // Pushed before, perhaps by another program at this moment: its records are there whole.
-        q.prepare(QStringLiteral("UPDATE downloads SET job = ? WHERE uuid = ?"));
-        q.addBindValue(textValue(d.job));
-        q.addBindValue(d.id.toString(QUuid::WithoutBraces));
-        return exec(q);
+        return execWith(q, QStringLiteral("UPDATE downloads SET job = ? WHERE uuid = ?"),
+                        {textValue(d.job), d.id.toString(QUuid::WithoutBraces)});
     }
     const qint64 row = q.value(0).toLongLong();
 
-    // Prepared once for all the records: each is stored unless the meter's record of the same
-    // content is there, made by this push or any other.
-    QSqlQuery insert(m_db), find(m_db), link(m_db);
-    insert.prepare(QStringLiteral(
-        "INSERT INTO records (meter, hash, date, time, name, readings, on_off, total_index, "
-        "mode, polar) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING RETURNING id"));
-    find.prepare(QStringLiteral(
-        "SELECT id FROM records WHERE meter = ? AND hash = ? AND date = ? AND time = ? AND "
-        "total_index = ? AND mode = ? AND polar = ? AND name = ? AND readings = ? AND on_off = ?"));
-    link.prepare(QStringLiteral(
-        "INSERT INTO links (download, position, record, pass) VALUES (?, ?, ?, ?)"));
-    for (const Archive::Entry& e : entries) {
-        const Measurement& m = e.record;
-        const QVariantList content = {*meter, contentHash(m), qint64(m.dateWord),
-                                      qint64(m.timeWord), blobValue(m.name),
-                                      blobValue(readingBytes(m.readings)), blobValue(m.onOff),
-                                      m.totalIndex, int(m.mode), int(m.polar)};
-        for (const QVariant& v : content)
-            insert.addBindValue(v);
-        if (!exec(insert))
+    // The records go in chunks of one statement each, and the links after them: a push is a
+    // few round trips per chunk, not several per record.
+    QHash<QByteArray, qint64> ids;
+    for (qsizetype from = 0; from < entries.size(); from += Chunk) {
+        const QList<Archive::Entry> chunk = entries.mid(from, Chunk);
+        if (!storeRecords(*meter, chunk, &ids))
             return false;
-        qint64 record = 0;
-        if (insert.next()) {
-            record = insert.value(0).toLongLong();
-        } else {
-            for (int i : {0, 1, 2, 3, 7, 8, 9, 4, 5, 6})
-                find.addBindValue(content.at(i));
-            if (!exec(find))
-                return false;
-            if (!find.next()) {
+    }
+    for (qsizetype from = 0; from < entries.size(); from += Chunk) {
+        const QList<Archive::Entry> chunk = entries.mid(from, Chunk);
+        QStringList rows;
+        QVariantList values;
+        for (const Archive::Entry& e : chunk) {
+            const auto id = ids.constFind(contentKey(recordContent(*meter, e.record)));
+            if (id == ids.constEnd()) {
                 m_error = QStringLiteral("record %1 of download %2 was neither stored nor found")
-                              .arg(m.index + 1)
+                              .arg(e.record.index + 1)
                               .arg(d.id.toString(QUuid::WithoutBraces));
                 return false;
             }
-            record = find.value(0).toLongLong();
+            rows << QStringLiteral("(?, ?, ?, ?)");
+            values << row << e.record.index << *id
+                   << (e.pass ? QVariant(*e.pass ? 1 : 0) : QVariant(QMetaType::fromType<int>()));
         }
-        link.addBindValue(row);
-        link.addBindValue(m.index);
-        link.addBindValue(record);
-        link.addBindValue(e.pass ? QVariant(*e.pass ? 1 : 0) : QVariant(QMetaType::fromType<int>()));
-        if (!exec(link))
+        if (!execWith(
+                q,
+                QStringLiteral("INSERT INTO links (download, position, record, pass) VALUES ") +
+                    rows.join(QStringLiteral(", ")),
+                values))
             return false;
     }
     return true;

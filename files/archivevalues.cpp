@@ -16,8 +16,8 @@ QByteArray readingBytes(const QVector<qint16>& readings)
 qint64 contentHash(const Measurement& m)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    const qint64 words[] = {m.code(), m.dateWord, m.timeWord, m.totalIndex, m.mode, m.polar,
-                            m.name.size(), m.readings.size(), m.onOff.size()};
+    const qint64 words[] = {m.code(), m.dateWord,    m.timeWord,        m.totalIndex,  m.mode,
+                            m.polar,  m.name.size(), m.readings.size(), m.onOff.size()};
     hash.addData(QByteArrayView(reinterpret_cast<const char*>(words), sizeof words));
     hash.addData(m.name);
     hash.addData(readingBytes(m.readings));

@@ -13,7 +13,8 @@ namespace {
 QString quoted(const QString& value)
 {
     QString out = value;
-    out.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+    out.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('\''), QLatin1String("\\'"));
     return QLatin1Char('\'') + out + QLatin1Char('\'');
 }
 
@@ -55,8 +56,9 @@ bool configure(QSqlDatabase& db, const QString& conninfo, QString* error)
     for (auto it = given.cbegin(); it != given.cend(); ++it) {
         // The driver reads ';' as a separator.
         if (it.value().contains(QLatin1Char(';'))) {
-            *error = QStringLiteral("its %1 holds a ';', which Qt's PostgreSQL driver cannot pass on")
-                         .arg(it.key());
+            *error =
+                QStringLiteral("its %1 holds a ';', which Qt's PostgreSQL driver cannot pass on")
+                    .arg(it.key());
             return false;
         }
         pairs << it.key() + QLatin1Char('=') + quoted(it.value());

@@ -32,7 +32,8 @@ namespace {
 
 QString stateField(const char* key)
 {
-    const QList<QByteArray> lines = contents(qEnvironmentVariable("VELUMIN_TEST_PG_STATE")).split('\n');
+    const QList<QByteArray> lines =
+        contents(qEnvironmentVariable("VELUMIN_TEST_PG_STATE")).split('\n');
     for (const QByteArray& line : lines) {
         if (line.startsWith(QByteArray(key) + '='))
             return QString::fromUtf8(line.mid(int(qstrlen(key)) + 1));
@@ -58,9 +59,9 @@ QVariant teamValue(const QString& statement)
 
 bool cluster(const char* command)
 {
-    return QProcess::execute(qEnvironmentVariable("VELUMIN_PGCLUSTER"),
-                             {QString::fromLatin1(command),
-                              qEnvironmentVariable("VELUMIN_TEST_PG_STATE")}) == 0;
+    return QProcess::execute(
+               qEnvironmentVariable("VELUMIN_PGCLUSTER"),
+               {QString::fromLatin1(command), qEnvironmentVariable("VELUMIN_TEST_PG_STATE")}) == 0;
 }
 
 // Downloads whose links are not all there: none, when every push was whole.
@@ -155,8 +156,9 @@ private Q_SLOTS:
             QDir().mkpath(folder);
             return QStringList{"--csv", csv.arg(folder), "--json", folder + "/r.json", "--quiet"};
         };
-        const Run got = ExportRun::run(QStringList{"--port", "COM7", "--type", kindName(kind), "--job", "Site 4"} +
-                                       reports("port"));
+        const Run got = ExportRun::run(
+            QStringList{"--port", "COM7", "--type", kindName(kind), "--job", "Site 4"} +
+            reports("port"));
         QCOMPARE(got.status, 0);
         QCOMPARE(got.err, QByteArray());
         const Run listed = ExportRun::run({"--archived", "--team"});
@@ -166,12 +168,14 @@ private Q_SLOTS:
         QCOMPARE(line.value("job").toString(), QStringLiteral("Site 4"));
         QCOMPARE(line.value("host").toString(), Archive::hostName());
         const Run again = ExportRun::run(
-            QStringList{"--from-archive", line.value("id").toString().left(8), "--team"} + reports("team"));
+            QStringList{"--from-archive", line.value("id").toString().left(8), "--team"} +
+            reports("team"));
         QCOMPARE(again.status, 0);
         const QStringList files = QDir(m_dir.filePath("port")).entryList(QDir::Files);
         QCOMPARE(files.size(), isMpoKind(kind) ? 4 : 2);
         for (const QString& file : files)
-            QCOMPARE(contents(m_dir.filePath("team/" + file)), contents(m_dir.filePath("port/" + file)));
+            QCOMPARE(contents(m_dir.filePath("team/" + file)),
+                     contents(m_dir.filePath("port/" + file)));
     }
 
     // Pushed twice, by two programs at once, or again after a job changed: each download and
@@ -241,7 +245,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("why");
         QTest::addColumn<QByteArray>("said");
         QTest::newRow("server down") << "down" << QByteArray("failed: No such file or directory");
-        QTest::newRow("wrong password") << "password" << QByteArray("password authentication failed");
+        QTest::newRow("wrong password")
+            << "password" << QByteArray("password authentication failed");
     }
     void refusedOrDown()
     {
@@ -254,12 +259,15 @@ private Q_SLOTS:
         MeterSim sim;
         QVERIFY(startMeter(sim, Kind::CWDM18, {"--records", "10"}));
         const QString csv = m_dir.filePath("down.csv");
-        const Run got = ExportRun::run({"--port", "COM7", "--type", "CWDM18", "--csv", csv, "--quiet"});
+        const Run got =
+            ExportRun::run({"--port", "COM7", "--type", "CWDM18", "--csv", csv, "--quiet"});
         QCOMPARE(got.status, 0);
         QCOMPARE(contents(csv).count('\n'), 5 + 10);
         QCOMPARE(got.err.count('\n'), 1);
-        QVERIFY2(got.err.contains("1 download waits") && got.err.contains(said), got.err.constData());
-        const QJsonObject line = QJsonDocument::fromJson(ExportRun::run({"--archived"}).out).object();
+        QVERIFY2(got.err.contains("1 download waits") && got.err.contains(said),
+                 got.err.constData());
+        const QJsonObject line =
+            QJsonDocument::fromJson(ExportRun::run({"--archived"}).out).object();
         QVERIFY(line.value("pushed").isNull());
         QVERIFY(line.value("pushError").toString().contains(QString::fromLatin1(said)));
         QCOMPARE(ExportRun::run({"--push"}).status, 8);
@@ -299,7 +307,8 @@ private Q_SLOTS:
             WindowHarness::connectAs(w, TestSupport::deviceIndexFor(Kind::CWDM18));
             TestSupport::child<QAction>(w, "actionGetData")->trigger();
             QTRY_COMPARE_WITH_TIMEOUT(m_session.completions(), 1, 10000);
-            QTRY_COMPARE_WITH_TIMEOUT(teamValue("SELECT count(*) FROM downloads").toInt(), 1, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(teamValue("SELECT count(*) FROM downloads").toInt(), 1,
+                                      10000);
         }
         settings.remove("teamArchive");
         settings.sync();
@@ -347,7 +356,8 @@ private Q_SLOTS:
                     d.job = serial == QByteArray("RV1") ? "Site 4" : "Depot";
                     TestSupport::Values v;
                     v.name = serial == QByteArray("RV1") ? "FIBRE-A" : "FIBRE-B";
-                    QVERIFY(store.begin(d) && store.add(d.id, {{measurement(Kind::CWDM18, {-300}, v), true}}));
+                    QVERIFY(store.begin(d) &&
+                            store.add(d.id, {{measurement(Kind::CWDM18, {-300}, v), true}}));
                 }
             }
             Archive::Filter filter;
