@@ -74,7 +74,7 @@ void ArchiveWindow::setReference()
 void ArchiveWindow::jobEdited()
 {
     const QString job = m_job->text().trimmed();
-    if (!m_download || job == m_download->job)
+    if (!m_download || m_teamShown || job == m_download->job)
         return;
     if (!m_store->setJob(m_download->id, job)) {
         Prompts::warning(this, tr("Job"),
@@ -89,7 +89,7 @@ void ArchiveWindow::jobEdited()
 
 void ArchiveWindow::deleteDownload()
 {
-    if (!m_download)
+    if (!m_download || m_teamShown)
         return;
     const Archive::Download d = *m_download;
     const QString what = tr("the download of %1 %2 started %3")

@@ -107,10 +107,11 @@ void ArchiveWindow::showDownload(const std::optional<Archive::Download>& downloa
     m_passes.clear();
     if (m_download) {
         QList<Archive::Entry> entries;
-        const bool read = m_store->records(m_download->id, &entries);
+        ArchiveStore* store = shownStore();
+        const bool read = store->records(m_download->id, &entries);
         sayError(
             read ? QString()
-                 : tr("The records of this download cannot be read: %1").arg(m_store->errorText()));
+                 : tr("The records of this download cannot be read: %1").arg(store->errorText()));
         m_recordList.reserve(entries.size());
         m_passes.reserve(entries.size());
         for (const Archive::Entry& e : std::as_const(entries)) {
@@ -185,10 +186,11 @@ void ArchiveWindow::setDisplayFreq(bool displayFreq)
 void ArchiveWindow::updateActions()
 {
     const bool chosen = m_download.has_value();
-    for (QAction* a :
-         {m_graphAction, m_save, m_exportReport, m_exportJson, m_delete, m_setReference})
+    for (QAction* a : {m_graphAction, m_save, m_exportReport, m_exportJson, m_setReference})
         a->setEnabled(chosen);
-    m_job->setEnabled(chosen);
+    // The team archive is only read from here.
+    m_delete->setEnabled(chosen && !m_teamShown);
+    m_job->setEnabled(chosen && !m_teamShown);
 }
 
 GraphWidget* ArchiveWindow::graphWidget() const

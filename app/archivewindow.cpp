@@ -77,6 +77,10 @@ void ArchiveWindow::setUpActions()
     };
     m_refresh = action(tr("Refresh"), "actionArchiveRefresh");
     m_refresh->setShortcut(QKeySequence(Qt::Key_F5));
+    m_push = action(tr("Push Now"), "actionArchivePush");
+    m_push->setToolTip(tr("Push this computer's complete downloads to the team archive now"));
+    m_push->setVisible(false);
+    m_push->setEnabled(false);
     m_graphAction = action(tr("Graph"), "actionArchiveGraph");
     m_save = action(tr("Save Data…"), "actionArchiveSaveData");
     m_exportReport = action(tr("Export Report…"), "actionArchiveExportReport");
@@ -84,6 +88,11 @@ void ArchiveWindow::setUpActions()
     m_delete = action(tr("Delete…"), "actionArchiveDelete");
     m_setReference = action(tr("Use as Reference"), "actionArchiveSetReference");
     connect(m_refresh, &QAction::triggered, this, &ArchiveWindow::refresh);
+    // The main window reads the archive again once the push has ended.
+    connect(m_push, &QAction::triggered, this, [this] {
+        if (m_pusher)
+            m_pusher->request();
+    });
     connect(m_graphAction, &QAction::triggered, this, &ArchiveWindow::graph);
     connect(m_save, &QAction::triggered, this, &ArchiveWindow::saveData);
     connect(m_exportReport, &QAction::triggered, this,
@@ -98,7 +107,7 @@ void ArchiveWindow::setUpWidgets()
 {
     auto* toolBar = new QToolBar;
     toolBar->setObjectName(QStringLiteral("toolBarArchive"));
-    toolBar->addAction(m_refresh);
+    toolBar->addActions({m_refresh, m_push});
     toolBar->addSeparator();
     toolBar->addActions({m_graphAction, m_save, m_exportReport, m_exportJson});
     toolBar->addSeparator();
@@ -113,12 +122,12 @@ void ArchiveWindow::setUpWidgets()
 
     m_tree = new QTreeWidget;
     m_tree->setObjectName(QStringLiteral("treeArchive"));
-    m_tree->setHeaderLabels({tr("Download"), tr("Records"), tr("Verdict")});
+    setColumns();
     m_tree->setColumnWidth(0, 200);
     m_tree->setColumnWidth(1, 140);
     m_tree->setUniformRowHeights(true);
     m_tree->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_tree->addActions({m_refresh, m_delete});
+    m_tree->addActions({m_refresh, m_push, m_delete});
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { downloadChosen(current); });
 
@@ -169,6 +178,7 @@ QWidget* ArchiveWindow::makeFilterRow()
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(makeSourceChooser());
     layout->addWidget(m_filter, 3);
     layout->addWidget(m_verdict);
     layout->addSpacing(16);
@@ -194,14 +204,8 @@ void ArchiveWindow::sayError(const QString& text)
 
 void ArchiveWindow::refresh()
 {
-    // Opened when first shown; one that could not be is tried again, as its reason may be gone.
-    if (!m_store || !m_store->isOpen()) {
-        m_store.reset();
-        m_store = std::make_unique<ArchiveStore>(m_path);
-    }
-    sayError(m_store->isOpen()
-                 ? QString()
-                 : tr("The archive %1 cannot be opened: %2").arg(m_path, m_store->errorText()));
+    readTeamLocation();
+    openShownStore();
     if (!m_nextJob->hasFocus())
         m_nextJob->setText(Archive::nextJob());
     const std::optional<Archive::Download> before = m_download;
@@ -217,8 +221,12 @@ void ArchiveWindow::listDownloads()
     Archive::Filter filter;
     filter.text = m_filter->text();
     filter.verdict = Archive::Filter::Verdict(m_verdict->currentData().toInt());
+    ArchiveStore* store = shownStore();
     const QList<Archive::Download> downloads =
-        m_store && m_store->isOpen() ? m_store->downloads(filter) : QList<Archive::Download>();
+        store && store->isOpen() ? store->downloads(filter) : QList<Archive::Download>();
+    // The team archive's server may have gone away since it was opened.
+    if (store && !store->isOpen())
+        sayError(openError());
 
     // Newest first, and so are the groups: each is made where its newest download comes.
     QList<QTreeWidgetItem*> jobs;
@@ -238,6 +246,7 @@ void ArchiveWindow::listDownloads()
         if (!meterItem)
             meterItem = new QTreeWidgetItem(job, {meter});
         QTreeWidgetItem* item = downloadItem(d);
+        fillTeamColumns(item, d);
         meterItem->addChild(item);
         m_listed.insert(d.id, d);
         if (m_download && d.id == m_download->id)

@@ -25,7 +25,8 @@ class QTreeWidgetItem;
 class Report;
 
 // The archived downloads: grouped by job and meter, filtered, reopened record by record and
-// reported as a fresh download is. A window of its own; reads the archive at `path`.
+// reported as a fresh download is. A window of its own; reads the archive at `path`, and when a
+// team archive is set, the team's too (read only from here).
 class ArchiveWindow : public QWidget {
     Q_OBJECT
 public:
@@ -36,7 +37,7 @@ public:
     bool displayFreq() const { return m_displayFreq; }
     void setDisplayFreq(bool displayFreq);
     // What pushes this computer's downloads to the team archive, for Push Now; none: no pushing.
-    void setPusher(TeamPusher* pusher) { m_pusher = pusher; }
+    void setPusher(TeamPusher* pusher);
     // The download whose records are listed; null when none is.
     QUuid shownDownload() const { return m_download ? m_download->id : QUuid(); }
     // The window Graph made last; null when there is none.
@@ -51,7 +52,8 @@ Q_SIGNALS:
 
 public Q_SLOTS:
     // Reads the archive again: its downloads, and the listed download's records when it has
-    // more or has ended since. An archive that could not be opened is tried again.
+    // more or has ended since. An archive that could not be opened is tried again, and whether a
+    // team archive is set is read anew.
     void refresh();
 
 protected:
@@ -60,10 +62,24 @@ protected:
 private:
     void setUpWidgets();
     QWidget* makeFilterRow();
+    QComboBox* makeSourceChooser();
     QWidget* makeRecordSide();
     void setUpActions();
     // Says what cannot be read in the window; an empty text hides the label.
     void sayError(const QString& text);
+
+    // Whose downloads are listed: this computer's, or the team's. The chooser, the team columns
+    // and Push Now are there only while a team archive is set.
+    void readTeamLocation();
+    void sourceChosen();
+    void setColumns();
+    // Opens the listed source's archive when it is not open, and says why it cannot be.
+    void openShownStore();
+    QString openError() const;
+    ArchiveStore* shownStore() const { return m_teamShown ? m_teamStore.get() : m_store.get(); }
+    // A download's row in the columns after the verdict: its push to the team archive, or in
+    // the team's list who made it where.
+    void fillTeamColumns(QTreeWidgetItem* item, const Archive::Download& d) const;
 
     // The tree of the downloads the filter lets through; the chosen one stays chosen and keeps
     // its records listed while it is there.
@@ -94,8 +110,14 @@ private:
     QPointer<TeamPusher> m_pusher;
     // Opened when the window is first shown.
     std::unique_ptr<ArchiveStore> m_store;
+    // The team archive's connection string as of the last refresh; empty when none is set.
+    QString m_teamLocation;
+    // Opened when the team's downloads are first listed.
+    std::unique_ptr<ArchiveStore> m_teamStore;
+    bool m_teamShown = false;
 
     QLabel* m_error = nullptr;
+    QComboBox* m_source = nullptr;
     QLineEdit* m_filter = nullptr;
     QComboBox* m_verdict = nullptr;
     QLineEdit* m_nextJob = nullptr;
@@ -105,6 +127,7 @@ private:
     QTreeWidget* m_records = nullptr;
     QTreeWidget* m_detail = nullptr;
     QAction* m_refresh = nullptr;
+    QAction* m_push = nullptr;
     QAction* m_graphAction = nullptr;
     QAction* m_save = nullptr;
     QAction* m_exportReport = nullptr;
