@@ -232,7 +232,9 @@ private Q_SLOTS:
         const int taken = teamValue("SELECT count(*) FROM downloads").toInt();
         QVERIFY(taken < 400);
         QCOMPARE(teamValue(partial).toInt(), 0);
-        QCOMPARE(waitingHere(), 400 - taken);
+        // A commit the server made as it went down is not known here: that one waits too, and
+        // is found there on the next push.
+        QVERIFY(waitingHere() == 400 - taken || waitingHere() == 401 - taken);
         QCOMPARE(ExportRun::run({"--push", "--quiet"}).status, 0);
         QCOMPARE(teamValue("SELECT count(*) FROM downloads").toInt(), 400);
         QCOMPARE(teamValue(partial).toInt(), 0);
