@@ -106,7 +106,7 @@ run_tsan() {
     local supp="$PWD/tests/tsan.supp"
     (cd "$BUILD-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$supp" \
         ctest --output-on-failure -j "$JOBS" \
-            -R "${VELUMIN_TSAN_TESTS:-session|connection|download|unplug|decoder|frames}")
+            -R "${VELUMIN_TSAN_TESTS:-session|connection|download|unplug|decoder|frames|team}")
 }
 
 # Every fuzz target for a bounded time, starting from its committed seeds in tests/corpus/.
