@@ -45,8 +45,8 @@ private Q_SLOTS:
             }
             m_retry->start(TeamPusher::RetryMs);
         }
-        if (result.pushed > 0 || !result.error.isEmpty())
-            Q_EMIT pushed(result.pushed, result.waiting, result.error);
+        // Said after every push, so that what another program pushed meanwhile is seen too.
+        Q_EMIT pushed(result.pushed, result.waiting, result.error);
     }
 
 private:

@@ -24,7 +24,8 @@ public:
     static constexpr int RetryMs = 60000;
 
 Q_SIGNALS:
-    // A push ended: downloads taken, downloads still waiting, and why the last failed.
+    // A push ended: downloads taken, downloads still waiting, and why the last failed. Not said
+    // while no team archive is set.
     void pushed(int pushed, int waiting, const QString& error);
 
 private:

@@ -8,10 +8,12 @@
 #include "testsupport.h"
 #include "windowharness.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QProcess>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -325,6 +327,30 @@ private Q_SLOTS:
         QCOMPARE(refused.status, 8);
         QVERIFY2(refused.err.contains("holds a password") && !refused.err.contains("s3cret"),
                  refused.err.constData());
+    }
+
+    // The window pushes what waited at start-up; what the team cannot take is said in the
+    // status bar until Push Now gets it there.
+    void theWindowSaysWhatWaits()
+    {
+        fillLocal(2, 3);
+        QVERIFY(cluster("halt"));
+        MainWindow w;
+        QLabel* notice = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(notice = w.findChild<QLabel*>("labelTeamNotice"), 10000);
+        QCOMPARE(notice->text(), QStringLiteral("2 downloads not pushed"));
+        QVERIFY(notice->toolTip().contains("No such file or directory"));
+        QVERIFY(cluster("resume"));
+        TestSupport::child<QAction>(w, "actionArchive")->trigger();
+        QAction* push = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!push)
+                push = top->findChild<QAction*>("actionArchivePush");
+        }
+        QVERIFY(push && push->isVisible() && push->isEnabled());
+        push->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(notice->isHidden(), 10000);
+        QCOMPARE(teamValue("SELECT count(*) FROM downloads").toInt(), 2);
     }
 
     // Both archives find the same downloads for the same filter.
