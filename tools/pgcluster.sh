@@ -13,6 +13,11 @@ PASSWORD=velumin-test
 cmd=${1:?usage: $0 start|halt|resume|stop STATE}
 state=${2:?usage: $0 start|halt|resume|stop STATE}
 
+state=$(readlink -f "$state")
+self=$(readlink -f "$0")
+# The server's user may not be allowed into the folder this was started from.
+cd /
+
 bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
 [ -x "$bin/pg_ctl" ] || { echo "$0: PostgreSQL's server is not installed" >&2; exit 1; }
 
@@ -31,7 +36,7 @@ server() {  # server start|stop DIR
 case "$cmd" in
 start)
     # One left behind by a run that was killed goes first.
-    [ -f "$state" ] && "$0" stop "$state"
+    [ -f "$state" ] && "$self" stop "$state"
     # Short, whatever the build folder's length: a socket's path has room for about 100 bytes.
     dir=$(mktemp -d /tmp/velumin-pg.XXXXXX)
     chmod 755 "$dir"
