@@ -57,7 +57,7 @@ private:
 
 TeamPusher::TeamPusher(const QString& archivePath, QObject* parent)
     : QObject(parent)
-    , m_thread(new QThread(this))
+    , m_thread(new QThread)
     , m_worker(new Worker(archivePath))
 {
     m_thread->setObjectName(QStringLiteral("team archive"));
@@ -71,7 +71,14 @@ TeamPusher::~TeamPusher()
 {
     m_worker->disconnect(this);
     m_thread->quit();
-    m_thread->wait();
+    // A push that waits on a server gone quiet may take until libpq's timeouts: the program
+    // does not wait for it to close. Its local writes are transactions; the download it was
+    // pushing waits for the next push.
+    if (m_thread->wait(CloseWaitMs)) {
+        delete m_thread;
+        return;
+    }
+    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
 }
 
 void TeamPusher::request()

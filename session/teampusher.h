@@ -15,13 +15,14 @@ class TeamPusher : public QObject {
     Q_OBJECT
 public:
     explicit TeamPusher(const QString& archivePath, QObject* parent = nullptr);
-    // Waits for a push under way to end.
+    // Waits a moment for a push under way to end, and no longer.
     ~TeamPusher() override;
 
     // Asks for a push of what waits; pushes asked for while one runs are one more push.
     void request();
 
     static constexpr int RetryMs = 60000;
+    static constexpr int CloseWaitMs = 3000;
 
 Q_SIGNALS:
     // A push ended: downloads taken, downloads still waiting, and why the last failed. Not said
