@@ -103,25 +103,35 @@ void ArchiveWindow::showDownload(const std::optional<Archive::Download>& downloa
 {
     const int row = download && m_download && download->id == m_download->id ? currentRow() : -1;
     m_download = download;
-    m_recordList.clear();
-    m_passes.clear();
-    if (m_download) {
-        QList<Archive::Entry> entries;
-        ArchiveStore* store = shownStore();
-        const bool read = store->records(m_download->id, &entries);
-        sayError(
-            read ? QString()
-                 : tr("The records of this download cannot be read: %1").arg(store->errorText()));
-        m_recordList.reserve(entries.size());
-        m_passes.reserve(entries.size());
-        for (const Archive::Entry& e : std::as_const(entries)) {
-            m_recordList.append(e.record);
-            m_passes.append(e.pass);
-        }
-    }
     m_job->setText(m_download ? m_download->job : QString());
     m_about->setText(m_download ? aboutText(*m_download) : QString());
     showDetailHeader();
+    // The team's records come when its server answers; until then none are listed.
+    if (m_download && m_teamShown) {
+        if (m_teamReader)
+            m_readTicket = m_teamReader->read(m_download->id);
+        m_readRow = row;
+        recordsArrived({}, QString(), -1);
+        return;
+    }
+    QList<Archive::Entry> entries;
+    const bool read = !m_download || (m_store && m_store->records(m_download->id, &entries));
+    recordsArrived(entries, read || !m_store ? QString() : m_store->errorText(), row);
+}
+
+void ArchiveWindow::recordsArrived(const QList<Archive::Entry>& entries, const QString& error,
+                                   int row)
+{
+    sayError(error.isEmpty() ? openError()
+                             : tr("The records of this download cannot be read: %1").arg(error));
+    m_recordList.clear();
+    m_passes.clear();
+    m_recordList.reserve(entries.size());
+    m_passes.reserve(entries.size());
+    for (const Archive::Entry& e : entries) {
+        m_recordList.append(e.record);
+        m_passes.append(e.pass);
+    }
     showRecords();
     // Read again, the list keeps the record that was selected.
     if (row >= 0 && row < m_records->topLevelItemCount())

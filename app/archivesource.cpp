@@ -9,7 +9,6 @@
 #include <QBrush>
 #include <QColor>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QTreeWidget>
 
 namespace {
@@ -47,7 +46,9 @@ void ArchiveWindow::readTeamLocation()
     const QString location = Archive::teamLocation();
     if (location != m_teamLocation) {
         m_teamLocation = location;
-        m_teamStore.reset();
+        delete m_teamReader;
+        m_teamReader = nullptr;
+        m_teamError.clear();
     }
     const bool team = !m_teamLocation.isEmpty();
     // The team archive is no longer set: this computer's downloads are listed again.
@@ -68,6 +69,10 @@ void ArchiveWindow::sourceChosen()
     m_teamShown = m_source->currentIndex() == Team && !m_teamLocation.isEmpty();
     showDownload(std::nullopt);
     setColumns();
+    // Another source's downloads are never offered while this one's are read.
+    fillTree({});
+    if (m_teamShown)
+        m_tree->addTopLevelItem(new QTreeWidgetItem({tr("Reading the team archive…")}));
     openShownStore();
     listDownloads();
 }
@@ -90,25 +95,25 @@ void ArchiveWindow::openShownStore()
     if (!m_teamShown && (!m_store || !m_store->isOpen())) {
         m_store.reset();
         m_store = std::make_unique<ArchiveStore>(m_path);
-    } else if (m_teamShown && (!m_teamStore || !m_teamStore->isOpen())) {
-        m_teamStore.reset();
-        // A server far away may take its time to answer.
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        m_teamStore = std::make_unique<ArchiveStore>(ArchiveStore::Backend::Team, m_teamLocation);
-        QGuiApplication::restoreOverrideCursor();
+    } else if (m_teamShown && !m_teamReader) {
+        // A server far away may take its time to answer: the window never waits for it.
+        m_teamReader = new TeamReader(m_teamLocation, this);
+        connect(m_teamReader, &TeamReader::listed, this, &ArchiveWindow::teamListed);
+        connect(m_teamReader, &TeamReader::recordsRead, this, &ArchiveWindow::teamRecordsRead);
     }
     sayError(openError());
 }
 
 QString ArchiveWindow::openError() const
 {
-    const ArchiveStore* store = shownStore();
-    if (!store || store->isOpen())
-        return QString();
     if (m_teamShown)
-        return tr("The team archive %1 cannot be opened: %2")
-            .arg(Archive::shownLocation(m_teamLocation), store->errorText());
-    return tr("The archive %1 cannot be opened: %2").arg(m_path, store->errorText());
+        return m_teamError.isEmpty()
+                   ? QString()
+                   : tr("The team archive %1 cannot be opened: %2")
+                         .arg(Archive::shownLocation(m_teamLocation), m_teamError);
+    if (!m_store || m_store->isOpen())
+        return QString();
+    return tr("The archive %1 cannot be opened: %2").arg(m_path, m_store->errorText());
 }
 
 void ArchiveWindow::fillTeamColumns(QTreeWidgetItem* item, const Archive::Download& d) const
@@ -131,4 +136,22 @@ void ArchiveWindow::fillTeamColumns(QTreeWidgetItem* item, const Archive::Downlo
     } else {
         item->setText(PushColumn, tr("waiting"));
     }
+}
+
+void ArchiveWindow::teamListed(int ticket, const QList<Archive::Download>& downloads,
+                               const QString& error)
+{
+    if (!m_teamShown || ticket != m_listTicket)
+        return;
+    m_teamError = error;
+    sayError(openError());
+    fillTree(downloads);
+}
+
+void ArchiveWindow::teamRecordsRead(int ticket, const QList<Archive::Entry>& entries,
+                                    const QString& error)
+{
+    if (!m_teamShown || ticket != m_readTicket || !m_download)
+        return;
+    recordsArrived(entries, error, m_readRow);
 }

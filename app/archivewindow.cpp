@@ -208,12 +208,7 @@ void ArchiveWindow::refresh()
     openShownStore();
     if (!m_nextJob->hasFocus())
         m_nextJob->setText(Archive::nextJob());
-    const std::optional<Archive::Download> before = m_download;
     listDownloads();
-    // The listed download's records are read again only when it has more, or has ended.
-    if (before && m_download &&
-        (m_download->records != before->records || m_download->ended != before->ended))
-        showDownload(m_download);
 }
 
 void ArchiveWindow::listDownloads()
@@ -221,13 +216,18 @@ void ArchiveWindow::listDownloads()
     Archive::Filter filter;
     filter.text = m_filter->text();
     filter.verdict = Archive::Filter::Verdict(m_verdict->currentData().toInt());
-    ArchiveStore* store = shownStore();
-    const QList<Archive::Download> downloads =
-        store && store->isOpen() ? store->downloads(filter) : QList<Archive::Download>();
-    // The team archive's server may have gone away since it was opened.
-    if (store && !store->isOpen())
-        sayError(openError());
+    // The team's list comes when its server answers.
+    if (m_teamShown) {
+        if (m_teamReader)
+            m_listTicket = m_teamReader->list(filter);
+        return;
+    }
+    fillTree(m_store && m_store->isOpen() ? m_store->downloads(filter)
+                                          : QList<Archive::Download>());
+}
 
+void ArchiveWindow::fillTree(const QList<Archive::Download>& downloads)
+{
     // Newest first, and so are the groups: each is made where its newest download comes.
     QList<QTreeWidgetItem*> jobs;
     QHash<QString, QTreeWidgetItem*> jobItems;
@@ -263,11 +263,14 @@ void ArchiveWindow::listDownloads()
     m_tree->setUpdatesEnabled(true);
     m_listing = false;
 
-    // Its job may have changed; its records have not.
+    // Its job may have changed; its records are read again only when it has more, or has ended.
     if (chosen) {
+        const Archive::Download before = *m_download;
         m_download = m_listed.value(m_download->id);
         if (!m_job->hasFocus())
             m_job->setText(m_download->job);
+        if (m_download->records != before.records || m_download->ended != before.ended)
+            showDownload(m_download);
     } else if (m_download) {
         showDownload(std::nullopt);
     }

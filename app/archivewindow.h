@@ -3,6 +3,7 @@
 #include "data/measurement.h"
 #include "files/archive.h"
 #include "session/teampusher.h"
+#include "session/teamreader.h"
 
 #include <QHash>
 #include <QList>
@@ -73,10 +74,13 @@ private:
     void readTeamLocation();
     void sourceChosen();
     void setColumns();
-    // Opens the listed source's archive when it is not open, and says why it cannot be.
+    // Opens this computer's archive when it is not open, or makes the team's reader, and says
+    // why the archive cannot be read.
     void openShownStore();
     QString openError() const;
-    ArchiveStore* shownStore() const { return m_teamShown ? m_teamStore.get() : m_store.get(); }
+    // The team's answers: each but the last asked for is one the window no longer waits for.
+    void teamListed(int ticket, const QList<Archive::Download>& downloads, const QString& error);
+    void teamRecordsRead(int ticket, const QList<Archive::Entry>& entries, const QString& error);
     // A download's row in the columns after the verdict: its push to the team archive, or in
     // the team's list who made it where.
     void fillTeamColumns(QTreeWidgetItem* item, const Archive::Download& d) const;
@@ -84,9 +88,12 @@ private:
     // The tree of the downloads the filter lets through; the chosen one stays chosen and keeps
     // its records listed while it is there.
     void listDownloads();
+    void fillTree(const QList<Archive::Download>& downloads);
     void downloadChosen(QTreeWidgetItem* current);
     // Lists the records of `download`, or clears the record side for none.
     void showDownload(const std::optional<Archive::Download>& download);
+    // The records of the shown download have been read; `row` is the record to select again.
+    void recordsArrived(const QList<Archive::Entry>& entries, const QString& error, int row);
     void showRecords();
     void showRecordDetail();
     void showDetailHeader();
@@ -112,9 +119,14 @@ private:
     std::unique_ptr<ArchiveStore> m_store;
     // The team archive's connection string as of the last refresh; empty when none is set.
     QString m_teamLocation;
-    // Opened when the team's downloads are first listed.
-    std::unique_ptr<ArchiveStore> m_teamStore;
+    // Made when the team's downloads are first listed; it connects in its own thread.
+    TeamReader* m_teamReader = nullptr;
     bool m_teamShown = false;
+    // The team's answers waited for, and why the last listing failed.
+    int m_listTicket = 0;
+    int m_readTicket = 0;
+    int m_readRow = -1;
+    QString m_teamError;
 
     QLabel* m_error = nullptr;
     QComboBox* m_source = nullptr;

@@ -11,6 +11,7 @@
 #include "files/teamconnection.h"
 
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
@@ -149,12 +150,17 @@ int main(int argc, char* argv[])
         auto* source = Bench::child<QComboBox>(window, "cbArchiveSource");
         source->setCurrentIndex(1);
         auto* tree = Bench::child<QTreeWidget>(window, "treeArchive");
-        shown = 0;
-        for (QTreeWidgetItemIterator it(tree); *it; ++it)
-            shown += (*it)->data(0, Qt::UserRole).isNull() ? 0 : 1;
+        // Read in the reader's thread, listed when it comes.
+        QDeadlineTimer deadline(10000);
+        do {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            shown = 0;
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                shown += (*it)->data(0, Qt::UserRole).isNull() ? 0 : 1;
+        } while (shown < Downloads && !deadline.hasExpired());
     });
-    std::printf("window: the team's %d downloads listed in %.1f ms (the window made, shown and "
-                "switched to the team)\n",
+    std::printf("window: the team's %d downloads listed in %.1f ms (the window made, shown, "
+                "switched to the team and its list read by the reader's thread)\n",
                 shown, windowMs);
     goals.push_back({QStringLiteral("window lists the team's downloads"), windowMs, ListGoalMs,
                      false, QStringLiteral(" ms")});
