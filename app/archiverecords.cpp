@@ -24,9 +24,7 @@ namespace {
 // Who made the download where, its meter, and the limits that judged it.
 QString aboutText(const Archive::Download& d)
 {
-    QString who = d.user;
-    if (!d.host.isEmpty())
-        who += (who.isEmpty() ? QString() : QStringLiteral("@")) + d.host;
+    const QString who = ArchiveWindow::byText(d);
     QString text =
         ArchiveWindow::tr("%1 %2 (%3)").arg(d.meter.product, d.meter.serial, kindTitle(d.kind));
     if (!who.isEmpty())

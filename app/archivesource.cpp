@@ -17,8 +17,7 @@ enum Source { ThisComputer, Team };
 
 // The columns after the verdict.
 constexpr int PushColumn = 3;
-constexpr int UserColumn = 3;
-constexpr int HostColumn = 4;
+constexpr int ByColumn = 3;
 
 } // namespace
 
@@ -33,6 +32,14 @@ QComboBox* ArchiveWindow::makeSourceChooser()
     m_source->hide();
     connect(m_source, &QComboBox::currentIndexChanged, this, &ArchiveWindow::sourceChosen);
     return m_source;
+}
+
+QString ArchiveWindow::byText(const Archive::Download& d)
+{
+    QString who = d.user;
+    if (!d.host.isEmpty())
+        who += (who.isEmpty() ? QString() : QStringLiteral("@")) + d.host;
+    return who;
 }
 
 void ArchiveWindow::setPusher(TeamPusher* pusher)
@@ -81,11 +88,14 @@ void ArchiveWindow::setColumns()
 {
     QStringList labels = {tr("Download"), tr("Records"), tr("Verdict")};
     if (m_teamShown)
-        labels << tr("User") << tr("Host");
+        labels << tr("By");
     else if (!m_teamLocation.isEmpty())
         labels << tr("Team");
     m_tree->setColumnCount(int(labels.size()));
     m_tree->setHeaderLabels(labels);
+    // Room for the fourth column beside the others, at the window's first size.
+    m_tree->setColumnWidth(1, labels.size() > 3 ? 100 : 140);
+    m_tree->setColumnWidth(2, 100);
 }
 
 void ArchiveWindow::openShownStore()
@@ -119,8 +129,7 @@ QString ArchiveWindow::openError() const
 void ArchiveWindow::fillTeamColumns(QTreeWidgetItem* item, const Archive::Download& d) const
 {
     if (m_teamShown) {
-        item->setText(UserColumn, d.user);
-        item->setText(HostColumn, d.host);
+        item->setText(ByColumn, byText(d));
     } else if (m_teamLocation.isEmpty()) {
         return;
     } else if (d.pushed.isValid()) {

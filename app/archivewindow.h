@@ -46,6 +46,8 @@ public:
     // How the tree tells a download's records: "200 records", or "66 of 200 records" when fewer
     // arrived than the meter holds; "incomplete" when it did not end as a whole list.
     static QString recordsText(const Archive::Download& d);
+    // Who made a download where: "user@host", or what of it is known.
+    static QString byText(const Archive::Download& d);
 
 Q_SIGNALS:
     // Use as Reference made a record of the listed download the reference in force.

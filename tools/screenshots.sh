@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders the README's pictures of the main window, its graph windows, the first pages of a PDF
-# report and the archive window, headless, beside the simulated meter.
+# report, the archive window and its team view, headless, beside the simulated meter.
 # Usage: tools/screenshots.sh [build-dir]
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
@@ -11,7 +11,8 @@ export XDG_CONFIG_HOME
 # Every download below is archived here, never in the user's own archive.
 export VELUMIN_ARCHIVE="$XDG_CONFIG_HOME/archive.sqlite"
 sim=
-trap 'kill $sim 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"' EXIT
+trap 'kill $sim 2>/dev/null || true; wait 2>/dev/null || true
+      tools/pgcluster.sh stop "$XDG_CONFIG_HOME/pgcluster.state"; rm -rf "$XDG_CONFIG_HOME"' EXIT
 
 # A simulated meter on COM7 with the given options, once its port is registered.
 start_meter() {
@@ -62,3 +63,12 @@ for _ in 1 2; do
 done
 stop_meter
 "$build/tools/screenshot/velumin-screenshot" --archive "$VELUMIN_ARCHIVE" docs/screenshots/archive.png
+# Those downloads pushed to a team archive on a throw-away PostgreSQL server, and its view.
+pg="$XDG_CONFIG_HOME/pgcluster.state"
+tools/pgcluster.sh start "$pg"
+VELUMIN_TEAM_ARCHIVE=$(sed -n 's/^url=//p' "$pg") PGPASSWORD=$(sed -n 's/^password=//p' "$pg")
+export VELUMIN_TEAM_ARCHIVE PGPASSWORD
+"$build/velumin-export" --push --quiet
+"$build/tools/screenshot/velumin-screenshot" --archive "$VELUMIN_ARCHIVE" --source team \
+    docs/screenshots/team-archive.png
+tools/pgcluster.sh stop "$pg"

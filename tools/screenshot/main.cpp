@@ -1,7 +1,8 @@
 // Usage: QT_QPA_PLATFORM=offscreen velumin-screenshot [--limits L.json] [--connect N
 //            [--download R [--save F] [--report F.pdf] [--graph R]]] [--open F] [output.png]
 //            [--job J.json] [--budget B.json] [--reference R] [--loss R]
-//        QT_QPA_PLATFORM=offscreen velumin-screenshot --archive A.sqlite [output.png]
+//        QT_QPA_PLATFORM=offscreen velumin-screenshot --archive A.sqlite [--source team]
+//            [output.png]
 // Writes a picture of the main window as it looks at start-up, or, with --connect, after
 // choosing device type N and connecting to the meter that discovery preselected; with
 // --download also after Get Data, with record R (counted from 1) selected; --save then saves
@@ -9,13 +10,14 @@
 // --graph it is of the graph window of record R. --limits puts the limits file L in force
 // before the window is made; --report exports the PDF report as F.pdf. With --archive the
 // picture is of the archive window over the archive A.sqlite, its newest download and that
-// download's first record selected. --job and --budget put a job block and a loss budget in
+// download's first record selected; with --source team, of its team view (VELUMIN_TEAM_ARCHIVE
+// names the team archive). --job and --budget put a job block and a loss budget in
 // force; --reference takes record R as the reference; --loss shows the Loss window of record R.
 
 #include "app/archivewindow.h"
+#include "app/losswindow.h"
 #include "app/mainwindow.h"
 #include "app/prompts.h"
-#include "app/losswindow.h"
 #include "data/limits.h"
 #include "data/lossstore.h"
 #include "dialogs/limitsdialog.h"
@@ -35,6 +37,7 @@
 #include <QTextStream>
 #include <QTreeWidget>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -84,18 +87,33 @@ int save(QWidget& shown, const QString& path)
 
 // The archive window over `archive`, with its newest download and that download's first record
 // selected; null when the archive lists none.
-std::unique_ptr<ArchiveWindow> archiveWindow(const QString& archive)
+std::unique_ptr<ArchiveWindow> archiveWindow(const QString& archive, bool team)
 {
     auto window = std::make_unique<ArchiveWindow>(archive, false);
     window->show();
     auto* downloads = window->findChild<QTreeWidget*>(QStringLiteral("treeArchive"));
-    QTreeWidgetItem* newest = downloads->topLevelItem(0);
-    while (newest && newest->childCount() > 0)
-        newest = newest->child(0);
+    auto* records = window->findChild<QTreeWidget*>(QStringLiteral("treeArchiveData"));
+    // The team's list and records come from the reader's thread.
+    const auto waitFor = [](const std::function<bool()>& done) {
+        QDeadlineTimer deadline(10000);
+        while (!done() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    };
+    const auto newestDownload = [downloads] {
+        QTreeWidgetItem* newest = downloads->topLevelItem(0);
+        while (newest && newest->childCount() > 0)
+            newest = newest->child(0);
+        return newest && !newest->data(0, Qt::UserRole).isNull() ? newest : nullptr;
+    };
+    if (team) {
+        window->findChild<QComboBox*>(QStringLiteral("cbArchiveSource"))->setCurrentIndex(1);
+        waitFor([&] { return newestDownload() != nullptr; });
+    }
+    QTreeWidgetItem* newest = newestDownload();
     if (!newest)
         return nullptr;
     downloads->setCurrentItem(newest);
-    auto* records = window->findChild<QTreeWidget*>(QStringLiteral("treeArchiveData"));
+    waitFor([records] { return records->topLevelItemCount() > 0; });
     records->setCurrentItem(records->topLevelItem(0));
     return window;
 }
@@ -116,6 +134,7 @@ int main(int argc, char* argv[])
     QString limitsFile;
     QString reportAs;
     QString archive;
+    bool team = false;
     QString jobFile;
     QString budgetFile;
     int referenceRecord = 0;
@@ -139,6 +158,8 @@ int main(int argc, char* argv[])
             reportAs = value;
         else if (option == QLatin1String("--archive"))
             archive = value;
+        else if (option == QLatin1String("--source"))
+            team = value == QLatin1String("team");
         else if (option == QLatin1String("--job"))
             jobFile = value;
         else if (option == QLatin1String("--budget"))
@@ -166,7 +187,8 @@ int main(int argc, char* argv[])
     if (!jobFile.isEmpty()) {
         const std::optional<JobBlock> job = LossStore::readJobFile(jobFile, &error);
         if (!job) {
-            QTextStream(stderr) << "cannot read the job block in " << jobFile << ": " << error << '\n';
+            QTextStream(stderr) << "cannot read the job block in " << jobFile << ": " << error
+                                << '\n';
             return 1;
         }
         LossStore::storeJobBlock(*job);
@@ -174,17 +196,19 @@ int main(int argc, char* argv[])
     if (!budgetFile.isEmpty()) {
         const std::optional<Loss::Budget> budget = LossStore::readBudgetFile(budgetFile, &error);
         if (!budget) {
-            QTextStream(stderr) << "cannot read the budget in " << budgetFile << ": " << error << '\n';
+            QTextStream(stderr) << "cannot read the budget in " << budgetFile << ": " << error
+                                << '\n';
             return 1;
         }
         LossStore::storeBudget(*budget);
     }
     // The job block asked for before a report is taken as it stands.
     Prompts::setDialogResponder([](QDialog&) { return int(QDialog::Accepted); });
-    const QString path = args.isEmpty() ? QStringLiteral("docs/screenshots/main-window.png") : args.at(0);
+    const QString path =
+        args.isEmpty() ? QStringLiteral("docs/screenshots/main-window.png") : args.at(0);
 
     if (!archive.isEmpty()) {
-        const std::unique_ptr<ArchiveWindow> shown = archiveWindow(archive);
+        const std::unique_ptr<ArchiveWindow> shown = archiveWindow(archive, team);
         if (!shown) {
             QTextStream(stderr) << "the archive " << archive << " lists no download\n";
             return 1;
