@@ -28,6 +28,14 @@ public:
 Q_SIGNALS:
     void pushed(int pushed, int waiting, const QString& error);
 
+public Q_SLOTS:
+    // As its thread ends, in that thread: its timer is stopped where it runs.
+    void close()
+    {
+        delete m_retry;
+        m_retry = nullptr;
+    }
+
 private Q_SLOTS:
     void push()
     {
@@ -62,7 +70,7 @@ TeamPusher::TeamPusher(const QString& archivePath, QObject* parent)
 {
     m_thread->setObjectName(QStringLiteral("team archive"));
     m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_thread, &QThread::finished, m_worker, &Worker::close, Qt::DirectConnection);
     connect(m_worker, &Worker::pushed, this, &TeamPusher::pushed);
     m_thread->start();
 }
@@ -75,9 +83,11 @@ TeamPusher::~TeamPusher()
     // does not wait for it to close. Its local writes are transactions; the download it was
     // pushing waits for the next push.
     if (m_thread->wait(CloseWaitMs)) {
+        delete m_worker;
         delete m_thread;
         return;
     }
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
 }
 

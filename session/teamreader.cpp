@@ -34,6 +34,10 @@ Q_SIGNALS:
     void listed(int ticket, const QList<Archive::Download>& downloads, const QString& error);
     void recordsRead(int ticket, const QList<Archive::Entry>& entries, const QString& error);
 
+public Q_SLOTS:
+    // As its thread ends, in that thread: the connection is closed where it was made.
+    void close() { m_store.reset(); }
+
 private Q_SLOTS:
     void answer()
     {
@@ -72,7 +76,7 @@ TeamReader::TeamReader(const QString& location, QObject* parent)
 {
     m_thread->setObjectName(QStringLiteral("team archive reader"));
     m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_thread, &QThread::finished, m_worker, &Worker::close, Qt::DirectConnection);
     connect(m_worker, &Worker::listed, this, &TeamReader::listed);
     connect(m_worker, &Worker::recordsRead, this, &TeamReader::recordsRead);
     m_thread->start();
@@ -84,9 +88,11 @@ TeamReader::~TeamReader()
     m_thread->quit();
     // A server gone quiet may hold a request until libpq gives up: the window does not wait.
     if (m_thread->wait(CloseWaitMs)) {
+        delete m_worker;
         delete m_thread;
         return;
     }
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
 }
 
