@@ -8,6 +8,11 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <utility>
+
 // The part that lives in the pusher's thread; the pusher, in its maker's thread, hears from it
 // through queued signals.
 class TeamPusher::Worker : public QObject {
@@ -18,15 +23,27 @@ public:
     {
     }
 
-    void request()
+    // From the pusher's thread, with the team archive as its settings say now.
+    void request(const QString& team)
     {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_team = team;
+        }
         // One queued call at a time: requests that come while it waits are the same push.
         if (!m_posted.exchange(true))
             QMetaObject::invokeMethod(this, "push", Qt::QueuedConnection);
     }
 
+    // In the pusher's thread: how the pushes since the last call ended, the last one's counts.
+    std::optional<Archive::PushResult> takeResult()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::exchange(m_result, std::nullopt);
+    }
+
 Q_SIGNALS:
-    void pushed(int pushed, int waiting, const QString& error);
+    void pushed();
 
 public Q_SLOTS:
     // As its thread ends, in that thread: its timer is stopped where it runs.
@@ -34,13 +51,23 @@ public Q_SLOTS:
     {
         delete m_retry;
         m_retry = nullptr;
+        // Taken last in this thread, and by the pusher before it deletes this worker: all this
+        // thread did is then seen to come before.
+        std::lock_guard<std::mutex> lock(m_mutex);
     }
+
+    // In the maker's thread once the worker's has ended: see close().
+    void handOver() { std::lock_guard<std::mutex> lock(m_mutex); }
 
 private Q_SLOTS:
     void push()
     {
         m_posted = false;
-        const QString team = Archive::teamLocation();
+        QString team;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            team = m_team;
+        }
         if (team.isEmpty() || !QFileInfo::exists(m_path))
             return;
         ArchiveStore local(m_path);
@@ -49,17 +76,24 @@ private Q_SLOTS:
             if (!m_retry) {
                 m_retry = new QTimer(this);
                 m_retry->setSingleShot(true);
-                connect(m_retry, &QTimer::timeout, this, &Worker::request);
+                connect(m_retry, &QTimer::timeout, this, &Worker::push);
             }
             m_retry->start(TeamPusher::RetryMs);
         }
         // Said after every push, so that what another program pushed meanwhile is seen too.
-        Q_EMIT pushed(result.pushed, result.waiting, result.error);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_result = result;
+        }
+        Q_EMIT pushed();
     }
 
 private:
     const QString m_path;
     std::atomic<bool> m_posted{false};
+    std::mutex m_mutex;
+    QString m_team;                              // under the lock
+    std::optional<Archive::PushResult> m_result; // under the lock
     QTimer* m_retry = nullptr;
 };
 
@@ -70,8 +104,9 @@ TeamPusher::TeamPusher(const QString& archivePath, QObject* parent)
 {
     m_thread->setObjectName(QStringLiteral("team archive"));
     m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_worker, &Worker::close, Qt::DirectConnection);
-    connect(m_worker, &Worker::pushed, this, &TeamPusher::pushed);
+    // By name: the connection is then Qt's own, made and freed inside QtCore.
+    connect(m_thread, SIGNAL(finished()), m_worker, SLOT(close()), Qt::DirectConnection);
+    connect(m_worker, &Worker::pushed, this, &TeamPusher::deliver, Qt::QueuedConnection);
     m_thread->start();
 }
 
@@ -83,6 +118,7 @@ TeamPusher::~TeamPusher()
     // does not wait for it to close. Its local writes are transactions; the download it was
     // pushing waits for the next push.
     if (m_thread->wait(CloseWaitMs)) {
+        m_worker->handOver();
         delete m_worker;
         delete m_thread;
         return;
@@ -91,9 +127,16 @@ TeamPusher::~TeamPusher()
     connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
 }
 
+void TeamPusher::deliver()
+{
+    if (const std::optional<Archive::PushResult> result = m_worker->takeResult())
+        Q_EMIT pushed(result->pushed, result->waiting, result->error);
+}
+
 void TeamPusher::request()
 {
-    m_worker->request();
+    // The settings are read here: the pusher's thread reads none.
+    m_worker->request(Archive::teamLocation());
 }
 
 #include "teampusher.moc"

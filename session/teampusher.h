@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QString>
 
-#include <atomic>
-
 class QThread;
 
 // Pushes this computer's complete downloads to the team archive in a thread of its own, so that
@@ -30,6 +28,9 @@ Q_SIGNALS:
     void pushed(int pushed, int waiting, const QString& error);
 
 private:
+    // The worker has pushed: its result is taken and said.
+    void deliver();
+
     class Worker;
     QThread* m_thread = nullptr;
     Worker* m_worker = nullptr;

@@ -4,10 +4,13 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <memory>
+#include <mutex>
+#include <utility>
 
-// The part in the reader's thread. Requests reach it through a locked inbox and a call by name,
-// answers leave it by queued signals, by value.
+// The part in the reader's thread. Requests and answers pass through its locked boxes; only a
+// call by name and a signal without arguments cross between the threads.
 class TeamReader::Worker : public QObject {
     Q_OBJECT
 public:
@@ -22,21 +25,41 @@ public:
         Archive::Filter filter;
         QUuid id;
     };
+    struct Answer {
+        int ticket = 0;
+        bool list = true;
+        QList<Archive::Download> downloads;
+        QList<Archive::Entry> entries;
+        QString error;
+    };
 
+    // In the maker's thread.
     void post(const Request& request)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_inbox.append(request);
         QMetaObject::invokeMethod(this, "answer", Qt::QueuedConnection);
     }
+    QList<Answer> takeAnswers()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return std::exchange(m_outbox, {});
+    }
+    // Once the worker's thread has ended: see close().
+    void handOver() { std::lock_guard<std::mutex> lock(m_mutex); }
 
 Q_SIGNALS:
-    void listed(int ticket, const QList<Archive::Download>& downloads, const QString& error);
-    void recordsRead(int ticket, const QList<Archive::Entry>& entries, const QString& error);
+    void answered();
 
 public Q_SLOTS:
     // As its thread ends, in that thread: the connection is closed where it was made.
-    void close() { m_store.reset(); }
+    void close()
+    {
+        m_store.reset();
+        // Taken last in this thread, and by the reader before it deletes this worker: all this
+        // thread did is then seen to come before.
+        std::lock_guard<std::mutex> lock(m_mutex);
+    }
 
 private Q_SLOTS:
     void answer()
@@ -47,26 +70,35 @@ private Q_SLOTS:
             if (m_inbox.isEmpty())
                 return;
             request = m_inbox.takeFirst();
+            // A listing asked for again before this one was answered makes this one moot.
+            if (request.list && std::any_of(m_inbox.cbegin(), m_inbox.cend(),
+                                            [](const Request& r) { return r.list; }))
+                return;
         }
         if (!m_store || !m_store->isOpen())
             m_store = std::make_unique<ArchiveStore>(ArchiveStore::Backend::Team, m_location);
+        Answer answer{request.ticket, request.list, {}, {}, {}};
         if (request.list) {
-            const QList<Archive::Download> downloads = m_store->downloads(request.filter);
+            answer.downloads = m_store->downloads(request.filter);
             // A listing fails when the server cannot be reached or went away.
-            Q_EMIT listed(request.ticket, downloads,
-                          m_store->isOpen() ? QString() : m_store->errorText());
-        } else {
-            QList<Archive::Entry> entries;
-            const bool read = m_store->records(request.id, &entries);
-            Q_EMIT recordsRead(request.ticket, entries, read ? QString() : m_store->errorText());
+            if (!m_store->isOpen())
+                answer.error = m_store->errorText();
+        } else if (!m_store->records(request.id, &answer.entries)) {
+            answer.error = m_store->errorText();
         }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_outbox.append(std::move(answer));
+        }
+        Q_EMIT answered();
     }
 
 private:
     const QString m_location;
     std::unique_ptr<ArchiveStore> m_store;
     std::mutex m_mutex;
-    QList<Request> m_inbox;
+    QList<Request> m_inbox; // under the lock
+    QList<Answer> m_outbox; // under the lock
 };
 
 TeamReader::TeamReader(const QString& location, QObject* parent)
@@ -76,9 +108,9 @@ TeamReader::TeamReader(const QString& location, QObject* parent)
 {
     m_thread->setObjectName(QStringLiteral("team archive reader"));
     m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_worker, &Worker::close, Qt::DirectConnection);
-    connect(m_worker, &Worker::listed, this, &TeamReader::listed);
-    connect(m_worker, &Worker::recordsRead, this, &TeamReader::recordsRead);
+    // By name: the connection is then Qt's own, made and freed inside QtCore.
+    connect(m_thread, SIGNAL(finished()), m_worker, SLOT(close()), Qt::DirectConnection);
+    connect(m_worker, &Worker::answered, this, &TeamReader::deliver, Qt::QueuedConnection);
     m_thread->start();
 }
 
@@ -88,6 +120,7 @@ TeamReader::~TeamReader()
     m_thread->quit();
     // A server gone quiet may hold a request until libpq gives up: the window does not wait.
     if (m_thread->wait(CloseWaitMs)) {
+        m_worker->handOver();
         delete m_worker;
         delete m_thread;
         return;
@@ -106,6 +139,17 @@ int TeamReader::read(const QUuid& id)
 {
     m_worker->post({++m_ticket, false, Archive::Filter(), id});
     return m_ticket;
+}
+
+void TeamReader::deliver()
+{
+    const QList<Worker::Answer> answers = m_worker->takeAnswers();
+    for (const Worker::Answer& a : answers) {
+        if (a.list)
+            Q_EMIT listed(a.ticket, a.downloads, a.error);
+        else
+            Q_EMIT recordsRead(a.ticket, a.entries, a.error);
+    }
 }
 
 #include "teamreader.moc"

@@ -7,8 +7,6 @@
 #include <QString>
 #include <QUuid>
 
-#include <mutex>
-
 class QThread;
 
 // Reads the team archive in a thread of its own, so that a server far away or gone quiet never
@@ -36,6 +34,9 @@ Q_SIGNALS:
     void recordsRead(int ticket, const QList<Archive::Entry>& entries, const QString& error);
 
 private:
+    // The worker has answered: its answers are taken and said, in order.
+    void deliver();
+
     class Worker;
     QThread* m_thread = nullptr;
     Worker* m_worker = nullptr;
