@@ -3,9 +3,9 @@
 #include "files/archive.h"
 #include "files/archivepush.h"
 #include "files/archivestore.h"
+#include "session/threadworker.h"
 
 #include <QFileInfo>
-#include <QThread>
 #include <QTimer>
 
 #include <atomic>
@@ -15,7 +15,7 @@
 
 // The part that lives in the pusher's thread; the pusher, in its maker's thread, hears from it
 // through queued signals.
-class TeamPusher::Worker : public QObject {
+class TeamPusher::Worker : public ThreadWorker {
     Q_OBJECT
 public:
     explicit Worker(const QString& path)
@@ -45,19 +45,13 @@ public:
 Q_SIGNALS:
     void pushed();
 
-public Q_SLOTS:
-    // As its thread ends, in that thread: its timer is stopped where it runs.
-    void close()
+protected:
+    // Its retry timer is stopped in the thread it runs in.
+    void closeInThread() override
     {
         delete m_retry;
         m_retry = nullptr;
-        // Taken last in this thread, and by the pusher before it deletes this worker: all this
-        // thread did is then seen to come before.
-        std::lock_guard<std::mutex> lock(m_mutex);
     }
-
-    // In the maker's thread once the worker's has ended: see close().
-    void handOver() { std::lock_guard<std::mutex> lock(m_mutex); }
 
 private Q_SLOTS:
     void push()
@@ -91,7 +85,6 @@ private Q_SLOTS:
 private:
     const QString m_path;
     std::atomic<bool> m_posted{false};
-    std::mutex m_mutex;
     QString m_team;                              // under the lock
     std::optional<Archive::PushResult> m_result; // under the lock
     QTimer* m_retry = nullptr;
@@ -99,32 +92,19 @@ private:
 
 TeamPusher::TeamPusher(const QString& archivePath, QObject* parent)
     : QObject(parent)
-    , m_thread(new QThread)
     , m_worker(new Worker(archivePath))
 {
-    m_thread->setObjectName(QStringLiteral("team archive"));
-    m_worker->moveToThread(m_thread);
-    // By name: the connection is then Qt's own, made and freed inside QtCore.
-    connect(m_thread, SIGNAL(finished()), m_worker, SLOT(close()), Qt::DirectConnection);
     connect(m_worker, &Worker::pushed, this, &TeamPusher::deliver, Qt::QueuedConnection);
-    m_thread->start();
+    m_worker->start(QStringLiteral("team archive"));
 }
 
 TeamPusher::~TeamPusher()
 {
     m_worker->disconnect(this);
-    m_thread->quit();
     // A push that waits on a server gone quiet may take until libpq's timeouts: the program
     // does not wait for it to close. Its local writes are transactions; the download it was
     // pushing waits for the next push.
-    if (m_thread->wait(CloseWaitMs)) {
-        m_worker->handOver();
-        delete m_worker;
-        delete m_thread;
-        return;
-    }
-    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+    m_worker->end(CloseWaitMs);
 }
 
 void TeamPusher::deliver()

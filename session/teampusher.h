@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QString>
 
-class QThread;
-
 // Pushes this computer's complete downloads to the team archive in a thread of its own, so that
 // a server far away or gone never holds up a download or a window: when asked, and again a
 // minute after a push left downloads waiting. Does nothing while no team archive is set (read
@@ -32,6 +30,5 @@ private:
     void deliver();
 
     class Worker;
-    QThread* m_thread = nullptr;
     Worker* m_worker = nullptr;
 };

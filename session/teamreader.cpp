@@ -1,8 +1,7 @@
 #include "session/teamreader.h"
 
 #include "files/archivestore.h"
-
-#include <QThread>
+#include "session/threadworker.h"
 
 #include <algorithm>
 #include <memory>
@@ -11,7 +10,7 @@
 
 // The part in the reader's thread. Requests and answers pass through its locked boxes; only a
 // call by name and a signal without arguments cross between the threads.
-class TeamReader::Worker : public QObject {
+class TeamReader::Worker : public ThreadWorker {
     Q_OBJECT
 public:
     explicit Worker(const QString& location)
@@ -45,21 +44,13 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return std::exchange(m_outbox, {});
     }
-    // Once the worker's thread has ended: see close().
-    void handOver() { std::lock_guard<std::mutex> lock(m_mutex); }
 
 Q_SIGNALS:
     void answered();
 
-public Q_SLOTS:
-    // As its thread ends, in that thread: the connection is closed where it was made.
-    void close()
-    {
-        m_store.reset();
-        // Taken last in this thread, and by the reader before it deletes this worker: all this
-        // thread did is then seen to come before.
-        std::lock_guard<std::mutex> lock(m_mutex);
-    }
+protected:
+    // The connection is closed in the thread that made it.
+    void closeInThread() override { m_store.reset(); }
 
 private Q_SLOTS:
     void answer()
@@ -96,37 +87,23 @@ private Q_SLOTS:
 private:
     const QString m_location;
     std::unique_ptr<ArchiveStore> m_store;
-    std::mutex m_mutex;
     QList<Request> m_inbox; // under the lock
     QList<Answer> m_outbox; // under the lock
 };
 
 TeamReader::TeamReader(const QString& location, QObject* parent)
     : QObject(parent)
-    , m_thread(new QThread)
     , m_worker(new Worker(location))
 {
-    m_thread->setObjectName(QStringLiteral("team archive reader"));
-    m_worker->moveToThread(m_thread);
-    // By name: the connection is then Qt's own, made and freed inside QtCore.
-    connect(m_thread, SIGNAL(finished()), m_worker, SLOT(close()), Qt::DirectConnection);
     connect(m_worker, &Worker::answered, this, &TeamReader::deliver, Qt::QueuedConnection);
-    m_thread->start();
+    m_worker->start(QStringLiteral("team archive reader"));
 }
 
 TeamReader::~TeamReader()
 {
     m_worker->disconnect(this);
-    m_thread->quit();
     // A server gone quiet may hold a request until libpq gives up: the window does not wait.
-    if (m_thread->wait(CloseWaitMs)) {
-        m_worker->handOver();
-        delete m_worker;
-        delete m_thread;
-        return;
-    }
-    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+    m_worker->end(CloseWaitMs);
 }
 
 int TeamReader::list(const Archive::Filter& filter)

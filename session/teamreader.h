@@ -7,8 +7,6 @@
 #include <QString>
 #include <QUuid>
 
-class QThread;
-
 // Reads the team archive in a thread of its own, so that a server far away or gone quiet never
 // holds up a window: each request is answered by a signal carrying its ticket, in the order
 // asked. The connection is made at the first request, and again after the server went away.
@@ -38,7 +36,6 @@ private:
     void deliver();
 
     class Worker;
-    QThread* m_thread = nullptr;
     Worker* m_worker = nullptr;
     int m_ticket = 0;
 };
