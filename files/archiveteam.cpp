@@ -3,6 +3,7 @@
 
 #include "files/archivestore.h"
 
+#include "data/logging.h"
 #include "files/archivevalues.h"
 #include "files/teamconnection.h"
 
@@ -136,7 +137,7 @@ bool ArchiveStore::openTeam()
     q.prepare(QStringLiteral("SELECT set_config('TimeZone', ?, false)"));
     q.addBindValue(QString::fromUtf8(QTimeZone::systemTimeZoneId()));
     if (!q.exec())
-        qDebug("the team archive does not know this computer's time zone");
+        qCDebug(lcFiles) << "the team archive does not know this computer's time zone";
     return migrateTeam(m_db, TeamSchemaVersion, &m_error);
 }
 
