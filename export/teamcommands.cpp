@@ -70,9 +70,10 @@ int push(bool quiet)
                 .arg(result.error));
         return Exporter::TeamUnusable;
     }
+    // Nothing waits, and the team archive could not be reached to say so.
     if (!result.error.isEmpty()) {
         say(result.error);
-        return Exporter::ArchiveUnreadable;
+        return Exporter::TeamUnusable;
     }
     if (!quiet)
         say(QStringLiteral("%1 downloads pushed to the team archive %2")

@@ -275,6 +275,11 @@ private Q_SLOTS:
         QVERIFY(line.value("pushed").isNull());
         QVERIFY(line.value("pushError").toString().contains(QString::fromLatin1(said)));
         QCOMPARE(ExportRun::run({"--push"}).status, 8);
+        ArchiveStore(archive()).setPushed(QUuid::fromString(line.value("id").toString()),
+                                          QDateTime::currentDateTime());
+        QCOMPARE(ExportRun::run({"--push"}).status,
+                 8); // nothing waits, and the server cannot say so
+        ArchiveStore(archive()).setJob(QUuid::fromString(line.value("id").toString()), QString());
 
         // Back, and the password from ~/.pgpass.
         QVERIFY(cluster("resume"));
