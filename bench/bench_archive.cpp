@@ -29,18 +29,7 @@ constexpr double FilterGoalMs = 100;
 constexpr double OpenGoalMs = 300;
 constexpr double BytesGoal = 200;
 
-// The best of five runs of `work`, in ms: the figure a user sees once the file is in the cache.
-double bestMs(const std::function<void()>& work)
-{
-    double best = 1e18;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
+using Bench::bestMs;
 
 // Fills `path`: download 0 is the long one, the others share the rest; every record differs.
 bool fill(const QString& path, QUuid* longest, QString* error)

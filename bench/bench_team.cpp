@@ -40,17 +40,7 @@ QString stateField(const QByteArray& key)
     return QString();
 }
 
-double bestMs(const std::function<void()>& work)
-{
-    double best = 1e18;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
+using Bench::bestMs;
 
 bool fill(const QString& path, QString* error)
 {

@@ -156,30 +156,25 @@ QList<Archive::Download> ArchiveStore::waiting()
 
 bool ArchiveStore::setPushed(const QUuid& id, const QDateTime& when)
 {
-    if (!m_open)
-        return false;
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("UPDATE downloads SET pushed = ?, push_error = NULL WHERE uuid = ?"));
-    q.addBindValue(timeValue(when));
-    q.addBindValue(id.toString(QUuid::WithoutBraces));
-    return exec(q);
+    return m_open && execWith(q,
+                              QStringLiteral("UPDATE downloads SET pushed = ?, push_error = NULL "
+                                             "WHERE uuid = ?"),
+                              {timeValue(when), id.toString(QUuid::WithoutBraces)});
 }
 
 bool ArchiveStore::setPushError(const QUuid& id, const QString& why)
 {
-    if (!m_open)
-        return false;
     QSqlQuery q(m_db);
-    if (id.isNull()) {
-        q.prepare(QStringLiteral("UPDATE downloads SET push_error = ? "
-                                 "WHERE complete = 1 AND ended IS NOT NULL AND pushed IS NULL"));
-        q.addBindValue(why);
-    } else {
-        q.prepare(QStringLiteral("UPDATE downloads SET push_error = ? WHERE uuid = ?"));
-        q.addBindValue(why);
-        q.addBindValue(id.toString(QUuid::WithoutBraces));
-    }
-    return exec(q);
+    if (id.isNull())
+        return m_open && execWith(q,
+                                  QStringLiteral("UPDATE downloads SET push_error = ? WHERE "
+                                                 "complete = 1 AND ended IS NOT NULL AND "
+                                                 "pushed IS NULL"),
+                                  {why});
+    return m_open &&
+           execWith(q, QStringLiteral("UPDATE downloads SET push_error = ? WHERE uuid = ?"),
+                    {why, id.toString(QUuid::WithoutBraces)});
 }
 
 bool ArchiveStore::put(const Archive::Download& download, const QList<Archive::Entry>& entries)
